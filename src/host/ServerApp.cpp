@@ -1,0 +1,48 @@
+// Process start-up and the modal run of the main window.
+#include "host/ServerApp.h"
+
+#include <winsock2.h>
+#include <commctrl.h>
+
+#include "host/ServerMainDialog.h"
+#include "resources/resource.h"
+
+namespace korvane {
+
+bool CommandLineSkipsSettings(const char* arguments) {
+    if (!arguments || arguments[0] != '-') return false;
+    return arguments[1] == 's' || arguments[1] == 'S';
+}
+
+ServerApp::~ServerApp() {
+    if (socketsStarted_) WSACleanup();
+}
+
+bool ServerApp::InitInstance() {
+    WSADATA data = {};
+    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
+        socketsStarted_ = true;
+        if (data.wVersion == MAKEWORD(1, 1)) {
+            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+            InitCommonControlsEx(&controls);
+            return true;
+        }
+    }
+    char text[256] = {};
+    LoadStringA(GetModuleHandleA(nullptr), IDS_SOCKETS_INIT_FAILED, text, sizeof text);
+    MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+int ServerApp::Run(const char* arguments) {
+    if (CommandLineSkipsSettings(arguments)) ShowSettingsAtStartup = false;
+    INT_PTR result = 0;
+    {
+        ServerMainDialog window;
+        result = window.DoModal();
+    }
+    return static_cast<int>(result);
+}
+
+}  // namespace korvane

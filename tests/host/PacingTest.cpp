@@ -1,0 +1,168 @@
+// The server thread's pacing and rate measurement against an injected clock, and the small
+// parsers of start-up (resource.txt, the command line).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/FramePacer.h"
+#include "host/ResourceList.h"
+#include "host/ServerApp.h"
+#include "host/UpdateRate.h"
+
+namespace korvane {
+namespace {
+
+// A millisecond clock whose sleeps are rounded up to the timer period and overshoot a little,
+// as Windows' are; steps take a fixed time.
+class FakeClock final : public PacingClock {
+public:
+    uint32_t now = 1000;
+    uint32_t period = 1;     // timer granularity
+    uint32_t overshoot = 0;  // extra time every sleep takes
+    std::vector<uint32_t> sleeps;
+
+    uint32_t NowMs() override { return now; }
+    void SleepMs(uint32_t ms) override {
+        sleeps.push_back(ms);
+        const uint32_t rounded = (ms + period - 1) / period * period;
+        now += rounded + overshoot;
+    }
+};
+
+// Runs `steps` steps of `stepMs` each; returns the clock times at which each step began.
+std::vector<uint32_t> RunSteps(FakeClock& clock, int steps, uint32_t stepMs) {
+    std::vector<uint32_t> starts;
+    RunPacedLoop(
+        clock, [&] { return static_cast<int>(starts.size()) < steps; },
+        [&] {
+            starts.push_back(clock.now);
+            clock.now += stepMs;
+        });
+    return starts;
+}
+
+TEST(FramePacer, HoldsThirtyThreeMillisecondFrames) {
+    FakeClock clock;
+    const auto starts = RunSteps(clock, 301, 5);
+    EXPECT_EQ(starts.back() - starts.front(), 300u * 33u);
+    EXPECT_EQ(clock.sleeps.front(), 28u);
+}
+
+TEST(FramePacer, OversleepIsTakenFromTheNextFrame) {
+    // A coarse clock: every sleep lasts 2 ms too long. The frames still average 33 ms.
+    FakeClock clock;
+    clock.overshoot = 2;
+    const auto starts = RunSteps(clock, 301, 5);
+    EXPECT_EQ(starts[1] - starts[0], 35u);
+    EXPECT_EQ(starts[2] - starts[1], 33u);
+    // Without the correction every frame would last 35 ms.
+    EXPECT_EQ(starts.back() - starts.front(), 300u * 33u + 2u);
+}
+
+TEST(FramePacer, SlowStepsRunBackToBackWithoutSleeping) {
+    FakeClock clock;
+    const auto starts = RunSteps(clock, 20, 50);
+    EXPECT_TRUE(clock.sleeps.empty());
+    EXPECT_EQ(starts[1] - starts[0], 50u);
+    UpdateRateMeter meter;
+    float rate = 0;
+    for (int i = 0; i < 200; ++i) rate = meter.Step(i * 0.05f + 0.05f, i * 0.05f + 0.05f);
+    EXPECT_NEAR(rate, 20.0f, 0.1f);
+}
+
+TEST(FramePacer, ZeroLengthStepRepeatsUntilTheClockMoves) {
+    // The clock only moves on the fourth step: the first three are not slept.
+    uint32_t now = 5000;
+    struct StepClock final : PacingClock {
+        uint32_t* now;
+        std::vector<uint32_t> sleeps;
+        uint32_t NowMs() override { return *now; }
+        void SleepMs(uint32_t ms) override {
+            sleeps.push_back(ms);
+            *now += ms;
+        }
+    } clock;
+    clock.now = &now;
+    int steps = 0;
+    RunPacedLoop(clock, [&] { return steps < 5; }, [&] {
+        if (++steps == 4) now += 1;
+    });
+    ASSERT_EQ(clock.sleeps.size(), 1u);
+    EXPECT_EQ(clock.sleeps[0], 32u);
+}
+
+TEST(FramePacer, WaitRulesNearTheClockWrap) {
+    EXPECT_EQ(FrameWait(100, 110), 23u);
+    EXPECT_EQ(FrameWait(100, 100), 0u);  // within the frame's first millisecond
+    EXPECT_EQ(FrameWait(100, 133), 0u);  // frame used up
+    EXPECT_EQ(FrameWait(100, 99), 0u);   // clock went back
+    // A frame whose end wraps past zero is not slept, before or after the wrap.
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF5u), 0u);
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 3u), 0u);
+    // A frame that starts right after the wrap is slept normally.
+    EXPECT_EQ(FrameWait(0u, 10u), 23u);
+    // The overrun correction also works across the wrap.
+    EXPECT_EQ(NextFrameStart(0xFFFFFFFEu, 10, 12u), 8u);
+    EXPECT_EQ(NextFrameStart(100, 10, 110), 110u);
+    EXPECT_EQ(NextFrameStart(100, 0, 150), 150u);
+}
+
+TEST(UpdateRate, FirstSampleSpansTheStartUpUntilItLeavesTheRing) {
+    UpdateRateMeter meter;
+    // The first step comes 60 s after program start (the settings sheet was open).
+    float t = 60.0f;
+    float rate = meter.Step(t, t);
+    EXPECT_NEAR(rate, 64.0f / 60.0f, 0.01f);
+    for (int i = 1; i < 64; ++i) {
+        t += 0.033f;
+        rate = meter.Step(t, t);
+    }
+    EXPECT_LT(rate, 1.1f);
+    t += 0.033f;
+    rate = meter.Step(t, t);  // the 60 s sample is overwritten
+    EXPECT_NEAR(rate, 1.0f / 0.033f, 0.1f);
+}
+
+TEST(UpdateRate, RateNeverExceedsOneHundred) {
+    UpdateRateMeter meter;
+    EXPECT_FLOAT_EQ(meter.Step(0.0f, 0.0f), 100.0f);
+    for (int i = 0; i < 100; ++i) meter.Step(0.001f * i, 0.001f * i);
+    EXPECT_FLOAT_EQ(meter.Rate(), 100.0f);
+}
+
+TEST(ResourceList, LinesBecomeArchiveNamesAfterTheFixedTwo) {
+    std::string forty;
+    for (int i = 0; i < 40; ++i) forty += "archive" + std::to_string(i) + "\n";
+    const auto names = ResourceArchiveNames(forty);
+    ASSERT_EQ(names.size(), 32u);
+    EXPECT_EQ(names[0], "korvane");
+    EXPECT_EQ(names[1], "korvane.rez");
+    EXPECT_EQ(names[2], "archive0");
+    EXPECT_EQ(names[31], "archive29");
+
+    EXPECT_EQ(ParseResourceLines("a\nb\n"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(ParseResourceLines("a\n\n\nb"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(ParseResourceLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(ParseResourceLines("").empty());
+    EXPECT_EQ(ResourceArchiveNames("").size(), 2u);
+
+    const auto longLine = ParseResourceLines(std::string(1500, 'x') + "\nnext\n");
+    ASSERT_EQ(longLine.size(), 2u);
+    EXPECT_EQ(longLine[0].size(), 1023u);
+    EXPECT_EQ(longLine[1], "next");
+}
+
+TEST(CommandLine, DashSInAnyCaseSkipsTheSettingsSheet) {
+    EXPECT_TRUE(CommandLineSkipsSettings("-s"));
+    EXPECT_TRUE(CommandLineSkipsSettings("-S"));
+    EXPECT_TRUE(CommandLineSkipsSettings("-settings"));
+    EXPECT_FALSE(CommandLineSkipsSettings("/s"));
+    EXPECT_FALSE(CommandLineSkipsSettings(""));
+    EXPECT_FALSE(CommandLineSkipsSettings("-"));
+    EXPECT_FALSE(CommandLineSkipsSettings(" -s"));
+    EXPECT_FALSE(CommandLineSkipsSettings(nullptr));
+}
+
+}  // namespace
+}  // namespace korvane

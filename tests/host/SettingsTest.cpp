@@ -1,0 +1,223 @@
+// The settings object against the recording engine: the commands it sends, what it reads
+// back, and how it copes with values only a hand-edited file can give.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "host/EngineAccess.h"
+#include "settings/ServerSettings.h"
+#include "settings/SettingTable.h"
+#include "support/RecordingEngine.h"
+
+namespace korvane {
+namespace {
+
+using test::RecordingEngine;
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        serverSettings = ServerSettings{};
+        EngineAccess::SetEngine(&engine);
+    }
+    void TearDown() override { EngineAccess::SetEngine(nullptr); }
+
+    std::vector<std::string> Commands() {
+        std::vector<std::string> texts;
+        for (const std::string& call : engine.CallsStartingWith("ExecuteCommand "))
+            texts.push_back(call.substr(15));
+        return texts;
+    }
+    std::string LastCommand() {
+        auto all = Commands();
+        return all.empty() ? "" : all.back();
+    }
+
+    RecordingEngine engine;
+};
+
+TEST_F(SettingsTest, DefaultsAreSentAsTheEngineConsoleExpectsThem) {
+    serverSettings.PushDefaults();
+    const auto sent = Commands();
+    ASSERT_EQ(sent.size(), 50u);
+    EXPECT_EQ(sent[0], "+servername \"Korvane Server\"");
+    EXPECT_EQ(sent[1], "+adminname \" \"");
+    EXPECT_EQ(sent[6], "timelimit 30.000000");
+    EXPECT_EQ(sent[10], "maxplayers 16.000000");
+    EXPECT_EQ(sent[11], "ffteam 0.500000");
+    EXPECT_EQ(sent[20], "playerkickvote 0.600000");
+    EXPECT_EQ(sent[27], "map%d 0.000000");
+    EXPECT_EQ(sent[29], "IncapacitatedTime 30.000000");
+    EXPECT_EQ(sent[33], "custombandwidth 32000.000000");
+    EXPECT_EQ(sent[36], "TimeSyncCheck 1.000000");
+    EXPECT_EQ(sent[37], "map0 worlds/antarctica");
+    EXPECT_EQ(sent[41], "map4 worlds/lima");
+    EXPECT_EQ(sent[49], "map12 worlds/usa");
+}
+
+TEST_F(SettingsTest, FirstLoadWithoutFileMarksEveryOptionAndTheDefaultRotation) {
+    serverSettings.LoadSettings();
+    EXPECT_EQ(serverSettings.mapCount, 13u);
+    EXPECT_EQ(serverSettings.maxPlayers, 16);
+    EXPECT_FLOAT_EQ(serverSettings.ffTeam, 0.5f);
+    EXPECT_EQ(serverSettings.serverBandwidth, 2);
+    EXPECT_EQ(serverSettings.customBandwidth, 32000);
+    EXPECT_EQ(serverSettings.timeSyncCheck, 1);
+    EXPECT_EQ(LastCommand(), "sendbandwidth 32000");
+    for (const SettingEntry& row : SettingTable) EXPECT_EQ(engine.VariableFlags(row.name), 5) << row.name;
+    for (int i = 0; i < 13; ++i) EXPECT_EQ(engine.VariableFlags("map" + std::to_string(i)), 5);
+
+    // The count is looked up under another spelling than it was defined with.
+    const auto calls = engine.Calls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "FindVariable NumMaps 0"), calls.end());
+}
+
+TEST_F(SettingsTest, FileValuesAreReadBackTruncatedTowardZero) {
+    engine.configFile = {"timelimit 7.9", "numrounds -2.5", "ffteam 0.25", "nummaps 5",
+                         "serverbandwidth 5", "custombandwidth 20000"};
+    serverSettings.LoadSettings();
+    EXPECT_EQ(serverSettings.timeLimit, 7);
+    EXPECT_EQ(serverSettings.numRounds, -2);
+    EXPECT_FLOAT_EQ(serverSettings.ffTeam, 0.25f);
+    EXPECT_EQ(serverSettings.mapCount, 5u);
+    EXPECT_EQ(LastCommand(), "sendbandwidth 20000");
+    // Entries in use are marked for saving; the rest stay out of the next file.
+    EXPECT_EQ(engine.VariableFlags("map4"), 5);
+    EXPECT_EQ(engine.VariableFlags("map5"), 0);
+    EXPECT_TRUE(engine.CallsStartingWith("GetVariableFlags map5").empty());
+}
+
+TEST_F(SettingsTest, HandEditedCountsAndNumbersStayBounded) {
+    engine.configFile = {"nummaps -3"};
+    serverSettings.LoadSettings();
+    EXPECT_EQ(serverSettings.mapCount, 0u);
+
+    engine.ClearCalls();
+    engine.configFile = {"nummaps 4000000000", "timelimit 1e30", "maxplayers -1e30", "voting nan"};
+    serverSettings.LoadSettings();
+    EXPECT_EQ(serverSettings.mapCount, kMaxMapCount);
+    EXPECT_EQ(serverSettings.timeLimit, INT32_MAX);
+    EXPECT_EQ(serverSettings.maxPlayers, INT32_MIN);
+    EXPECT_EQ(serverSettings.voting, 0);
+    size_t marked = 0;
+    for (const std::string& call : engine.CallsStartingWith("GetVariableFlags map"))
+        marked += std::isdigit(static_cast<unsigned char>(call[20])) ? 1 : 0;
+    EXPECT_EQ(marked, kMaxMapCount);
+}
+
+TEST_F(SettingsTest, NumericSettersStoreAndSendOneCommand) {
+    serverSettings.SetFfTeam(0.5f);
+    EXPECT_FLOAT_EQ(serverSettings.ffTeam, 0.5f);
+    EXPECT_EQ(LastCommand(), "ffteam 0.500000");
+    serverSettings.SetMaxPlayers(24);
+    EXPECT_EQ(serverSettings.maxPlayers, 24);
+    EXPECT_EQ(LastCommand(), "maxplayers 24");
+    serverSettings.SetPlayerKickVote(0.75f);
+    EXPECT_EQ(LastCommand(), "playerkickvote 0.750000");
+    serverSettings.SetTimeSyncCheck(0);
+    EXPECT_EQ(LastCommand(), "TimeSyncCheck 0");
+    serverSettings.SetServerBandwidth(3);
+    EXPECT_EQ(LastCommand(), "serverbandwidth 3");  // sendbandwidth is the caller's business
+    EXPECT_EQ(Commands().size(), 5u);
+}
+
+TEST_F(SettingsTest, SendBandwidthFollowsThePresetOrTheCustomValue) {
+    struct Case {
+        int preset;
+        int custom;
+        const char* sent;
+    } cases[] = {{0, 0, "sendbandwidth 4000"},      {3, 0, "sendbandwidth 1000000"},
+                 {4, 0, "sendbandwidth 10000000"},  {5, 12000, "sendbandwidth 12000"},
+                 {6, 12000, "sendbandwidth 32000"}, {-1, 0, "sendbandwidth 32000"},
+                 {INT32_MIN, 0, "sendbandwidth 32000"}};
+    for (const Case& c : cases) {
+        serverSettings.serverBandwidth = c.preset;
+        serverSettings.customBandwidth = c.custom;
+        serverSettings.PushSendBandwidth();
+        EXPECT_EQ(LastCommand(), c.sent) << c.preset;
+    }
+}
+
+TEST_F(SettingsTest, OptionalTextsUseOneBlankForEmpty) {
+    serverSettings.SetAdminName("");
+    EXPECT_EQ(LastCommand(), "+adminname \" \"");
+    EXPECT_STREQ(serverSettings.GetAdminName(), "");
+
+    serverSettings.SetServerWebsite("http://x/\"q\"");
+    EXPECT_EQ(LastCommand(), "+serverwebsite \"http://x/\"q\"\"");
+
+    serverSettings.SetServerName("Alpha");
+    EXPECT_STREQ(serverSettings.GetServerName(), "Alpha");
+    engine.ClearCalls();
+    serverSettings.SetServerName("");
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_STREQ(serverSettings.GetServerName(), "Alpha");
+
+    engine.SetVariable("servername", " ");
+    EXPECT_STREQ(serverSettings.GetServerName(), " ");
+    engine.SetVariable("adminemail", "  ");
+    EXPECT_STREQ(serverSettings.GetAdminEmail(), "  ");
+}
+
+TEST_F(SettingsTest, GettersCutToTheirBuffersAndKeepOldTextForUnknownVariables) {
+    engine.SetVariable("adminemail", std::string(40, 'e'));
+    EXPECT_EQ(std::strlen(serverSettings.GetAdminEmail()), 40u);
+    engine.SetVariable("adminemail", std::string(60, 'f'));
+    EXPECT_EQ(std::string(serverSettings.GetAdminEmail()), std::string(47, 'f'));
+    EXPECT_EQ(engine.CallsStartingWith("GetVariableString adminemail 48").size(), 2u);
+
+    // Never set in the engine: the buffer is returned as it was.
+    std::strcpy(serverSettings.serverPassword, "kept");
+    EXPECT_STREQ(serverSettings.GetServerPassword(), "kept");
+}
+
+TEST_F(SettingsTest, OverlongCommandsAreRefusedNotCut) {
+    const std::string name(240, 'n');
+    serverSettings.SetAdminName(name.c_str());
+    EXPECT_EQ(LastCommand(), "+adminname \"" + name + "\"");  // 254 characters: fits
+
+    engine.ClearCalls();
+    const std::string longer(254, 'p');
+    serverSettings.SetRemoteAdminPassword(longer.c_str());
+    serverSettings.SetMapEntry(1, ("worlds/" + std::string(250, 'm')).c_str());
+    EXPECT_TRUE(engine.Calls().empty());
+}
+
+TEST_F(SettingsTest, RotationEntriesAreReadWrittenAndMarked) {
+    serverSettings.SetMapEntry(3, "worlds/usa");
+    const auto calls = engine.Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "ExecuteCommand map3 worlds/usa");
+    EXPECT_EQ(calls[1], "SetVariableFlags map3 5");
+
+    serverSettings.SetMapCount(4);
+    EXPECT_EQ(serverSettings.mapCount, 4u);
+    EXPECT_EQ(LastCommand(), "nummaps 4");
+
+    char buffer[kMapNameSize + 1];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(serverSettings.GetMapEntry(3, buffer), 1);
+    EXPECT_STREQ(buffer, "worlds/usa");
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(serverSettings.GetMapEntry(99, buffer), 0);
+    EXPECT_EQ(buffer[0], 'x');
+
+    serverSettings.SetMapCount(-5);
+    EXPECT_EQ(serverSettings.mapCount, 0u);
+    EXPECT_EQ(LastCommand(), "nummaps 0");
+}
+
+TEST_F(SettingsTest, NothingIsSentWithoutAnEngine) {
+    EngineAccess::SetEngine(nullptr);
+    serverSettings.SetMaxPlayers(8);
+    EXPECT_EQ(serverSettings.maxPlayers, 8);
+    char buffer[kMapNameSize] = "old";
+    EXPECT_EQ(serverSettings.GetMapEntry(0, buffer), 0);
+    EXPECT_TRUE(engine.Calls().empty());
+}
+
+}  // namespace
+}  // namespace korvane

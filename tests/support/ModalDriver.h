@@ -1,0 +1,25 @@
+// Runs a real modal dialog on the test thread and performs scripted steps from a timer inside
+// its modal loop, so tests never sleep and never judge by screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "ui/Dialog.h"
+
+namespace korvane::test {
+
+// Calls `step` every few milliseconds from inside the dialog's modal loop until it returns
+// true; the dialog must then end (the step may end it). After `timeoutMs` the dialog is ended
+// with -2 and `timedOut` is set. A quit message left by the dialog is removed afterwards.
+INT_PTR RunModal(ui::Dialog& dialog, std::function<bool()> step, DWORD timeoutMs = 15000,
+                 bool* timedOut = nullptr);
+
+// Pumps this thread's messages until `condition` holds or `timeoutMs` passes.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// The first visible message box owned by `owner` (a "#32770" window with a static text), or null.
+HWND FindMessageBox(HWND owner);
+
+}  // namespace korvane::test

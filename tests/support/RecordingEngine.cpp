@@ -1,0 +1,301 @@
+// The recording test engine.
+#include "support/RecordingEngine.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace korvane::test {
+
+bool CaseLess::operator()(const std::string& a, const std::string& b) const {
+    return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
+
+RecordingEngine::RecordingEngine() {
+    const char* names[] = {"IPX", "Internet TCP/IP", "Serial Link"};
+    for (int i = 0; i < 3; ++i) {
+        providers_[i].id = 10 + i;
+        std::snprintf(providers_[i].name, sizeof providers_[i].name, "%s", names[i]);
+        providers_[i].next = i < 2 ? &providers_[i + 1] : nullptr;
+    }
+}
+
+RecordingEngine::CallScope::CallScope(RecordingEngine& engine) : engine_(engine) {
+    if (engine_.inCall_.fetch_add(1) != 0) engine_.overlappingCalls++;
+    if (engine_.released) engine_.callsAfterRelease++;
+}
+RecordingEngine::CallScope::~CallScope() { engine_.inCall_.fetch_sub(1); }
+
+void RecordingEngine::Note(const std::string& call) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(call);
+}
+
+std::vector<std::string> RecordingEngine::Calls() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+}
+
+std::vector<std::string> RecordingEngine::CallsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& call : Calls())
+        if (call.compare(0, prefix.size(), prefix) == 0) found.push_back(call);
+    return found;
+}
+
+void RecordingEngine::ClearCalls() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.clear();
+}
+
+int RecordingEngine::Unexpected(const char* slot) {
+    Note(std::string("UNEXPECTED ") + slot);
+    return 0;
+}
+
+RecordingEngine::Variable* RecordingEngine::Find(const std::string& name) {
+    auto it = variables_.find(name);
+    return it == variables_.end() ? nullptr : it->second.get();
+}
+const RecordingEngine::Variable* RecordingEngine::Find(const std::string& name) const {
+    auto it = variables_.find(name);
+    return it == variables_.end() ? nullptr : it->second.get();
+}
+
+void RecordingEngine::SetVariable(const std::string& name, const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto& slot = variables_[name];
+    if (!slot) slot = std::make_unique<Variable>(Variable{name, "", 0, 0});
+    slot->text = text;
+    slot->value = static_cast<float>(std::atof(text.c_str()));
+}
+
+bool RecordingEngine::HasVariable(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Find(name) != nullptr;
+}
+
+std::string RecordingEngine::VariableText(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Variable* variable = Find(name);
+    return variable ? variable->text : std::string();
+}
+
+int RecordingEngine::VariableFlags(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Variable* variable = Find(name);
+    return variable ? variable->flags : -1;
+}
+
+int RecordingEngine::AttachHost(HostCallbacks* host) {
+    CallScope scope(*this);
+    Note(host ? "AttachHost callbacks" : "AttachHost null");
+    callbacks = host;
+    return failStep == "AttachHost" ? 1 : 0;
+}
+
+int RecordingEngine::ExecuteCommand(const char* command) {
+    CallScope scope(*this);
+    Note(std::string("ExecuteCommand ") + command);
+    // "+name value" and "name value" set a variable; a quoted value loses its outer quotes.
+    std::string text = command;
+    if (!text.empty() && text[0] == '+') text.erase(0, 1);
+    const size_t space = text.find(' ');
+    if (space == std::string::npos) return 1;
+    std::string name = text.substr(0, space);
+    std::string value = text.substr(space + 1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    SetVariable(name, value);
+    if (callbacks) callbacks->OnConsoleText(("set " + name + "\n").c_str());
+    return 1;
+}
+
+int RecordingEngine::FindVariable(const char* name, void** handle, int reserved) {
+    CallScope scope(*this);
+    Note(std::string("FindVariable ") + name + " " + std::to_string(reserved));
+    std::lock_guard<std::mutex> lock(mutex_);
+    *handle = Find(name);
+    return *handle != nullptr;
+}
+
+int RecordingEngine::GetVariableValue(void* handle, float* value) {
+    CallScope scope(*this);
+    auto* variable = static_cast<Variable*>(handle);
+    Note("GetVariableValue " + variable->name);
+    *value = variable->value;
+    return 1;
+}
+
+int RecordingEngine::GetVariableString(void* handle, char* buffer, int size) {
+    CallScope scope(*this);
+    auto* variable = static_cast<Variable*>(handle);
+    Note("GetVariableString " + variable->name + " " + std::to_string(size));
+    std::snprintf(buffer, static_cast<size_t>(size), "%s", variable->text.c_str());
+    return 1;
+}
+
+int RecordingEngine::GetVariableFlags(const char* name, int* flags) {
+    CallScope scope(*this);
+    Note(std::string("GetVariableFlags ") + name);
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Variable* variable = Find(name);
+    *flags = variable ? variable->flags : 0;
+    return *flags;
+}
+
+int RecordingEngine::SetVariableFlags(const char* name, int flags) {
+    CallScope scope(*this);
+    Note(std::string("SetVariableFlags ") + name + " " + std::to_string(flags));
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (Variable* variable = Find(name)) variable->flags = flags;
+    return 1;
+}
+
+int RecordingEngine::ExecuteConfigFile(const char* path) {
+    {
+        CallScope scope(*this);
+        Note(std::string("ExecuteConfigFile ") + path);
+    }
+    for (const std::string& line : configFile) ExecuteCommand(line.c_str());
+    return 1;
+}
+
+int RecordingEngine::WriteConfigFile(const char* path, int flags) {
+    CallScope scope(*this);
+    Note(std::string("WriteConfigFile ") + path + " " + std::to_string(flags));
+    return 1;
+}
+
+int RecordingEngine::SendHostMessage(const char* message) {
+    CallScope scope(*this);
+    std::string shown;
+    for (const char* c = message; *c; ++c) shown += std::to_string(static_cast<unsigned char>(*c)) + ",";
+    Note("SendHostMessage " + shown);
+    return 1;
+}
+
+int RecordingEngine::SetResourceArchives(const char* const* names, int count) {
+    CallScope scope(*this);
+    Note("SetResourceArchives " + std::to_string(count));
+    archives.assign(names, names + count);
+    return failStep == "SetResourceArchives" ? 0 : 1;
+}
+
+DirectoryEntry* RecordingEngine::ListDirectory(const char* folder) {
+    CallScope scope(*this);
+    Note(std::string("ListDirectory ") + folder);
+    return nullptr;
+}
+
+int RecordingEngine::FreeDirectoryList(DirectoryEntry*) {
+    CallScope scope(*this);
+    Note("FreeDirectoryList");
+    return 0;
+}
+
+int RecordingEngine::StartSession(SessionStartRecord* record) {
+    CallScope scope(*this);
+    Note("StartSession");
+    lastStart = *record;
+    if (record->description) lastDescription = *record->description;
+    return 1;
+}
+
+int RecordingEngine::GetPlayerInfo(int id, PlayerInfo* info) {
+    CallScope scope(*this);
+    Note("GetPlayerInfo " + std::to_string(id));
+    std::memset(info, 0, sizeof *info);
+    return 1;
+}
+
+int RecordingEngine::KickPlayer(int id) {
+    CallScope scope(*this);
+    Note("KickPlayer " + std::to_string(id));
+    return 1;
+}
+
+int RecordingEngine::GetPlayerPing(int id, float* ping) {
+    CallScope scope(*this);
+    Note("GetPlayerPing " + std::to_string(id));
+    *ping = 0.05f;
+    return 1;
+}
+
+int RecordingEngine::Tick(int) {
+    CallScope scope(*this);
+    ticks++;
+    if (onTick) onTick();
+    if (tickDelayMs > 0) Sleep(static_cast<DWORD>(tickDelayMs));
+    return tickResult.load();
+}
+
+int RecordingEngine::RefreshServiceProviders(int a, int b) {
+    CallScope scope(*this);
+    Note("RefreshServiceProviders " + std::to_string(a) + " " + std::to_string(b));
+    return 1;
+}
+
+int RecordingEngine::GetServiceProviders(ServiceProviderEntry** head) {
+    CallScope scope(*this);
+    Note("GetServiceProviders");
+    if (failStep == "GetServiceProviders") return 0;
+    *head = offerTcpIp ? &providers_[0] : &providers_[2];
+    return 1;
+}
+
+int RecordingEngine::CommitServiceProviders(ServiceProviderEntry* head) {
+    CallScope scope(*this);
+    Note(std::string("CommitServiceProviders ") + (head ? head->name : "null"));
+    return failStep == "CommitServiceProviders" ? 0 : commitResult;
+}
+
+int RecordingEngine::SelectServiceProvider(int id) {
+    CallScope scope(*this);
+    Note("SelectServiceProvider " + std::to_string(id));
+    return 1;
+}
+
+int RecordingEngine::OpenHost(HostOpenRecord* record) {
+    CallScope scope(*this);
+    Note("OpenHost");
+    lastOpen = *record;
+    return failStep == "OpenHost" ? 0 : 1;
+}
+
+int RecordingEngine::GetVersion(int* major, int* minor, int* build) {
+    CallScope scope(*this);
+    Note("GetVersion");
+    *major = version[0];
+    *minor = version[1];
+    *build = version[2];
+    return 1;
+}
+
+int RecordingEngine::GetBandwidth(float* send, float* receive) {
+    CallScope scope(*this);
+    Note("GetBandwidth");
+    *send = 1234.9f;
+    *receive = 567.2f;
+    return 1;
+}
+
+int RecordingLibrary::Create(int version, const InterfaceId* iid, EngineInterface** out) {
+    const bool idOk = iid && SameInterfaceId(*iid, kEngineInterfaceId);
+    engine_.Note("CreateEngine " + std::to_string(version) + (idOk ? " iid" : " wrong-iid"));
+    engine_.released = false;
+    if (engine_.failStep == "CreateEngine") return 1;
+    if (engine_.failStep == "NullEngine") return 0;
+    *out = &engine_;
+    return 0;
+}
+
+void RecordingLibrary::Release() {
+    engine_.Note("ReleaseEngine");
+    engine_.released = true;
+}
+
+}  // namespace korvane::test
