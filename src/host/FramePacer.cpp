@@ -5,6 +5,10 @@ namespace korvane {
 
 uint32_t FrameWait(uint32_t frameStart, uint32_t now) {
     const uint32_t frameEnd = frameStart + kFrameMs;  // modulo 2^32
+    if (frameEnd < frameStart) return 0;              // the frame wraps past zero
+    // A step too quick for the millisecond clock still gets its whole frame: repeating it
+    // until the clock moves would tick a fast engine hundreds of times a second.
+    if (now == frameStart) return kFrameMs;
     if (frameStart < now && now < frameEnd) return frameEnd - now;
     return 0;
 }

@@ -19,8 +19,8 @@ protected:
 inline constexpr uint32_t kFrameMs = 33;
 
 // How long to sleep after a step that ended at `now` in the frame that began at
-// `frameStart`: the rest of the frame, or 0 when the step used it up, ended within the
-// frame's first millisecond, or the frame's end wraps past zero.
+// `frameStart`: the rest of the frame (all of it when the step took no measurable time), or 0
+// when the step used the frame up, the clock went back, or the frame's end wraps past zero.
 uint32_t FrameWait(uint32_t frameStart, uint32_t now);
 
 // The start of the next frame, given the step's end `now`, the wait slept and the clock read

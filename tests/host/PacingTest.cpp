@@ -71,35 +71,24 @@ TEST(FramePacer, SlowStepsRunBackToBackWithoutSleeping) {
     EXPECT_NEAR(rate, 20.0f, 0.1f);
 }
 
-TEST(FramePacer, ZeroLengthStepRepeatsUntilTheClockMoves) {
-    // The clock only moves on the fourth step: the first three are not slept.
-    uint32_t now = 5000;
-    struct StepClock final : PacingClock {
-        uint32_t* now;
-        std::vector<uint32_t> sleeps;
-        uint32_t NowMs() override { return *now; }
-        void SleepMs(uint32_t ms) override {
-            sleeps.push_back(ms);
-            *now += ms;
-        }
-    } clock;
-    clock.now = &now;
-    int steps = 0;
-    RunPacedLoop(clock, [&] { return steps < 5; }, [&] {
-        if (++steps == 4) now += 1;
-    });
-    ASSERT_EQ(clock.sleeps.size(), 1u);
-    EXPECT_EQ(clock.sleeps[0], 32u);
+TEST(FramePacer, StepsTooQuickForTheClockStillGetAWholeFrame) {
+    // An engine whose Tick takes well under a millisecond: the clock never moves during a step.
+    FakeClock clock;
+    const auto starts = RunSteps(clock, 31, 0);
+    ASSERT_EQ(clock.sleeps.size(), 31u);
+    EXPECT_EQ(clock.sleeps[0], 33u);
+    EXPECT_EQ(starts.back() - starts.front(), 30u * 33u);
 }
 
 TEST(FramePacer, WaitRulesNearTheClockWrap) {
     EXPECT_EQ(FrameWait(100, 110), 23u);
-    EXPECT_EQ(FrameWait(100, 100), 0u);  // within the frame's first millisecond
+    EXPECT_EQ(FrameWait(100, 100), 33u);  // no measurable time: the whole frame
     EXPECT_EQ(FrameWait(100, 133), 0u);  // frame used up
     EXPECT_EQ(FrameWait(100, 99), 0u);   // clock went back
     // A frame whose end wraps past zero is not slept, before or after the wrap.
     EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF5u), 0u);
     EXPECT_EQ(FrameWait(0xFFFFFFF0u, 3u), 0u);
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF0u), 0u);
     // A frame that starts right after the wrap is slept normally.
     EXPECT_EQ(FrameWait(0u, 10u), 23u);
     // The overrun correction also works across the wrap.

@@ -1,0 +1,366 @@
+// The EngineInterface operations of the simulated engine, over its variables, game and lists.
+#include "EngineCore.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "CommandLine.h"
+#include "ConfigText.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr size_t kMaxPathLength = 259;
+constexpr size_t kMaxArchiveNameLength = 1023;
+
+// Length of a text the host should have terminated within limit bytes; limit when it did not.
+size_t BoundedLength(const char* text, size_t limit) {
+    const void* end = std::memchr(text, '\0', limit);
+    return end == nullptr ? limit : static_cast<size_t>(static_cast<const char*>(end) - text);
+}
+
+// For printing a name of any length within "%.*s".
+int PrintLength(std::string_view text) {
+    return static_cast<int>(std::min<size_t>(text.size(), 200));
+}
+
+bool IsSafeRelativeFolder(std::string_view folder) {
+    if (folder.empty() || folder.front() == '/' || folder.front() == '\\') return false;
+    if (folder.find(':') != std::string_view::npos) return false;
+    while (!folder.empty()) {
+        size_t end = folder.find_first_of("/\\");
+        if (folder.substr(0, end) == "..") return false;
+        if (end == std::string_view::npos) break;
+        folder.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+EngineCore::EngineCore(EngineEnvironment& environment)
+    : environment_(environment),
+      game_(variables_, console_, environment),
+      serverName_(&variables_.Ensure("servername", "Korvane Server")),
+      sendBandwidth_(&variables_.Ensure("sendbandwidth", "32000")),
+      startMs_(environment.NowMs()) {}
+
+uint64_t EngineCore::UptimeSeconds() {
+    uint64_t now = environment_.NowMs();
+    return now >= startMs_ ? (now - startMs_) / 1000 : 0;
+}
+
+int EngineCore::ExecuteCommand(const char* command) {
+    return command == nullptr ? 0 : ExecuteLine(command);
+}
+
+int EngineCore::ExecuteLine(std::string_view line) {
+    CommandParts parts = SplitCommand(line);
+    if (parts.name.empty()) return 0;
+    // Engine commands come first, so a variable can never hide one.
+    if (const CommandEntry* command = FindCommand(parts.name)) {
+        (this->*command->run)(parts.rest);
+        return 1;
+    }
+    if (parts.rest.empty()) {
+        if (const Variable* variable = variables_.Find(parts.name)) {
+            console_.Print("%s is \"%s\"", variable->name.c_str(), variable->text.c_str());
+            return 1;
+        }
+        console_.Print("Unknown command: %.*s", PrintLength(parts.name), parts.name.data());
+        return 0;
+    }
+    if (!VariableStore::IsValidName(parts.name)) {
+        console_.Print("Invalid or overlong variable name: %.*s", PrintLength(parts.name),
+                       parts.name.data());
+        return 0;
+    }
+    if (variables_.Set(parts.name, CommandValue(parts.rest)) == nullptr) {
+        console_.Print("Too many variables: %.*s not created", PrintLength(parts.name),
+                       parts.name.data());
+        return 0;
+    }
+    return 1;
+}
+
+int EngineCore::FindVariable(const char* name, void** handle) {
+    Variable* variable = name == nullptr ? nullptr : variables_.Find(name);
+    if (handle != nullptr) *handle = variable;
+    return variable != nullptr ? 1 : 0;
+}
+
+int EngineCore::GetVariableValue(void* handle, float* value) {
+    const Variable* variable = variables_.FromHandle(handle);
+    if (value != nullptr) *value = variable != nullptr ? variable->value : 0.0f;
+    return variable != nullptr ? 1 : 0;
+}
+
+int EngineCore::GetVariableString(void* handle, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return 0;
+    const Variable* variable = variables_.FromHandle(handle);
+    if (variable == nullptr) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    size_t length = std::min(variable->text.size(), static_cast<size_t>(size) - 1);
+    std::memcpy(buffer, variable->text.data(), length);
+    buffer[length] = '\0';
+    return 1;
+}
+
+int EngineCore::GetVariableFlags(const char* name, int* flags) {
+    const Variable* variable = name == nullptr ? nullptr : variables_.Find(name);
+    int result = variable != nullptr ? variable->flags : 0;
+    if (flags != nullptr) *flags = result;
+    return result;
+}
+
+int EngineCore::SetVariableFlags(const char* name, int flags) {
+    Variable* variable = name == nullptr ? nullptr : variables_.Find(name);
+    if (variable == nullptr) return 0;  // flags never create a variable
+    variable->flags = flags;
+    return 1;
+}
+
+int EngineCore::ExecuteConfigFile(const char* path) {
+    if (path == nullptr || *path == '\0') return 0;
+    std::string file(path, BoundedLength(path, kMaxPathLength + 1));
+    if (file.size() > kMaxPathLength) {
+        console_.Print("exec: path too long");
+        return 0;
+    }
+    if (execDepth_ >= kMaxExecDepth) {
+        console_.Print("exec: %s not executed, configuration files nested too deeply",
+                       file.c_str());
+        return 0;
+    }
+    std::string text;
+    if (!environment_.ReadFile(file, text, kMaxConfigBytes)) {
+        if (environment_.FileExists(file))
+            console_.Print("exec: could not read %s", file.c_str());
+        else
+            console_.Print("%s not found, settings unchanged", file.c_str());
+        return 0;
+    }
+    console_.Print("Executing %s", file.c_str());
+    return ExecuteConfigText(text);
+}
+
+int EngineCore::ExecuteConfigText(std::string_view text) {
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(++d) {}
+        ~DepthGuard() { --depth; }
+    } guard(execDepth_);
+    ForEachLine(text, [this](std::string_view line) {
+        if (!IsCommentOrBlank(line)) ExecuteLine(line);
+    });
+    return 1;
+}
+
+int EngineCore::WriteConfigFile(const char* path, int flags) {
+    if (path == nullptr || *path == '\0') return 0;
+    std::string file(path, BoundedLength(path, kMaxPathLength + 1));
+    if (file.size() > kMaxPathLength) return 0;
+    if (!environment_.WriteFileReplacing(file, FormatConfig(variables_, flags))) {
+        console_.Print("Could not write %s", file.c_str());
+        return 0;
+    }
+    console_.Print("Configuration written to %s", file.c_str());
+    return 1;
+}
+
+int EngineCore::SendHostMessage(const char* message) {
+    if (message == nullptr || message[0] != '\x01') return 0;
+    // Byte 1: the host has finished starting up and its server loop runs.
+    console_.Print("Server is up: \"%s\" on %s, %d/%d players", serverName_->text.c_str(),
+                   game_.Running() ? game_.Map().c_str() : "no map", game_.PlayerCount(),
+                   game_.MaxPlayers());
+    return 1;
+}
+
+int EngineCore::SetResourceArchives(const char* const* names, int count) {
+    if (names == nullptr || count < 1 || count > kMaxArchives) {
+        console_.Print("Resource archives refused: %d names", count);
+        return 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (names[i] == nullptr) {
+            console_.Print("Resource archives refused: name %d missing", i + 1);
+            return 0;
+        }
+    }
+    std::vector<std::string> archives;
+    archives.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        archives.emplace_back(names[i], BoundedLength(names[i], kMaxArchiveNameLength));
+    archives_ = std::move(archives);
+    for (const std::string& archive : archives_)
+        console_.Print("Resource archive: %s", archive.c_str());
+    return 1;
+}
+
+DirectoryEntry* EngineCore::ListDirectory(const char* folder) {
+    if (folder == nullptr) return nullptr;
+    std::string_view name(folder, BoundedLength(folder, kMaxPathLength + 1));
+    while (!name.empty() && (name.back() == '/' || name.back() == '\\')) name.remove_suffix(1);
+    if (name.size() > kMaxPathLength || !IsSafeRelativeFolder(name)) {
+        console_.Print("ListDirectory: only folders inside the installation can be listed");
+        return nullptr;
+    }
+    std::string path(name);
+    std::vector<FoundFile> found;
+    if (!environment_.ListFolder(path, found)) return nullptr;
+    return directories_.Build(path, found);
+}
+
+int EngineCore::FreeDirectoryList(DirectoryEntry* head) {
+    return head != nullptr && directories_.Free(head) ? 1 : 0;
+}
+
+int EngineCore::OpenHost(const HostOpenRecord* record) {
+    if (record == nullptr || record->zero0 != 0 || record->zero4 != 0 ||
+        BoundedLength(record->sessionText, sizeof record->sessionText) ==
+            sizeof record->sessionText) {
+        console_.Print("OpenHost: malformed host record");
+        return 0;
+    }
+    if (record->maxPlayers < 1 || record->maxPlayers > kMaxPlayers) {
+        console_.Print("OpenHost: maximum players %d is outside 1 to %d", record->maxPlayers,
+                       kMaxPlayers);
+        return 0;
+    }
+    if (!networkReady_) {
+        console_.Print("OpenHost: no network service has been committed");
+        return 0;
+    }
+    if (hostOpen_) {
+        console_.Print("Host already open");
+        return 1;
+    }
+    hostOpen_ = true;
+    if (record->sessionText[0] != '\0')
+        console_.Print("Host opened for %d players: %s", record->maxPlayers, record->sessionText);
+    else
+        console_.Print("Host opened for %d players", record->maxPlayers);
+    return 1;
+}
+
+int EngineCore::StartSession(const SessionStartRecord* record) {
+    if (record == nullptr || record->description == nullptr ||
+        record->descriptionSize != static_cast<int32_t>(sizeof(SessionDescription)) ||
+        BoundedLength(record->startMap, sizeof record->startMap) == sizeof record->startMap ||
+        BoundedLength(record->description->startMap, sizeof record->description->startMap) ==
+            sizeof record->description->startMap) {
+        console_.Print("StartSession: malformed session record");
+        return 0;
+    }
+    if (!hostOpen_) {
+        console_.Print("StartSession: the host is not open");
+        return 0;
+    }
+    if (game_.Running()) {
+        console_.Print("StartSession: a game is already running on %s", game_.Map().c_str());
+        return 0;
+    }
+    std::string_view map = TrimSpace(record->startMap);
+    if (map.empty()) {
+        console_.Print("StartSession: no start map");
+        return 0;
+    }
+    game_.Start(map, environment_.NowMs());
+    return 1;
+}
+
+int EngineCore::GetPlayerInfo(int id, PlayerInfo* info) {
+    if (info == nullptr) return 0;
+    std::memset(info, 0, sizeof *info);
+    const Player* player = game_.FindPlayer(id);
+    if (player == nullptr) return 0;
+    // The engine's part of the record: id, team, specialty, then the name.
+    int32_t numbers[3] = {player->id, player->team, player->specialty};
+    std::memcpy(info->engineData, numbers, sizeof numbers);
+    size_t nameRoom = sizeof info->engineData - sizeof numbers - 1;
+    std::memcpy(info->engineData + sizeof numbers, player->name.data(),
+                std::min(player->name.size(), nameRoom));
+    std::memcpy(&info->pingSeed, &player->pingSeconds, sizeof info->pingSeed);
+    return 1;
+}
+
+int EngineCore::KickPlayer(int id) {
+    return game_.Kick(id) ? 1 : 0;
+}
+
+int EngineCore::GetPlayerPing(int id, float* ping) {
+    const Player* player = game_.FindPlayer(id);
+    if (ping == nullptr || player == nullptr) return 0;
+    *ping = player->pingSeconds;
+    return 1;
+}
+
+int EngineCore::Tick() {
+    if (quit_) return 0;
+    game_.Advance(environment_.NowMs());
+    return quit_ ? 0 : 1;
+}
+
+int EngineCore::RefreshServiceProviders() {
+    providers_.Refresh();
+    return 1;
+}
+
+int EngineCore::GetServiceProviders(ServiceProviderEntry** head) {
+    if (head == nullptr) return 0;
+    if (!providers_.Refreshed()) providers_.Refresh();
+    *head = providers_.Head();
+    return 1;
+}
+
+int EngineCore::SelectServiceProvider(int id) {
+    if (!providers_.Refreshed()) providers_.Refresh();
+    const ServiceProviderEntry* entry = providers_.Find(id);
+    if (entry == nullptr) {
+        console_.Print("Unknown service provider %d", id);
+        return 0;
+    }
+    providers_.Select(id);
+    console_.Print("Service provider: %s", entry->name);
+    return 1;
+}
+
+int EngineCore::CommitServiceProviders(ServiceProviderEntry* head) {
+    if (!providers_.Refreshed() || !providers_.IsOwnHead(head)) {
+        console_.Print("CommitServiceProviders: not the engine's provider list");
+        return 0;
+    }
+    const ServiceProviderEntry* selected = providers_.Selected();
+    if (selected == nullptr) {
+        console_.Print("CommitServiceProviders: no service provider selected");
+        return 0;
+    }
+    networkReady_ = true;
+    console_.Print("Network ready: %s", selected->name);
+    return 1;
+}
+
+int EngineCore::GetVersion(int* major, int* minor, int* build) {
+    if (major != nullptr) *major = kEngineVersionMajor;
+    if (minor != nullptr) *minor = kEngineVersionMinor;
+    if (build != nullptr) *build = kEngineVersionBuild;
+    return 1;
+}
+
+int EngineCore::GetBandwidth(float* send, float* receive) {
+    // Status traffic to the master server, plus a steady share per player, within the
+    // "sendbandwidth" budget.
+    float players = static_cast<float>(game_.PlayerCount());
+    float budget = sendBandwidth_->value;
+    float sending = 150.0f + players * 2400.0f;
+    if (budget > 0.0f && sending > budget) sending = budget;
+    if (send != nullptr) *send = hostOpen_ ? sending : 0.0f;
+    if (receive != nullptr) *receive = hostOpen_ ? 60.0f + players * 700.0f : 0.0f;
+    return 1;
+}
+
+}  // namespace korvane

@@ -1,0 +1,108 @@
+// The simulated engine's logic behind the EngineInterface table: variables, console commands,
+// configuration files, service providers, hosting and the game clock. Free of windows.h; the
+// operating system is reached through EngineEnvironment and text goes out through Console.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Console.h"
+#include "DirectoryLists.h"
+#include "EngineEnvironment.h"
+#include "Game.h"
+#include "ServiceProviders.h"
+#include "VariableStore.h"
+#include "host/EngineInterface.h"
+
+namespace korvane {
+
+inline constexpr int kEngineVersionMajor = 1;
+inline constexpr int kEngineVersionMinor = 0;
+inline constexpr int kEngineVersionBuild = 5;
+
+class EngineCore {
+  public:
+    static constexpr int kMaxArchives = 32;
+    static constexpr int kMaxPlayers = 64;
+    static constexpr size_t kMaxConfigBytes = 4 * 1024 * 1024;
+    static constexpr int kMaxExecDepth = 8;  // a file that executes itself stops here
+
+    explicit EngineCore(EngineEnvironment& environment);
+    EngineCore(const EngineCore&) = delete;
+    EngineCore& operator=(const EngineCore&) = delete;
+
+    void SetConsoleSink(ConsoleSink* sink) { console_.SetSink(sink); }
+    VariableStore& Variables() { return variables_; }
+    const Game& CurrentGame() const { return game_; }
+    bool QuitRequested() const { return quit_; }
+
+    // The operations of the EngineInterface table, with its results.
+    int ExecuteCommand(const char* command);
+    int FindVariable(const char* name, void** handle);
+    int GetVariableValue(void* handle, float* value);
+    int GetVariableString(void* handle, char* buffer, int size);
+    int GetVariableFlags(const char* name, int* flags);
+    int SetVariableFlags(const char* name, int flags);
+    int ExecuteConfigFile(const char* path);
+    int WriteConfigFile(const char* path, int flags);
+    int SendHostMessage(const char* message);
+    int SetResourceArchives(const char* const* names, int count);
+    DirectoryEntry* ListDirectory(const char* folder);
+    int FreeDirectoryList(DirectoryEntry* head);
+    int StartSession(const SessionStartRecord* record);
+    int GetPlayerInfo(int id, PlayerInfo* info);
+    int KickPlayer(int id);
+    int GetPlayerPing(int id, float* ping);
+    int Tick();
+    int RefreshServiceProviders();
+    int GetServiceProviders(ServiceProviderEntry** head);
+    int CommitServiceProviders(ServiceProviderEntry* head);
+    int SelectServiceProvider(int id);
+    int OpenHost(const HostOpenRecord* record);
+    int GetVersion(int* major, int* minor, int* build);
+    int GetBandwidth(float* send, float* receive);
+
+    const std::vector<std::string>& ResourceArchives() const { return archives_; }
+
+  private:
+    struct CommandEntry {
+        const char* name;
+        void (EngineCore::*run)(std::string_view arguments);
+        const char* help;
+    };
+    static const CommandEntry* FindCommand(std::string_view name);
+    static const CommandEntry* Commands(size_t& count);
+
+    int ExecuteLine(std::string_view line);
+    int ExecuteConfigText(std::string_view text);
+    uint64_t UptimeSeconds();
+
+    // Console commands (EngineCommands.cpp).
+    void CommandHelp(std::string_view arguments);
+    void CommandQuit(std::string_view arguments);
+    void CommandStatus(std::string_view arguments);
+    void CommandEcho(std::string_view arguments);
+    void CommandVariableList(std::string_view arguments);
+    void CommandChangeMap(std::string_view arguments);
+    void CommandKick(std::string_view arguments);
+    void CommandExec(std::string_view arguments);
+
+    EngineEnvironment& environment_;
+    Console console_;
+    VariableStore variables_;
+    Game game_;
+    Variable* serverName_;
+    Variable* sendBandwidth_;
+    ServiceProviders providers_;
+    DirectoryLists directories_;
+    std::vector<std::string> archives_;
+    uint64_t startMs_;
+    bool networkReady_ = false;
+    bool hostOpen_ = false;
+    bool quit_ = false;
+    int execDepth_ = 0;
+};
+
+}  // namespace korvane

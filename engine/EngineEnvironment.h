@@ -1,0 +1,32 @@
+// What the simulated engine needs from the operating system: a monotonic clock and a few
+// file operations. The DLL uses the Win32 implementation; tests substitute their own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+struct FoundFile {
+    std::string name;
+    bool isFolder = false;
+};
+
+class EngineEnvironment {
+  public:
+    virtual ~EngineEnvironment() = default;
+
+    // Milliseconds from an arbitrary origin; never goes backwards.
+    virtual uint64_t NowMs() = 0;
+    // The whole file; false when it is missing, unreadable or larger than maxBytes.
+    virtual bool ReadFile(const std::string& path, std::string& contents, size_t maxBytes) = 0;
+    // Replaces the file so that an interruption leaves either the old or the new file whole.
+    virtual bool WriteFileReplacing(const std::string& path, const std::string& contents) = 0;
+    virtual bool FileExists(const std::string& path) = 0;
+    // The folder's entries without "." and ".."; false when the folder does not exist.
+    virtual bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) = 0;
+};
+
+}  // namespace korvane

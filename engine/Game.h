@@ -1,0 +1,82 @@
+// The simulated game behind the engine: the running map, its rounds against the time limit,
+// the map rotation ("map0".."map<nummaps-1>") and, later, the players.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Console.h"
+#include "EngineEnvironment.h"
+#include "StringIds.h"
+#include "VariableStore.h"
+
+namespace korvane {
+
+struct Player {
+    int id = 0;
+    std::string name;
+    int team = KORVANE_UNASSIGNED;           // text id in korvane/cres.dll
+    int specialty = KORVANE_SPECIALTY_NONE;  // text id in korvane/cres.dll
+    float pingSeconds = 0.0f;
+    uint64_t joinedMs = 0;
+};
+
+class Game {
+  public:
+    static constexpr uint64_t kHeartbeatMs = 5 * 60 * 1000;
+    static constexpr int kMaxRotationEntries = 1000;  // bounds a hand-edited "nummaps"
+
+    // Creates the variables the game reads ("timelimit", "numrounds", "maxplayers", "nummaps")
+    // with defaults when they do not exist yet.
+    Game(VariableStore& variables, Console& console, EngineEnvironment& environment);
+
+    bool Running() const { return running_; }
+    const std::string& Map() const { return map_; }
+    int Round() const { return round_; }
+    int RoundCount() const;
+    int MapCount() const;
+    int MaxPlayers() const;
+    // Seconds left in the round; -1 without a time limit or a running game.
+    int64_t SecondsLeft(uint64_t nowMs) const;
+
+    // Loads the map and starts its first round.
+    void Start(std::string_view map, uint64_t nowMs);
+    // Moves the game clock on: ends rounds, rotates maps, prints the heartbeat.
+    void Advance(uint64_t nowMs);
+    // Switches at once to rotation entry index; false (with a console line) if there is none.
+    bool ChangeMap(int index, uint64_t nowMs);
+
+    int PlayerCount() const { return static_cast<int>(players_.size()); }
+    const Player* FindPlayer(int id) const;
+    bool Kick(int id);
+
+  private:
+    uint64_t RoundLengthMs() const;
+    const Variable* RotationEntry(int index) const;
+    int RotationIndexOf(std::string_view map) const;
+    int NextRotationIndex() const;
+    void Load(std::string_view map, int rotationIndex, uint64_t atMs);
+    void EndRound(uint64_t atMs);
+    void PrintHeartbeat(uint64_t nowMs);
+
+    VariableStore& variables_;
+    Console& console_;
+    EngineEnvironment& environment_;
+    // Cached once: variables are never removed, so Advance needs no look-up per tick.
+    Variable* timeLimit_;
+    Variable* numRounds_;
+    Variable* maxPlayers_;
+    Variable* mapCount_;
+
+    bool running_ = false;
+    std::string map_;
+    int rotationIndex_ = -1;  // position of map_ in the rotation, -1 when it is not in it
+    int round_ = 0;
+    uint64_t roundStartMs_ = 0;
+    uint64_t lastHeartbeatMs_ = 0;
+    std::vector<Player> players_;
+};
+
+}  // namespace korvane

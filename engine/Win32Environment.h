@@ -1,0 +1,18 @@
+// The engine's environment on Windows: GetTickCount64 and the ANSI file functions, with
+// relative paths resolved against the process's working folder (the installation).
+#pragma once
+
+#include "EngineEnvironment.h"
+
+namespace korvane {
+
+class Win32Environment final : public EngineEnvironment {
+  public:
+    uint64_t NowMs() override;
+    bool ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override;
+    bool WriteFileReplacing(const std::string& path, const std::string& contents) override;
+    bool FileExists(const std::string& path) override;
+    bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) override;
+};
+
+}  // namespace korvane

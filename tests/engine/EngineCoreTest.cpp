@@ -1,0 +1,272 @@
+// The engine's configuration files, service providers, host records, game clock and the rule
+// that console text reaches the host only inside its calls.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "EngineTestSupport.h"
+#include "ServerEngine.h"
+
+namespace korvane::test {
+namespace {
+
+constexpr const char* kConfig = "korvane/server.cfg";
+
+TEST(ConfigFile, RoundTripRestoresSavedVariablesOnly) {
+    CoreFixture writer;
+    const char* commands[] = {"+servername \"My \"Best\" Server\"",
+                              "+adminname \" \"",
+                              "maxplayers 24.000000",
+                              "map%d 0.000000",
+                              "map0 worlds/lima",
+                              "+#odd \"x\"",
+                              "secret 42",
+                              "onlyflag1 3"};
+    for (const char* command : commands) writer.core.ExecuteCommand(command);
+    for (const char* name : {"servername", "adminname", "maxplayers", "map%d", "map0", "#odd"})
+        writer.core.SetVariableFlags(name, 5);
+    writer.core.SetVariableFlags("onlyflag1", 1);
+    ASSERT_EQ(writer.core.WriteConfigFile(kConfig, 4), 1);
+    const std::string& file = writer.environment.files[kConfig];
+    EXPECT_EQ(file.find("secret"), std::string::npos);
+    EXPECT_EQ(file.find("onlyflag1"), std::string::npos);
+    EXPECT_LT(file.find("servername"), file.find("map0"));  // creation order
+
+    CoreFixture reader;
+    reader.environment.files = writer.environment.files;
+    reader.core.ExecuteCommand("secret 7");
+    reader.core.ExecuteCommand("maxplayers 16");
+    EXPECT_EQ(reader.core.ExecuteConfigFile(kConfig), 1);
+    EXPECT_EQ(reader.Text("servername"), "My \"Best\" Server");
+    EXPECT_EQ(reader.Text("adminname"), " ");
+    EXPECT_EQ(reader.Text("maxplayers"), "24.000000");
+    EXPECT_EQ(reader.Value("maxplayers"), 24.0f);
+    EXPECT_EQ(reader.Text("map%d"), "0.000000");
+    EXPECT_EQ(reader.Text("map0"), "worlds/lima");
+    EXPECT_EQ(reader.Text("#odd"), "x");
+    EXPECT_EQ(reader.Text("secret"), "7");
+    void* handle = nullptr;
+    EXPECT_EQ(reader.core.FindVariable("onlyflag1", &handle), 0);
+}
+
+TEST(ConfigFile, MissingUnwritableAndHandEditedFiles) {
+    CoreFixture f;
+    size_t before = f.core.Variables().Count();
+    EXPECT_EQ(f.core.ExecuteConfigFile(kConfig), 0);
+    EXPECT_EQ(f.core.ExecuteConfigFile(nullptr), 0);
+    EXPECT_EQ(f.core.Variables().Count(), before);
+    EXPECT_TRUE(f.console.Saw("not found"));
+
+    f.environment.failWrites = true;
+    EXPECT_EQ(f.core.WriteConfigFile(kConfig, 4), 0);
+    EXPECT_EQ(f.core.WriteConfigFile(nullptr, 4), 0);
+
+    f.environment.files[kConfig] =
+        "\xEF\xBB\xBF// comment\r\n# timelimit 99\r\n\r\n   \r\n  timelimit 7.9\r\n"
+        "+serverwebsite \"a\"b\"\r\nNumRounds 3";
+    EXPECT_EQ(f.core.ExecuteConfigFile(kConfig), 1);
+    EXPECT_EQ(f.Text("timelimit"), "7.9");
+    EXPECT_EQ(f.Text("serverwebsite"), "a\"b");
+    EXPECT_EQ(f.Value("numrounds"), 3.0f);
+    EXPECT_TRUE(f.console.Saw("Executing korvane/server.cfg"));
+}
+
+TEST(ConfigFile, FilesThatExecuteThemselvesStop) {
+    CoreFixture f;
+    f.environment.files["loop.cfg"] = "count 1\nexec loop.cfg\n";
+    EXPECT_EQ(f.core.ExecuteConfigFile("loop.cfg"), 1);
+    EXPECT_TRUE(f.console.Saw("nested too deeply"));
+}
+
+TEST(ServiceProviders, InternetMustBeSelectedOnTheEnginesOwnList) {
+    CoreFixture f;
+    EXPECT_EQ(f.core.GetServiceProviders(nullptr), 0);
+    f.core.RefreshServiceProviders(), f.core.RefreshServiceProviders();
+    ServiceProviderEntry* head = nullptr;
+    ASSERT_NE(f.core.GetServiceProviders(&head), 0);
+    int count = 0;
+    int internetId = 0;
+    for (ServiceProviderEntry* entry = head; entry != nullptr; entry = entry->next, ++count)
+        if (std::string(entry->name) == "Internet TCP/IP") internetId = entry->id;
+    EXPECT_GE(count, 2);
+    ASSERT_NE(internetId, 0);
+
+    EXPECT_EQ(f.core.CommitServiceProviders(head), 0);  // nothing selected
+    f.core.SelectServiceProvider(99);
+    EXPECT_EQ(f.core.CommitServiceProviders(head), 0);
+    f.core.SelectServiceProvider(internetId);
+    ServiceProviderEntry foreign{};
+    EXPECT_EQ(f.core.CommitServiceProviders(&foreign), 0);
+    EXPECT_EQ(f.core.CommitServiceProviders(nullptr), 0);
+    EXPECT_EQ(f.core.CommitServiceProviders(head), 1);
+}
+
+TEST(Hosting, OpenHostChecksItsRecord) {
+    CoreFixture f;
+    EXPECT_EQ(f.Open(), 0);  // no network yet
+    ASSERT_EQ(f.Connect(), 1);
+    EXPECT_EQ(f.core.OpenHost(nullptr), 0);
+    EXPECT_EQ(f.Open(0), 0);
+    EXPECT_EQ(f.Open(65), 0);
+    HostOpenRecord record{};
+    record.maxPlayers = 16;
+    record.zero4 = 1;
+    EXPECT_EQ(f.core.OpenHost(&record), 0);
+    record.zero4 = 0;
+    std::memset(record.sessionText, 'a', sizeof record.sessionText);  // unterminated
+    EXPECT_EQ(f.core.OpenHost(&record), 0);
+    EXPECT_EQ(f.Open(64), 1);
+    EXPECT_TRUE(f.console.Saw("Host opened for 64 players"));
+}
+
+TEST(Hosting, StartSessionChecksItsRecordAndLoadsTheMap) {
+    CoreFixture f;
+    f.environment.files["worlds/lima.dat"] = "# test\nname Lima\n";
+    EXPECT_EQ(f.Start("worlds/lima"), 0);  // host not open
+    f.Connect();
+    f.Open();
+    EXPECT_EQ(f.core.StartSession(nullptr), 0);
+    SessionStartRecord record{};
+    SessionDescription description{};
+    std::strcpy(record.startMap, "worlds/lima");
+    record.description = &description;
+    record.descriptionSize = 179;
+    EXPECT_EQ(f.core.StartSession(&record), 0);
+    record.descriptionSize = sizeof description;
+    record.description = nullptr;
+    EXPECT_EQ(f.core.StartSession(&record), 0);
+    record.description = &description;
+    std::memset(description.startMap, 'm', sizeof description.startMap);
+    EXPECT_EQ(f.core.StartSession(&record), 0);
+    std::memset(description.startMap, 0, sizeof description.startMap);
+    std::memset(record.startMap, 'm', sizeof record.startMap);
+    EXPECT_EQ(f.core.StartSession(&record), 0);
+    EXPECT_EQ(f.Start(""), 0);
+    EXPECT_FALSE(f.core.CurrentGame().Running());
+
+    EXPECT_EQ(f.Start("worlds/lima"), 1);
+    EXPECT_TRUE(f.console.Saw("Loading map worlds/lima (Lima)"));
+    EXPECT_TRUE(f.console.Saw("Game started on worlds/lima"));
+    EXPECT_EQ(f.Start("worlds/usa"), 0);  // one game at a time
+}
+
+TEST(Hosting, MissingMapDataOnlyWarns) {
+    CoreFixture f;
+    f.Connect();
+    f.Open();
+    EXPECT_EQ(f.Start("worlds/nowhere"), 1);
+    EXPECT_TRUE(f.console.Saw("Warning: worlds/nowhere.dat not found"));
+    EXPECT_EQ(f.core.SendHostMessage("\x01\n"), 1);
+    EXPECT_TRUE(f.console.Saw("Server is up"));
+    EXPECT_EQ(f.core.SendHostMessage(nullptr), 0);
+}
+
+struct RotationFixture : CoreFixture {
+    RotationFixture() {
+        for (const char* command : {"timelimit 1", "numrounds 2", "nummaps 3", "map0 worlds/a",
+                                    "map1 worlds/b", "map2 worlds/c"})
+            core.ExecuteCommand(command);
+        Connect();
+        Open();
+    }
+    void Advance(uint64_t ms) {
+        environment.now += ms;
+        core.Tick();
+    }
+};
+
+TEST(GameClock, RoundsEndOnTheTimeLimitAndTheRotationWraps) {
+    RotationFixture f;
+    f.Start("worlds/b");
+    f.Advance(59999);
+    EXPECT_FALSE(f.console.Saw("ended"));
+    f.Advance(1);
+    EXPECT_TRUE(f.console.Saw("Round 1 of 2 ended: time limit reached"));
+    EXPECT_TRUE(f.console.Saw("Round 2 of 2 started on worlds/b"));
+    f.Advance(60000);
+    EXPECT_TRUE(f.console.Saw("Switching to map worlds/c"));
+    EXPECT_EQ(f.core.CurrentGame().Map(), "worlds/c");
+    f.Advance(120000);
+    EXPECT_EQ(f.core.CurrentGame().Map(), "worlds/a");
+    EXPECT_EQ(f.core.CurrentGame().Round(), 1);
+}
+
+TEST(GameClock, ChangeMapTakesARotationIndex) {
+    RotationFixture f;
+    f.core.ExecuteCommand("changemap 1");
+    EXPECT_TRUE(f.console.Saw("no game is running"));
+    f.Start("worlds/elsewhere");
+    f.core.ExecuteCommand("changemap 2");
+    EXPECT_EQ(f.core.CurrentGame().Map(), "worlds/c");
+    for (const char* bad : {"changemap 3", "changemap -1", "changemap x", "changemap"})
+        f.core.ExecuteCommand(bad);
+    EXPECT_EQ(f.core.CurrentGame().Map(), "worlds/c");
+    f.Advance(120000);  // the rotation carries on from the chosen entry
+    EXPECT_EQ(f.core.CurrentGame().Map(), "worlds/a");
+}
+
+TEST(GameClock, ClockJumpsAndOddSettingsStayCheap) {
+    RotationFixture f;
+    f.core.ExecuteCommand("timelimit 0.0001");
+    f.core.ExecuteCommand("nummaps 999999999");
+    f.Start("worlds/a");
+    f.console.lines.clear();
+    f.Advance(1000ull * 60 * 60 * 24 * 365);
+    EXPECT_LT(f.console.lines.size(), 200u);
+    f.core.ExecuteCommand("timelimit 0");
+    f.console.lines.clear();
+    f.Advance(1000ull * 60 * 60);
+    EXPECT_FALSE(f.console.Saw("ended"));
+    EXPECT_TRUE(f.console.Saw("Heartbeat"));
+}
+
+// Records every console line and whether it arrived while the test was inside a call.
+class RecordingHost final : public HostCallbacks {
+  public:
+    bool insideCall = false;
+    int outsideCall = 0;
+    std::vector<std::string> lines;
+    int OnEngineEvent(const char*) override { return 0; }
+    int OnConsoleText(const char* text) override {
+        if (!insideCall) ++outsideCall;
+        lines.emplace_back(text);
+        return 0;
+    }
+    int Reserved2() override { return 0; }
+    int Reserved3(int, int, int, int) override { return 0; }
+};
+
+TEST(ServerEngine, ConsoleTextOnlyInsideCallsAndNeverAfterDetach) {
+    FakeEnvironment environment;
+    ServerEngine engine(environment);
+    EngineInterface& api = engine;
+    RecordingHost host;
+    auto call = [&](auto&& operation) {
+        host.insideCall = true;
+        operation();
+        host.insideCall = false;
+    };
+    call([&] { EXPECT_EQ(api.AttachHost(&host), 0); });
+    call([&] { api.ExecuteCommand("status"); });
+    call([&] { api.ExecuteCommand("changemap 1"); });
+    call([&] { api.Tick(0); });
+    ASSERT_GE(host.lines.size(), 5u);
+    EXPECT_EQ(host.outsideCall, 0);
+    for (const std::string& line : host.lines) {
+        ASSERT_FALSE(line.empty());
+        EXPECT_EQ(line.find('\n'), line.size() - 1) << line;
+    }
+    call([&] { api.AttachHost(nullptr); });
+    size_t seen = host.lines.size();
+    api.ExecuteCommand("status");
+    api.ExecuteCommand("quit");
+    EXPECT_EQ(api.Tick(0), 0);
+    EXPECT_EQ(host.lines.size(), seen);
+    int major = 0, minor = 0, build = 0;
+    EXPECT_NE(api.GetVersion(&major, &minor, &build), 0);
+    EXPECT_EQ(major * 100 + minor * 10 + build, 105);
+    EXPECT_EQ(api.Reserved9() + api.Reserved15() + api.Reserved30(), 0);
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -1,0 +1,104 @@
+// The engine against the real file system: directory listings and configuration files
+// replaced on disk, in a scratch folder made the working folder for the test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ServerEngine.h"
+#include "Win32Environment.h"
+
+namespace korvane::test {
+namespace {
+
+void WriteText(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Makes a fresh folder under %TEMP% the working folder and restores the old one afterwards.
+class ScratchFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+        base_ = std::string(temp) + "korvane-engine-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(base_.c_str(), nullptr);
+        GetCurrentDirectoryA(sizeof previous_, previous_);
+        ASSERT_TRUE(SetCurrentDirectoryA(base_.c_str()));
+        CreateDirectoryA("worlds", nullptr);
+        CreateDirectoryA("worlds\\archive", nullptr);
+        CreateDirectoryA("korvane", nullptr);
+        WriteText("worlds\\uganda.dat", "name Uganda\n");
+        WriteText("worlds\\Lima.dat", "name Lima\n");
+        engine_.AttachHost(nullptr);
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(previous_);
+        // Leftovers in %TEMP% are harmless; removal is best effort.
+        for (const char* file :
+             {"\\worlds\\uganda.dat", "\\worlds\\Lima.dat", "\\korvane\\server.cfg"})
+            DeleteFileA((base_ + file).c_str());
+        for (const char* folder : {"\\worlds\\archive", "\\worlds", "\\korvane", ""})
+            RemoveDirectoryA((base_ + folder).c_str());
+    }
+
+    Win32Environment environment_;
+    ServerEngine engine_{environment_};
+    std::string base_;
+    char previous_[MAX_PATH] = {};
+};
+
+TEST_F(ScratchFolder, ListDirectoryReturnsFilesAndFoldersSorted) {
+    DirectoryEntry* head = engine_.ListDirectory("worlds");
+    ASSERT_NE(head, nullptr);
+    ASSERT_NE(head->next, nullptr);
+    ASSERT_NE(head->next->next, nullptr);
+    EXPECT_EQ(head->next->next->next, nullptr);
+    EXPECT_STREQ(head->name, "archive");
+    EXPECT_EQ(head->kind, 2);
+    EXPECT_STREQ(head->next->name, "Lima.dat");
+    EXPECT_STREQ(head->next->alternativeName, "worlds/Lima.dat");
+    EXPECT_EQ(head->next->kind, kDirectoryEntryFile);
+    EXPECT_STREQ(head->next->next->alternativeName, "worlds/uganda.dat");
+    EXPECT_EQ(engine_.FreeDirectoryList(head), 1);
+    EXPECT_EQ(engine_.FreeDirectoryList(head), 0);  // already given back
+    EXPECT_EQ(engine_.FreeDirectoryList(nullptr), 0);
+
+    EXPECT_EQ(engine_.ListDirectory("nosuchfolder"), nullptr);
+    EXPECT_EQ(engine_.ListDirectory("worlds/archive"), nullptr);  // empty
+    EXPECT_EQ(engine_.ListDirectory("..\\"), nullptr);
+    EXPECT_EQ(engine_.ListDirectory("C:\\windows"), nullptr);
+    EXPECT_EQ(engine_.ListDirectory(nullptr), nullptr);
+    DirectoryEntry* slash = engine_.ListDirectory("worlds/");
+    ASSERT_NE(slash, nullptr);
+    EXPECT_STREQ(slash->alternativeName, "worlds/archive");
+    engine_.FreeDirectoryList(slash);
+}
+
+TEST_F(ScratchFolder, ConfigurationIsReplacedWholeAndReadBack) {
+    engine_.ExecuteCommand("+servername \"First\"");
+    engine_.SetVariableFlags("servername", 5);
+    ASSERT_EQ(engine_.WriteConfigFile("korvane/server.cfg", 4), 1);
+    engine_.ExecuteCommand("+servername \"Second \"quoted\"\"");
+    ASSERT_EQ(engine_.WriteConfigFile("korvane/server.cfg", 4), 1);  // over an existing file
+    EXPECT_EQ(GetFileAttributesA("korvane\\server.cfg.tmp"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(engine_.WriteConfigFile("nosuchfolder/server.cfg", 4), 0);
+
+    engine_.ExecuteCommand("+servername \"changed\"");
+    EXPECT_EQ(engine_.ExecuteConfigFile("korvane/server.cfg"), 1);
+    void* handle = nullptr;
+    char text[64] = {};
+    engine_.FindVariable("servername", &handle, 0);
+    engine_.GetVariableString(handle, text, sizeof text);
+    EXPECT_STREQ(text, "Second \"quoted\"");
+    EXPECT_EQ(engine_.ExecuteConfigFile("korvane/missing.cfg"), 0);
+}
+
+}  // namespace
+}  // namespace korvane::test
