@@ -41,6 +41,15 @@ const EngineCore::CommandEntry* EngineCore::Commands(size_t& count) {
         {"changemap", &EngineCore::CommandChangeMap,
          "changemap <n>: switches to map n of the rotation (map0, map1, ...)"},
         {"kick", &EngineCore::CommandKick, "kick <id>: removes a player"},
+        {"players", &EngineCore::CommandPlayers, "lists the players with side and ping"},
+        {"addbot", &EngineCore::CommandAddPlayer, "addbot [name]: a simulated player joins"},
+        {"addplayer", &EngineCore::CommandAddPlayer, "addplayer [name]: same as addbot"},
+        {"removeplayer", &EngineCore::CommandRemovePlayer,
+         "removeplayer <id>: the player leaves the game"},
+        {"say", &EngineCore::CommandSay, "say <text>: a message to every player"},
+        {"floodtest", &EngineCore::CommandFloodTest,
+         "floodtest <lines per second> <seconds>: numbered console lines; floodtest 0 stops"},
+        {"closehost", &EngineCore::CommandCloseHost, "closes the host and its window"},
         {"exec", &EngineCore::CommandExec, "exec <file>: executes a configuration file"},
         {"quit", &EngineCore::CommandQuit, "stops the server"},
         {"exit", &EngineCore::CommandQuit, "stops the server"},
@@ -62,7 +71,7 @@ void EngineCore::CommandHelp(std::string_view) {
     const CommandEntry* commands = Commands(count);
     console_.Print("Commands:");
     for (size_t i = 0; i < count; ++i)
-        console_.Print("  %-10s %s", commands[i].name, commands[i].help);
+        console_.Print("  %-12s %s", commands[i].name, commands[i].help);
     console_.Print("  <name> <value> sets a variable; <name> alone shows it");
 }
 
@@ -86,7 +95,7 @@ void EngineCore::CommandStatus(std::string_view) {
     char uptime[32];
     FormatClock(UptimeSeconds(), uptime, sizeof uptime);
     console_.Print("Uptime: %s", uptime);
-    console_.Print("Players: %d/%d", game_.PlayerCount(), game_.MaxPlayers());
+    PrintPlayers();
     console_.Print("Version: %d.%d.%d", kEngineVersionMajor, kEngineVersionMinor,
                    kEngineVersionBuild);
 }
@@ -135,6 +144,75 @@ void EngineCore::CommandExec(std::string_view arguments) {
         return;
     }
     ExecuteConfigFile(path.c_str());
+}
+
+}  // namespace korvane
+
+namespace korvane {
+
+void EngineCore::PrintPlayers() {
+    const Roster& roster = game_.Players();
+    console_.Print("Players: %d/%d", roster.Count(), game_.MaxPlayers());
+    if (roster.Count() == 0) return;
+    console_.Print("  %5s  %-30s  %-10s  %-13s  %4s  %s", "id", "name", "team", "specialty",
+                   "ping", "score");
+    for (const Player& player : roster.All())
+        console_.Print("  %5d  %-30s  %-10s  %-13s  %4d  %d/%d/%d", player.id,
+                       player.name.c_str(), Roster::TeamName(player.team),
+                       Roster::SpecialtyName(player.specialty),
+                       static_cast<int>(player.pingSeconds * 1000.0f), player.kills,
+                       player.deaths, player.captures);
+}
+
+void EngineCore::CommandPlayers(std::string_view) {
+    PrintPlayers();
+}
+
+void EngineCore::CommandAddPlayer(std::string_view arguments) {
+    game_.AddPlayer(CommandValue(arguments), environment_.NowMs());
+}
+
+void EngineCore::CommandRemovePlayer(std::string_view arguments) {
+    int id = 0;
+    if (!ParseInt(arguments, id)) {
+        console_.Print("Usage: removeplayer <player id>");
+        return;
+    }
+    game_.RemovePlayer(id, Departure::Left);
+}
+
+void EngineCore::CommandSay(std::string_view arguments) {
+    std::string text = CommandValue(arguments);
+    if (text.empty()) {
+        console_.Print("Usage: say <text>");
+        return;
+    }
+    events_.ConsoleText("[Server] %.1000s", text.c_str());
+}
+
+void EngineCore::CommandCloseHost(std::string_view) {
+    console_.Print("Closing the host");
+    events_.Close();
+    quit_ = true;
+}
+
+void EngineCore::CommandFloodTest(std::string_view arguments) {
+    std::string_view text = TrimSpace(arguments);
+    size_t split = text.find_first_of(" \t");
+    int rate = 0;
+    int seconds = 10;
+    bool valid = ParseInt(text.substr(0, split), rate) &&
+                 (split == std::string_view::npos || ParseInt(text.substr(split), seconds));
+    if (!valid) {
+        console_.Print("Usage: floodtest <lines per second> <seconds>, at most %d and %d",
+                       FloodTest::kMaxLinesPerSecond, FloodTest::kMaxSeconds);
+        return;
+    }
+    if (rate <= 0) {
+        flood_.Stop(console_);
+        return;
+    }
+    flood_.Start(rate, seconds, environment_.NowMs(), console_);
 }
 
 }  // namespace korvane

@@ -41,10 +41,15 @@ bool IsSafeRelativeFolder(std::string_view folder) {
 
 EngineCore::EngineCore(EngineEnvironment& environment)
     : environment_(environment),
-      game_(variables_, console_, environment),
+      game_(variables_, console_, events_, environment),
       serverName_(&variables_.Ensure("servername", "Korvane Server")),
       sendBandwidth_(&variables_.Ensure("sendbandwidth", "32000")),
       startMs_(environment.NowMs()) {}
+
+void EngineCore::SetEventSink(EventSink* sink) {
+    events_.SetSink(sink);
+    if (sink != nullptr) game_.Players().AnnounceAgain();
+}
 
 uint64_t EngineCore::UptimeSeconds() {
     uint64_t now = environment_.NowMs();
@@ -289,10 +294,14 @@ int EngineCore::GetPlayerInfo(int id, PlayerInfo* info) {
 }
 
 int EngineCore::KickPlayer(int id) {
-    return game_.Kick(id) ? 1 : 0;
+    if (game_.Players().Remove(id, Departure::Kicked)) return 1;
+    console_.Print("kick: no player with id %d", id);
+    return 0;
 }
 
 int EngineCore::GetPlayerPing(int id, float* ping) {
+    // The host seeds the float with the last ping it was given for the row; a player who has
+    // gone keeps showing that rather than a jump to zero until the row disappears.
     const Player* player = game_.FindPlayer(id);
     if (ping == nullptr || player == nullptr) return 0;
     *ping = player->pingSeconds;
@@ -301,7 +310,9 @@ int EngineCore::GetPlayerPing(int id, float* ping) {
 
 int EngineCore::Tick() {
     if (quit_) return 0;
-    game_.Advance(environment_.NowMs());
+    uint64_t now = environment_.NowMs();
+    game_.Advance(now);
+    flood_.Advance(now, console_);
     return quit_ ? 0 : 1;
 }
 
@@ -352,14 +363,13 @@ int EngineCore::GetVersion(int* major, int* minor, int* build) {
 }
 
 int EngineCore::GetBandwidth(float* send, float* receive) {
-    // Status traffic to the master server, plus a steady share per player, within the
+    // Status traffic to the master server plus each player's snapshots, within the
     // "sendbandwidth" budget.
-    float players = static_cast<float>(game_.PlayerCount());
     float budget = sendBandwidth_->value;
-    float sending = 150.0f + players * 2400.0f;
+    float sending = game_.Players().SendRate();
     if (budget > 0.0f && sending > budget) sending = budget;
     if (send != nullptr) *send = hostOpen_ ? sending : 0.0f;
-    if (receive != nullptr) *receive = hostOpen_ ? 60.0f + players * 700.0f : 0.0f;
+    if (receive != nullptr) *receive = hostOpen_ ? game_.Players().ReceiveRate() : 0.0f;
     return 1;
 }
 

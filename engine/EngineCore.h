@@ -11,6 +11,8 @@
 #include "Console.h"
 #include "DirectoryLists.h"
 #include "EngineEnvironment.h"
+#include "Events.h"
+#include "FloodTest.h"
 #include "Game.h"
 #include "ServiceProviders.h"
 #include "VariableStore.h"
@@ -34,6 +36,8 @@ class EngineCore {
     EngineCore& operator=(const EngineCore&) = delete;
 
     void SetConsoleSink(ConsoleSink* sink) { console_.SetSink(sink); }
+    // A newly attached host hears of the players already present at the next Tick.
+    void SetEventSink(EventSink* sink);
     VariableStore& Variables() { return variables_; }
     const Game& CurrentGame() const { return game_; }
     bool QuitRequested() const { return quit_; }
@@ -88,11 +92,20 @@ class EngineCore {
     void CommandChangeMap(std::string_view arguments);
     void CommandKick(std::string_view arguments);
     void CommandExec(std::string_view arguments);
+    void CommandAddPlayer(std::string_view arguments);
+    void CommandRemovePlayer(std::string_view arguments);
+    void CommandPlayers(std::string_view arguments);
+    void CommandSay(std::string_view arguments);
+    void CommandCloseHost(std::string_view arguments);
+    void CommandFloodTest(std::string_view arguments);
+    void PrintPlayers();
 
     EngineEnvironment& environment_;
     Console console_;
+    EventChannel events_;
     VariableStore variables_;
     Game game_;
+    FloodTest flood_;
     Variable* serverName_;
     Variable* sendBandwidth_;
     ServiceProviders providers_;

@@ -34,14 +34,16 @@ std::string MapTitle(std::string_view contents) {
 
 }  // namespace
 
-Game::Game(VariableStore& variables, Console& console, EngineEnvironment& environment)
+Game::Game(VariableStore& variables, Console& console, EventChannel& events,
+           EngineEnvironment& environment)
     : variables_(variables),
       console_(console),
       environment_(environment),
       timeLimit_(&variables.Ensure("timelimit", "30")),
       numRounds_(&variables.Ensure("numrounds", "5")),
       maxPlayers_(&variables.Ensure("maxplayers", "16")),
-      mapCount_(&variables.Ensure("nummaps", "0")) {}
+      mapCount_(&variables.Ensure("nummaps", "0")),
+      roster_(variables, console, events, environment.NowMs()) {}
 
 int Game::RoundCount() const {
     return Bounded(numRounds_->value, 1, 1000);
@@ -96,6 +98,7 @@ int Game::NextRotationIndex() const {
 
 void Game::Start(std::string_view map, uint64_t nowMs) {
     Load(map, RotationIndexOf(map), nowMs);
+    roster_.Begin(nowMs);
 }
 
 void Game::Load(std::string_view map, int rotationIndex, uint64_t atMs) {
@@ -113,6 +116,7 @@ void Game::Load(std::string_view map, int rotationIndex, uint64_t atMs) {
         console_.Print("Warning: %s not found; the map starts without its data", dataFile.c_str());
     }
     map_ = std::move(name);
+    roster_.NewMap();
     rotationIndex_ = rotationIndex;
     running_ = true;
     round_ = 1;
@@ -129,6 +133,7 @@ void Game::Load(std::string_view map, int rotationIndex, uint64_t atMs) {
 void Game::EndRound(uint64_t atMs) {
     int rounds = RoundCount();
     console_.Print("Round %d of %d ended: time limit reached", round_, rounds);
+    roster_.ReportRound(round_);
     if (round_ < rounds) {
         ++round_;
         roundStartMs_ = atMs;
@@ -147,6 +152,7 @@ void Game::EndRound(uint64_t atMs) {
 }
 
 void Game::Advance(uint64_t nowMs) {
+    roster_.Advance(nowMs, MaxPlayers());
     if (!running_) return;
     for (int ended = 0;; ++ended) {
         uint64_t length = RoundLengthMs();
@@ -188,20 +194,19 @@ bool Game::ChangeMap(int index, uint64_t nowMs) {
     return true;
 }
 
-const Player* Game::FindPlayer(int id) const {
-    for (const Player& player : players_)
-        if (player.id == id) return &player;
-    return nullptr;
+int Game::AddPlayer(std::string_view name, uint64_t nowMs) {
+    if (!running_) {
+        console_.Print("No game is running: players cannot join yet");
+        return 0;
+    }
+    int id = roster_.Join(name, nowMs, MaxPlayers(), false);
+    if (id == 0) console_.Print("The server is full (%d/%d players)", PlayerCount(), MaxPlayers());
+    return id;
 }
 
-bool Game::Kick(int id) {
-    for (auto it = players_.begin(); it != players_.end(); ++it) {
-        if (it->id != id) continue;
-        console_.Print("Player %d (%s) kicked", id, it->name.c_str());
-        players_.erase(it);
-        return true;
-    }
-    console_.Print("kick: no player with id %d", id);
+bool Game::RemovePlayer(int id, Departure how) {
+    if (roster_.Remove(id, how)) return true;
+    console_.Print("No player with id %d", id);
     return false;
 }
 

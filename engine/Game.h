@@ -1,5 +1,5 @@
 // The simulated game behind the engine: the running map, its rounds against the time limit,
-// the map rotation ("map0".."map<nummaps-1>") and, later, the players.
+// the map rotation ("map0".."map<nummaps-1>") and the players on it.
 #pragma once
 
 #include <cstdint>
@@ -9,19 +9,11 @@
 
 #include "Console.h"
 #include "EngineEnvironment.h"
-#include "StringIds.h"
+#include "Events.h"
+#include "Roster.h"
 #include "VariableStore.h"
 
 namespace korvane {
-
-struct Player {
-    int id = 0;
-    std::string name;
-    int team = KORVANE_UNASSIGNED;           // text id in korvane/cres.dll
-    int specialty = KORVANE_SPECIALTY_NONE;  // text id in korvane/cres.dll
-    float pingSeconds = 0.0f;
-    uint64_t joinedMs = 0;
-};
 
 class Game {
   public:
@@ -30,7 +22,8 @@ class Game {
 
     // Creates the variables the game reads ("timelimit", "numrounds", "maxplayers", "nummaps")
     // with defaults when they do not exist yet.
-    Game(VariableStore& variables, Console& console, EngineEnvironment& environment);
+    Game(VariableStore& variables, Console& console, EventChannel& events,
+         EngineEnvironment& environment);
 
     bool Running() const { return running_; }
     const std::string& Map() const { return map_; }
@@ -48,9 +41,13 @@ class Game {
     // Switches at once to rotation entry index; false (with a console line) if there is none.
     bool ChangeMap(int index, uint64_t nowMs);
 
-    int PlayerCount() const { return static_cast<int>(players_.size()); }
-    const Player* FindPlayer(int id) const;
-    bool Kick(int id);
+    int PlayerCount() const { return roster_.Count(); }
+    const Player* FindPlayer(int id) const { return roster_.Find(id); }
+    Roster& Players() { return roster_; }
+    const Roster& Players() const { return roster_; }
+    // A player joins now if the game runs and has room; the new id, or 0 with a console line.
+    int AddPlayer(std::string_view name, uint64_t nowMs);
+    bool RemovePlayer(int id, Departure how);
 
   private:
     uint64_t RoundLengthMs() const;
@@ -76,7 +73,7 @@ class Game {
     int round_ = 0;
     uint64_t roundStartMs_ = 0;
     uint64_t lastHeartbeatMs_ = 0;
-    std::vector<Player> players_;
+    Roster roster_;
 };
 
 }  // namespace korvane

@@ -28,10 +28,19 @@ void ServerEngine::WriteLine(const char* line) {
     }
 }
 
+void ServerEngine::SendEvent(const char* message) {
+    if (host_ == nullptr) return;
+    try {
+        host_->OnEngineEvent(message);
+    } catch (...) {
+    }
+}
+
 int ServerEngine::AttachHost(HostCallbacks* callbacks) {
     return Guarded(0, [&] {
         host_ = callbacks;
         core_.SetConsoleSink(callbacks != nullptr ? this : nullptr);
+        core_.SetEventSink(callbacks != nullptr ? this : nullptr);
         return 0;
     });
 }

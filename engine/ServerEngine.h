@@ -1,17 +1,18 @@
 // The EngineInterface object server.dll hands to the host: each slot forwards to EngineCore
-// and catches every exception, since none may cross the boundary. Console text reaches the
-// host's OnConsoleText only while the host is attached, and only from inside its own calls,
-// because the engine has no thread of its own.
+// and catches every exception, since none may cross the boundary. Console text and events
+// reach the host's OnConsoleText and OnEngineEvent only while the host is attached, and only
+// from inside its own calls, because the engine has no thread of its own.
 #pragma once
 
 #include "Console.h"
 #include "EngineCore.h"
+#include "Events.h"
 #include "EngineEnvironment.h"
 #include "host/EngineInterface.h"
 
 namespace korvane {
 
-class ServerEngine final : public EngineInterface, private ConsoleSink {
+class ServerEngine final : public EngineInterface, private ConsoleSink, private EventSink {
   public:
     explicit ServerEngine(EngineEnvironment& environment);
     ServerEngine(const ServerEngine&) = delete;
@@ -56,6 +57,7 @@ class ServerEngine final : public EngineInterface, private ConsoleSink {
 
   private:
     void WriteLine(const char* line) override;
+    void SendEvent(const char* message) override;
 
     EngineCore core_;
     HostCallbacks* host_ = nullptr;

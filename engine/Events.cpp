@@ -1,0 +1,84 @@
+// Formats the event messages; nothing is formatted while no host listens.
+#include "Events.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace korvane {
+
+EventChannel::EventChannel() {
+    update_.reserve(kUpdateCapacity);
+}
+
+void EventChannel::Send(const char* message) {
+    if (sink_ != nullptr) sink_->SendEvent(message);
+}
+
+void EventChannel::PlayerJoined(int id) {
+    if (sink_ == nullptr) return;
+    char message[16];
+    std::snprintf(message, sizeof message, "%c %d", kEventPlayerJoined, id);
+    Send(message);
+}
+
+void EventChannel::PlayerLeft(int id) {
+    if (sink_ == nullptr) return;
+    char message[16];
+    std::snprintf(message, sizeof message, "%c %d", kEventPlayerLeft, id);
+    Send(message);
+}
+
+void EventChannel::BeginUpdate() {
+    update_.clear();
+    update_.push_back(kEventPlayersUpdated);
+    updating_ = true;
+}
+
+void EventChannel::AddToUpdate(int id, std::string_view name, int team, int specialty) {
+    if (!updating_ || sink_ == nullptr) return;
+    char number[16];
+    std::snprintf(number, sizeof number, "%d ", id);
+    update_ += number;
+    // Exactly one separator went out above; the name runs to the line feed, so it may hold
+    // blanks but never a line break or a terminator.
+    size_t length = name.size() < kMaxNameLength ? name.size() : kMaxNameLength;
+    for (size_t i = 0; i < length; ++i) {
+        char c = name[i];
+        update_.push_back(c == '\n' || c == '\r' || c == '\0' ? ' ' : c);
+    }
+    std::snprintf(number, sizeof number, "\n%d %d ", team, specialty);
+    update_ += number;
+}
+
+void EventChannel::SendUpdate() {
+    if (!updating_) return;
+    updating_ = false;
+    if (sink_ == nullptr) return;
+    update_ += "-1";
+    Send(update_.c_str());
+}
+
+void EventChannel::ConsoleText(const char* format, ...) {
+    if (sink_ == nullptr || format == nullptr) return;
+    char message[kMaxConsoleText + 3];
+    message[0] = kEventConsoleText;
+    va_list args;
+    va_start(args, format);
+    int length = std::vsnprintf(message + 1, kMaxConsoleText + 1, format, args);
+    va_end(args);
+    if (length < 0) return;
+    if (length > static_cast<int>(kMaxConsoleText)) length = static_cast<int>(kMaxConsoleText);
+    // The host takes the text up to the first line feed: exactly one line per event.
+    for (int i = 1; i <= length; ++i)
+        if (message[i] == '\r' || message[i] == '\n') message[i] = ' ';
+    message[length + 1] = '\n';
+    message[length + 2] = '\0';
+    Send(message);
+}
+
+void EventChannel::Close() {
+    const char message[] = {kEventClose, '\0'};
+    Send(message);
+}
+
+}  // namespace korvane
