@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/ConsolePane.h"
 #include "host/ServerMainDialog.h"
 #include "resources/resource.h"
 
@@ -33,42 +34,10 @@ bool ServerMainDialog::OnTimer(UINT_PTR /*id*/) {
     return false;  // the timer message keeps its default processing
 }
 
-namespace {
-
-// Appends one line to the console pane, trimming the oldest three quarters first when the
-// pane has grown past 250 lines or its text limit.
-void ConsoleLog(HWND pane, const char* text) {
-    auto trim = [pane] {
-        const int lines = static_cast<int>(SendMessageA(pane, EM_GETLINECOUNT, 0, 0));
-        const int keepFrom = lines * 75 / 100;
-        const LRESULT cut = SendMessageA(pane, EM_LINEINDEX, keepFrom, 0);
-        if (cut <= 0) return;
-        ui::RedrawOff redraw(pane);
-        SendMessageA(pane, EM_SETSEL, 0, cut);
-        SendMessageA(pane, EM_SCROLLCARET, 0, 0);
-        SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
-    };
-    if (SendMessageA(pane, EM_GETLINECOUNT, 0, 0) > 250) trim();
-    const LRESULT limit = SendMessageA(pane, EM_GETLIMITTEXT, 0, 0);
-    if (GetWindowTextLengthA(pane) >= limit) trim();
-
-    char line[502];
-    std::snprintf(line, 500, "%s", text);
-    size_t length = std::strlen(line);
-    if (length == 0) return;
-    if (static_cast<unsigned char>(line[length - 1]) < 32) line[--length] = '\0';
-    std::memcpy(line + length, "\r\n", 3);
-    SendMessageA(pane, EM_SETSEL, limit, limit);
-    SendMessageA(pane, EM_SCROLLCARET, 0, 0);
-    SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line));
-}
-
-}  // namespace
-
 void ServerMainDialog::UpdateStatus() {
     if (shutdownRequested_.load() == 1) ShutdownEngine();
     HWND pane = Item(IDC_CONSOLE);
-    for (const std::string& line : TakeConsoleLines()) ConsoleLog(pane, line.c_str());
+    ConsoleLogBatch(pane, TakeConsoleLines());
 
     char rate[32];
     std::snprintf(rate, sizeof rate, "%d", static_cast<int>(UpdateRate()));

@@ -1,0 +1,77 @@
+// The console pane's append operations.
+#include "console/ConsolePane.h"
+
+#include "console/ConsoleBuffer.h"
+#include "ui/Handles.h"
+
+namespace korvane {
+
+namespace {
+
+LRESULT Send(HWND pane, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageA(pane, message, wParam, lParam);
+}
+
+void TrimOldest(HWND pane) {
+    const int lines = static_cast<int>(Send(pane, EM_GETLINECOUNT));
+    const LRESULT cut = Send(pane, EM_LINEINDEX, static_cast<WPARAM>(lines * 75 / 100));
+    if (cut <= 0) return;
+    ui::RedrawOff redraw(pane);
+    Send(pane, EM_SETSEL, 0, cut);
+    Send(pane, EM_SCROLLCARET);
+    Send(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+}
+
+std::string PaneText(HWND pane) {
+    const int length = GetWindowTextLengthA(pane);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int got = GetWindowTextA(pane, text.data(), length + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+void CaretToEnd(HWND pane, LRESULT limit) {
+    Send(pane, EM_SETSEL, static_cast<WPARAM>(limit), limit);
+    Send(pane, EM_SCROLLCARET);
+}
+
+}  // namespace
+
+void ConsoleLog(HWND pane, const char* text) {
+    if (Send(pane, EM_GETLINECOUNT) > kConsoleMaxLines) TrimOldest(pane);
+    const LRESULT limit = Send(pane, EM_GETLIMITTEXT);
+    if (GetWindowTextLengthA(pane) >= limit) TrimOldest(pane);
+    const std::string line = FormatConsoleLine(text ? text : "");
+    if (line.empty()) return;
+    CaretToEnd(pane, limit);
+    Send(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void ConsoleLogBatch(HWND pane, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    const LRESULT limit = Send(pane, EM_GETLIMITTEXT);
+    const std::string before = PaneText(pane);
+    ConsoleBuffer buffer(before, static_cast<size_t>(limit));
+    for (const std::string& line : lines) buffer.Append(line);
+    if (buffer.RemovedFromOriginal() == 0 && buffer.Text().size() == before.size()) return;
+
+    {
+        ui::RedrawOff redraw(pane);
+        if (buffer.OriginalGone()) {
+            SetWindowTextA(pane, buffer.Text().c_str());
+        } else {
+            if (buffer.RemovedFromOriginal() > 0) {
+                Send(pane, EM_SETSEL, 0, static_cast<LPARAM>(buffer.RemovedFromOriginal()));
+                Send(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+            }
+            const std::string added = buffer.Text().substr(buffer.KeptFromOriginal());
+            if (!added.empty()) {
+                Send(pane, EM_SETSEL, static_cast<WPARAM>(limit), limit);
+                Send(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+            }
+        }
+    }
+    CaretToEnd(pane, limit);
+}
+
+}  // namespace korvane

@@ -1,0 +1,20 @@
+// Appending engine text and typed commands to the console pane (a read-only multi-line edit).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+// Appends one line, trimming the oldest three quarters first when the pane holds more than
+// 250 lines or has reached its text limit. The text is shown as it is (no format directives).
+void ConsoleLog(HWND pane, const char* text);
+
+// Appends a refresh's lines with the same rules and the same result as calling ConsoleLog for
+// each, but in at most two edits of the control: each edit costs the control a pass over its
+// whole text, so line by line cannot keep up with a busy engine.
+void ConsoleLogBatch(HWND pane, const std::vector<std::string>& lines);
+
+}  // namespace korvane
