@@ -1,7 +1,9 @@
 // Shared helpers of the engine tests: an in-memory environment with a hand-driven clock, a
-// console line collector, and the start-up calls that bring a core to a running game.
+// console line and event collector, a strict reader of event messages, and the start-up calls
+// that bring a core to a running game.
 #pragma once
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -10,6 +12,7 @@
 #include "Console.h"
 #include "EngineCore.h"
 #include "EngineEnvironment.h"
+#include "Events.h"
 
 namespace korvane::test {
 
@@ -52,12 +55,100 @@ class LineCollector final : public ConsoleSink {
     }
 };
 
-// A core wired to a fake environment and a collector.
+class EventCollector final : public EventSink {
+  public:
+    std::vector<std::string> messages;
+    void SendEvent(const char* message) override { messages.emplace_back(message); }
+    size_t CountOfType(int type) const {
+        size_t count = 0;
+        for (const std::string& message : messages)
+            count += !message.empty() && message[0] == static_cast<char>(type) ? 1 : 0;
+        return count;
+    }
+};
+
+struct DecodedPlayer {
+    long id = 0;
+    std::string name;
+    long team = 0;
+    long specialty = 0;
+};
+
+// An event message read the way the host reads it, but strictly: ok is false unless every
+// part is present and nothing but blanks follows.
+struct DecodedEvent {
+    bool ok = false;
+    int type = 0;
+    long id = 0;                         // types 1 and 2
+    std::vector<DecodedPlayer> players;  // type 3, up to the -1
+    std::string text;                    // type 6, without its line feed
+};
+
+inline DecodedEvent Decode(const std::string& message) {
+    DecodedEvent event;
+    size_t at = 0;
+    auto skipSpace = [&] {
+        while (at < message.size() && std::strchr(" \t\n\r\v\f", message[at]) != nullptr &&
+               message[at] != '\0')
+            ++at;
+    };
+    auto number = [&](long& value) {
+        skipSpace();
+        std::string digits = message.substr(at, 15);
+        char* end = nullptr;
+        value = std::strtol(digits.c_str(), &end, 0);
+        if (end == digits.c_str()) return false;
+        at += static_cast<size_t>(end - digits.c_str());
+        return true;
+    };
+    auto restIsBlank = [&] {
+        skipSpace();
+        return at == message.size();
+    };
+    skipSpace();
+    if (at == message.size()) return event;
+    event.type = static_cast<unsigned char>(message[at++]);
+    switch (event.type) {
+        case 1:
+        case 2: event.ok = number(event.id) && restIsBlank(); break;
+        case 3:
+            for (;;) {
+                DecodedPlayer player;
+                if (!number(player.id)) return event;
+                if (player.id == -1) break;
+                if (at >= message.size() || message[at] != ' ') return event;
+                size_t lineEnd = message.find('\n', ++at);
+                if (lineEnd == std::string::npos) return event;
+                player.name = message.substr(at, lineEnd - at);
+                at = lineEnd + 1;
+                if (!number(player.team) || !number(player.specialty)) return event;
+                event.players.push_back(player);
+            }
+            event.ok = restIsBlank();
+            break;
+        case 6: {
+            size_t lineEnd = message.find('\n', at);
+            if (lineEnd == std::string::npos || lineEnd + 1 != message.size()) return event;
+            event.text = message.substr(at, lineEnd - at);
+            event.ok = true;
+            break;
+        }
+        case 7: event.ok = restIsBlank(); break;
+        default: break;
+    }
+    return event;
+}
+
+// A core wired to a fake environment and collectors.
 struct CoreFixture {
     FakeEnvironment environment;
     LineCollector console;
+    EventCollector events;
     EngineCore core{environment};
-    CoreFixture() { core.SetConsoleSink(&console); }
+    CoreFixture() {
+        core.SetConsoleSink(&console);
+        core.SetEventSink(&events);
+    }
 
     std::string Text(const char* name) {
         void* handle = nullptr;
@@ -96,6 +187,21 @@ struct CoreFixture {
         record.description = &description;
         record.descriptionSize = sizeof description;
         return core.StartSession(&record);
+    }
+    // Connected, open and playing on a map, with the given population target.
+    void Run(int botCount, int maxPlayers = 16) {
+        core.ExecuteCommand(("botcount " + std::to_string(botCount)).c_str());
+        core.ExecuteCommand(("maxplayers " + std::to_string(maxPlayers)).c_str());
+        Connect();
+        Open(maxPlayers);
+        Start("worlds/lima");
+    }
+    // Moves the clock on in server-thread steps of 33 ms.
+    void Play(uint64_t ms) {
+        for (uint64_t done = 0; done < ms; done += 33) {
+            environment.now += 33;
+            core.Tick();
+        }
     }
 };
 

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "StringIds.h"
 #include "host/EngineInterface.h"
@@ -35,7 +37,11 @@ Function Export(HMODULE library, int ordinal) {
 class Host final : public HostCallbacks {
   public:
     std::string text;
-    int OnEngineEvent(const char*) override { return 0; }
+    std::vector<std::string> events;
+    int OnEngineEvent(const char* message) override {
+        events.emplace_back(message);
+        return 0;
+    }
     int OnConsoleText(const char* line) override {
         text += line;
         return 0;
@@ -92,6 +98,59 @@ TEST(ServerDll, DrivenThroughOrdinalsAndTheInterfaceTable) {
     engine->ExecuteCommand("status");
     EXPECT_NE(host.text.find("Version: 1.0.5\n"), std::string::npos) << host.text;
     engine->ExecuteCommand("quit");
+    EXPECT_EQ(engine->Tick(0), 0);
+    engine->AttachHost(nullptr);
+    release();
+    FreeLibrary(library);
+}
+
+// Player events and the close request cross the boundary through the callback table.
+TEST(ServerDll, PlayerEventsAndCloseReachTheHost) {
+    HMODULE library = LoadLibraryA(InstallPath("server.dll").c_str());
+    ASSERT_NE(library, nullptr);
+    auto create = Export<CreateEngineFn>(library, 1);
+    auto release = Export<ReleaseEngineFn>(library, 2);
+    EngineInterface* engine = nullptr;
+    ASSERT_EQ(create(kEngineInterfaceVersion, &kEngineInterfaceId, &engine), 0);
+    Host host;
+    engine->AttachHost(&host);
+    engine->ExecuteCommand("botcount 0");
+    ServiceProviderEntry* head = nullptr;
+    engine->RefreshServiceProviders(0, 0);
+    engine->GetServiceProviders(&head);
+    for (ServiceProviderEntry* entry = head; entry != nullptr; entry = entry->next)
+        if (std::string(entry->name) == "Internet TCP/IP") engine->SelectServiceProvider(entry->id);
+    engine->CommitServiceProviders(head);
+    HostOpenRecord open{};
+    open.maxPlayers = 16;
+    ASSERT_EQ(engine->OpenHost(&open), 1);
+    SessionStartRecord record{};
+    SessionDescription description{};
+    std::strcpy(record.startMap, "worlds/lima");
+    record.description = &description;
+    record.descriptionSize = sizeof description;
+    ASSERT_EQ(engine->StartSession(&record), 1);
+
+    engine->ExecuteCommand("addbot Alice");
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0], "\x01 1");
+    PlayerInfo info{};
+    EXPECT_EQ(engine->GetPlayerInfo(1, &info), 1);
+    float ping = 0.0f;
+    std::memcpy(&ping, &info.pingSeed, sizeof ping);
+    EXPECT_EQ(engine->GetPlayerPing(1, &ping), 1);
+    EXPECT_TRUE(ping >= 0.020f && ping <= 0.250f) << ping;
+    float send = 0.0f, receive = 0.0f;
+    EXPECT_EQ(engine->GetBandwidth(&send, &receive), 1);
+    EXPECT_GT(send, 0.0f);
+    engine->KickPlayer(1);
+    ASSERT_EQ(host.events.size(), 2u);
+    EXPECT_EQ(host.events[1], "\x02 1");
+    EXPECT_NE(host.text.find("Player Alice was kicked\n"), std::string::npos);
+
+    EXPECT_NE(engine->Tick(0), 0);
+    engine->ExecuteCommand("closehost");
+    EXPECT_EQ(host.events.back(), "\x07");
     EXPECT_EQ(engine->Tick(0), 0);
     engine->AttachHost(nullptr);
     release();
