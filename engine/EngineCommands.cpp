@@ -154,14 +154,13 @@ void EngineCore::PrintPlayers() {
     const Roster& roster = game_.Players();
     console_.Print("Players: %d/%d", roster.Count(), game_.MaxPlayers());
     if (roster.Count() == 0) return;
-    console_.Print("  %5s  %-30s  %-10s  %-13s  %4s  %s", "id", "name", "team", "specialty",
-                   "ping", "score");
+    console_.Print("  %5s  %-30s  %-10s  %-13s  %4s  %s", "id", "name", "team", "specialty", "ping",
+                   "score");
     for (const Player& player : roster.All())
-        console_.Print("  %5d  %-30s  %-10s  %-13s  %4d  %d/%d/%d", player.id,
-                       player.name.c_str(), Roster::TeamName(player.team),
-                       Roster::SpecialtyName(player.specialty),
-                       static_cast<int>(player.pingSeconds * 1000.0f), player.kills,
-                       player.deaths, player.captures);
+        console_.Print("  %5d  %-30s  %-10s  %-13s  %4d  %d/%d/%d", player.id, player.name.c_str(),
+                       Roster::TeamName(player.team), Roster::SpecialtyName(player.specialty),
+                       static_cast<int>(player.pingSeconds * 1000.0f), player.kills, player.deaths,
+                       player.captures);
 }
 
 void EngineCore::CommandPlayers(std::string_view) {

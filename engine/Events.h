@@ -31,8 +31,8 @@ enum EventType : char {
 
 class EventChannel {
   public:
-    static constexpr size_t kMaxNameLength = 30;       // the host keeps no more
-    static constexpr size_t kMaxConsoleText = 1023;    // the host reads no more
+    static constexpr size_t kMaxNameLength = 30;        // the host keeps no more
+    static constexpr size_t kMaxConsoleText = 1023;     // the host reads no more
     static constexpr size_t kUpdateCapacity = 64 * 64;  // a full server's update
 
     EventChannel();

@@ -42,8 +42,8 @@ void FloodTest::Advance(uint64_t nowMs, Console& console) {
     }
     while (printed_ < due) {
         ++printed_;
-        console.Print("flood %7u/%u t=%-8.3f the quick brown fox jumps over the lazy dog",
-                      printed_, total_, static_cast<double>(nowMs - startMs_) / 1000.0);
+        console.Print("flood %7u/%u t=%-8.3f the quick brown fox jumps over the lazy dog", printed_,
+                      total_, static_cast<double>(nowMs - startMs_) / 1000.0);
     }
     if (printed_ >= total_) Finish(console);
 }

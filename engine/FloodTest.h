@@ -27,7 +27,7 @@ class FloodTest {
     uint32_t rate_ = 0;
     uint32_t total_ = 0;
     uint32_t printed_ = 0;
-    uint64_t originMs_ = 0;   // when line 1 was due, moved on when a stall is forgiven
+    uint64_t originMs_ = 0;    // when line 1 was due, moved on when a stall is forgiven
     uint32_t originLine_ = 0;  // lines printed before originMs_
     uint64_t startMs_ = 0;
 };

@@ -11,62 +11,67 @@ namespace korvane {
 namespace {
 
 const char* const kNames[] = {
-    "Alice",        "Bravo_Six",    "Ghost",        "Mara",         "Kestrel",
-    "Dutch",        "Nikolai",      "Sgt. Pepper",  "Hana",         "Longshot",
-    "Viper",        "Okonkwo",      "Tess",         "Ironside",     "Lupe",
-    "Rook",         "Jansen",       "Wildcard",     "Priya",        "Copperhead",
-    "Old Man Finn", "Sparrow",      "Dmitri",       "Quinn",        "Bulldozer",
-    "Akira",        "Moose",        "Selene",       "Hatchet",      "Ravi",
-    "Juniper",      "Tank",         "Brannigan",    "Yusuf",        "Nightjar",
-    "Magpie",       "Corporal Kim", "Sofia",        "Stonewall",    "Pixel",
-    "Havoc",        "Ingrid",       "Razorback",    "Tomasz",       "Duchess",
-    "Bishop",       "Amara",        "Crowbar",      "Felix",        "Mirage",
-    "Sundance",     "Lt. Okafor",   "Boomer",       "Zhenya",       "Echo",
-    "Paladin",      "Wren",         "Mustang",      "Cobb",         "Frostbite",
-    "Reaper",       "Imogen",       "Sledge",       "Valkyrie",     "Nomad"};
+    "Alice",        "Bravo_Six",   "Ghost",        "Mara",       "Kestrel",  "Dutch",
+    "Nikolai",      "Sgt. Pepper", "Hana",         "Longshot",   "Viper",    "Okonkwo",
+    "Tess",         "Ironside",    "Lupe",         "Rook",       "Jansen",   "Wildcard",
+    "Priya",        "Copperhead",  "Old Man Finn", "Sparrow",    "Dmitri",   "Quinn",
+    "Bulldozer",    "Akira",       "Moose",        "Selene",     "Hatchet",  "Ravi",
+    "Juniper",      "Tank",        "Brannigan",    "Yusuf",      "Nightjar", "Magpie",
+    "Corporal Kim", "Sofia",       "Stonewall",    "Pixel",      "Havoc",    "Ingrid",
+    "Razorback",    "Tomasz",      "Duchess",      "Bishop",     "Amara",    "Crowbar",
+    "Felix",        "Mirage",      "Sundance",     "Lt. Okafor", "Boomer",   "Zhenya",
+    "Echo",         "Paladin",     "Wren",         "Mustang",    "Cobb",     "Frostbite",
+    "Reaper",       "Imogen",      "Sledge",       "Valkyrie",   "Nomad"};
 
-const char* const kChat[] = {
-    "gg",
-    "nice shot",
-    "need a medic at the bridge!",
-    "lag?",
-    "brb",
-    "lol",
-    "cover me, moving up",
-    "who has the flag?",
-    "thx",
-    "ok",
-    "go go go",
-    "sniper on the ridge, watch it",
-    "one more round?",
-    "gl hf",
-    "anyone on comms?",
-    "push left",
-    "hold the bunker",
-    "engineer, the gate needs fixing",
-    "where is everybody",
-    "that was close",
-    "wp",
-    "rush the north tower",
-    "I'm out of ammo",
-    "sorry, teamkill, my bad",
-    "they're flanking east",
-    "good round all",
-    "anyone want to swap sides?",
-    "map vote after this one?",
-    "heads up, heavy weapons at the depot",
-    "np"};
+const char* const kChat[] = {"gg",
+                             "nice shot",
+                             "need a medic at the bridge!",
+                             "lag?",
+                             "brb",
+                             "lol",
+                             "cover me, moving up",
+                             "who has the flag?",
+                             "thx",
+                             "ok",
+                             "go go go",
+                             "sniper on the ridge, watch it",
+                             "one more round?",
+                             "gl hf",
+                             "anyone on comms?",
+                             "push left",
+                             "hold the bunker",
+                             "engineer, the gate needs fixing",
+                             "where is everybody",
+                             "that was close",
+                             "wp",
+                             "rush the north tower",
+                             "I'm out of ammo",
+                             "sorry, teamkill, my bad",
+                             "they're flanking east",
+                             "good round all",
+                             "anyone want to swap sides?",
+                             "map vote after this one?",
+                             "heads up, heavy weapons at the depot",
+                             "np"};
 
 const char* Weapon(int specialty) {
     switch (specialty) {
-        case KORVANE_SPECIALTY_RIFLEMAN: return "an assault rifle";
-        case KORVANE_SPECIALTY_SNIPER: return "a sniper rifle";
-        case KORVANE_SPECIALTY_MEDIC: return "a pistol";
-        case KORVANE_SPECIALTY_ENGINEER: return "a shotgun";
-        case KORVANE_SPECIALTY_HEAVY_WEAPONS: return "a machine gun";
-        case KORVANE_SPECIALTY_DEMOLITIONS: return "a satchel charge";
-        case KORVANE_SPECIALTY_SIGNALS: return "a carbine";
-        default: return "a knife";
+        case KORVANE_SPECIALTY_RIFLEMAN:
+            return "an assault rifle";
+        case KORVANE_SPECIALTY_SNIPER:
+            return "a sniper rifle";
+        case KORVANE_SPECIALTY_MEDIC:
+            return "a pistol";
+        case KORVANE_SPECIALTY_ENGINEER:
+            return "a shotgun";
+        case KORVANE_SPECIALTY_HEAVY_WEAPONS:
+            return "a machine gun";
+        case KORVANE_SPECIALTY_DEMOLITIONS:
+            return "a satchel charge";
+        case KORVANE_SPECIALTY_SIGNALS:
+            return "a carbine";
+        default:
+            return "a knife";
     }
 }
 
@@ -108,24 +113,37 @@ Roster::Roster(VariableStore& variables, Console& console, EventChannel& events,
 
 const char* Roster::TeamName(int team) {
     switch (team) {
-        case KORVANE_TEAM_BLUE: return "Blue Force";
-        case KORVANE_TEAM_RED: return "Red Force";
-        case KORVANE_TEAM_SPECTATORS: return "Spectators";
-        default: return "Unassigned";
+        case KORVANE_TEAM_BLUE:
+            return "Blue Force";
+        case KORVANE_TEAM_RED:
+            return "Red Force";
+        case KORVANE_TEAM_SPECTATORS:
+            return "Spectators";
+        default:
+            return "Unassigned";
     }
 }
 
 const char* Roster::SpecialtyName(int specialty) {
     switch (specialty) {
-        case KORVANE_SPECIALTY_NONE: return "None";
-        case KORVANE_SPECIALTY_RIFLEMAN: return "Rifleman";
-        case KORVANE_SPECIALTY_SNIPER: return "Sniper";
-        case KORVANE_SPECIALTY_MEDIC: return "Medic";
-        case KORVANE_SPECIALTY_ENGINEER: return "Engineer";
-        case KORVANE_SPECIALTY_HEAVY_WEAPONS: return "Heavy Weapons";
-        case KORVANE_SPECIALTY_DEMOLITIONS: return "Demolitions";
-        case KORVANE_SPECIALTY_SIGNALS: return "Signals";
-        default: return "Unassigned";
+        case KORVANE_SPECIALTY_NONE:
+            return "None";
+        case KORVANE_SPECIALTY_RIFLEMAN:
+            return "Rifleman";
+        case KORVANE_SPECIALTY_SNIPER:
+            return "Sniper";
+        case KORVANE_SPECIALTY_MEDIC:
+            return "Medic";
+        case KORVANE_SPECIALTY_ENGINEER:
+            return "Engineer";
+        case KORVANE_SPECIALTY_HEAVY_WEAPONS:
+            return "Heavy Weapons";
+        case KORVANE_SPECIALTY_DEMOLITIONS:
+            return "Demolitions";
+        case KORVANE_SPECIALTY_SIGNALS:
+            return "Signals";
+        default:
+            return "Unassigned";
     }
 }
 
@@ -183,13 +201,15 @@ std::string Roster::NewName(std::string_view wanted) {
     return numbered;
 }
 
+int Roster::TeamSize(int team) const {
+    int size = 0;
+    for (const Player& player : players_) size += player.team == team ? 1 : 0;
+    return size;
+}
+
 int Roster::ChooseTeam() const {
-    int blue = 0, red = 0;
-    for (const Player& player : players_) {
-        if (player.team == KORVANE_TEAM_BLUE) ++blue;
-        if (player.team == KORVANE_TEAM_RED) ++red;
-    }
-    return blue <= red ? KORVANE_TEAM_BLUE : KORVANE_TEAM_RED;
+    return TeamSize(KORVANE_TEAM_BLUE) <= TeamSize(KORVANE_TEAM_RED) ? KORVANE_TEAM_BLUE
+                                                                     : KORVANE_TEAM_RED;
 }
 
 int Roster::Join(std::string_view name, uint64_t nowMs, int maxPlayers, bool automatic) {
@@ -240,9 +260,15 @@ bool Roster::Remove(int id, Departure how) {
     Player* player = FindMutable(id);
     if (player == nullptr) return false;
     switch (how) {
-        case Departure::Left: console_.Print("Player %s left the game", player->name.c_str()); break;
-        case Departure::TimedOut: console_.Print("Player %s timed out", player->name.c_str()); break;
-        case Departure::Kicked: console_.Print("Player %s was kicked", player->name.c_str()); break;
+        case Departure::Left:
+            console_.Print("Player %s left the game", player->name.c_str());
+            break;
+        case Departure::TimedOut:
+            console_.Print("Player %s timed out", player->name.c_str());
+            break;
+        case Departure::Kicked:
+            console_.Print("Player %s was kicked", player->name.c_str());
+            break;
         case Departure::ServerFull:
             console_.Print("Player %s was dropped: the server is full", player->name.c_str());
             break;
@@ -259,8 +285,8 @@ void Roster::DriftPing(Player& player) {
     if (random_.Chance(3)) ping += random_.Uniform(0.030f, 0.090f);
     player.pingSeconds = Clamp(ping, kLowestPing, kHighestPing);
     // The line itself wanders slowly too.
-    player.typicalPingSeconds = Clamp(
-        player.typicalPingSeconds + random_.Uniform(-0.002f, 0.002f), kLowestPing, 0.220f);
+    player.typicalPingSeconds =
+        Clamp(player.typicalPingSeconds + random_.Uniform(-0.002f, 0.002f), kLowestPing, 0.220f);
 }
 
 void Roster::Chat(const Player& player) {
@@ -288,8 +314,8 @@ void Roster::Fight(Player& player) {
         if (!Fighting(other) || other.team == player.team || pick-- != 0) continue;
         ++player.kills;
         ++other.deaths;
-        console_.Print("%s killed %s with %s (%d kills)", player.name.c_str(), other.name.c_str(),
-                       Weapon(player.specialty), player.kills);
+        console_.Print("%s killed %s with %s (%d kill%s)", player.name.c_str(), other.name.c_str(),
+                       Weapon(player.specialty), player.kills, player.kills == 1 ? "" : "s");
         return;
     }
 }
@@ -311,12 +337,14 @@ void Roster::Act(Player& player, uint64_t nowMs) {
         return;
     }
     int roll = random_.Between(0, 99);
+    int otherTeam = player.team == KORVANE_TEAM_BLUE ? KORVANE_TEAM_RED : KORVANE_TEAM_BLUE;
     if (roll < 45) {
         Chat(player);
-    } else if (roll < 97) {
+    } else if (roll < 96 || TeamSize(player.team) <= TeamSize(otherTeam) + 1) {
         Fight(player);
     } else {
-        player.team = player.team == KORVANE_TEAM_BLUE ? KORVANE_TEAM_RED : KORVANE_TEAM_BLUE;
+        // Only ever toward the smaller side, as an auto-balancing server would allow.
+        player.team = otherTeam;
         player.changed = true;
         console_.Print("%s switched to %s", player.name.c_str(), TeamName(player.team));
     }
@@ -366,7 +394,8 @@ void Roster::ManagePopulation(uint64_t nowMs, int maxPlayers) {
     if (Count() >= target) filling_ = false;
     if (Count() < target && nowMs >= nextArrivalMs_) {
         Join({}, nowMs, maxPlayers, true);
-        nextArrivalMs_ = nowMs + (filling_ ? random_.Millis(500, 1400) : random_.Millis(4000, 20000));
+        nextArrivalMs_ =
+            nowMs + (filling_ ? random_.Millis(500, 1400) : random_.Millis(4000, 20000));
     }
     // Above the target by more than the usual swing, the simulation's own players drift off.
     int swing = target > 0 ? 3 : 0;
@@ -402,8 +431,8 @@ void Roster::Advance(uint64_t nowMs, int maxPlayers) {
     lastAdvanceMs_ = nowMs;
     // A few lines a second at most, whatever the number of players.
     float pace = Pace();
-    lineBudget_ = Clamp(lineBudget_ + static_cast<float>(elapsed) * 0.0015f * pace, 0.0f,
-                        3.0f * pace);
+    lineBudget_ =
+        Clamp(lineBudget_ + static_cast<float>(elapsed) * 0.0015f * pace, 0.0f, 3.0f * pace);
 
     ManagePopulation(nowMs, maxPlayers);
     if (nowMs >= nextTrafficMs_) {
@@ -415,7 +444,8 @@ void Roster::Advance(uint64_t nowMs, int maxPlayers) {
         if (!player.announced && nowMs >= player.announceAtMs) Announce(player);
         if (player.chooseAtMs != 0 && nowMs >= player.chooseAtMs) {
             player.chooseAtMs = 0;
-            player.specialty = random_.Between(KORVANE_SPECIALTY_RIFLEMAN, KORVANE_SPECIALTY_SIGNALS);
+            player.specialty =
+                random_.Between(KORVANE_SPECIALTY_RIFLEMAN, KORVANE_SPECIALTY_SIGNALS);
             player.changed = true;
         }
         if (nowMs >= player.nextPingMs) {

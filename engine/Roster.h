@@ -75,6 +75,7 @@ class Roster {
     Player* FindMutable(int id);
     int NewId() const;
     std::string NewName(std::string_view wanted);
+    int TeamSize(int team) const;
     int ChooseTeam() const;
     void Announce(Player& player);
     void DriftPing(Player& player);

@@ -110,7 +110,9 @@ inline DecodedEvent Decode(const std::string& message) {
     event.type = static_cast<unsigned char>(message[at++]);
     switch (event.type) {
         case 1:
-        case 2: event.ok = number(event.id) && restIsBlank(); break;
+        case 2:
+            event.ok = number(event.id) && restIsBlank();
+            break;
         case 3:
             for (;;) {
                 DecodedPlayer player;
@@ -133,8 +135,11 @@ inline DecodedEvent Decode(const std::string& message) {
             event.ok = true;
             break;
         }
-        case 7: event.ok = restIsBlank(); break;
-        default: break;
+        case 7:
+            event.ok = restIsBlank();
+            break;
+        default:
+            break;
     }
     return event;
 }

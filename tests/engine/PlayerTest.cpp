@@ -39,7 +39,7 @@ namespace {
 // makes a fresh entry, an update fills in known ids only.
 struct HostTable {
     std::map<uint16_t, DecodedPlayer> players;
-    int broken = 0;        // messages that did not decode strictly
+    int broken = 0;         // messages that did not decode strictly
     int unknownUpdate = 0;  // update groups for ids the table did not hold
 
     void Apply(const std::string& message) {
@@ -93,15 +93,20 @@ TEST(EventMessages, EachKindIsExactlyDecodable) {
     ASSERT_EQ(m.size(), 8u);
     EXPECT_EQ(m[0], "\x01 7");
     EXPECT_EQ(m[1], "\x02 65535");
-    EXPECT_EQ(m[2], "\x03"
-                    "7 Alice\n1070 3 "
-                    "8 Old Man Finn\n1071 8 "
-                    "9 " + std::string(30, 'x') + "\n1072 0 "
-                    "10 two lines \n1071 1 -1");
+    EXPECT_EQ(m[2],
+              "\x03"
+              "7 Alice\n1070 3 "
+              "8 Old Man Finn\n1071 8 "
+              "9 " +
+                  std::string(30, 'x') +
+                  "\n1072 0 "
+                  "10 two lines \n1071 1 -1");
     EXPECT_EQ(m[3], "\x03-1");
     EXPECT_EQ(m[4], "\x06[Alice] gg\n");
     EXPECT_EQ(m[5].size(), 1u + 1023u + 1u);
-    EXPECT_EQ(m[6], "\x06" "a b\n");
+    EXPECT_EQ(m[6],
+              "\x06"
+              "a b\n");
     EXPECT_EQ(m[7], "\x07");
 
     DecodedEvent update = Decode(m[2]);
@@ -316,8 +321,8 @@ TEST(Players, ChatAndScoresStayAtAFewLinesASecond) {
         size_t chat = f.events.CountOfType(6);
         size_t lines = f.console.lines.size();
         f.Play(10000);
-        int added = static_cast<int>(f.events.CountOfType(6) - chat + f.console.lines.size() -
-                                     lines);
+        int added =
+            static_cast<int>(f.events.CountOfType(6) - chat + f.console.lines.size() - lines);
         worstWindow = std::max(worstWindow, added);
     }
     EXPECT_LE(worstWindow, 30);  // three lines a second at the very most
