@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "console/PlayerTable.h"
 #include "host/EngineInterface.h"
 #include "host/EngineLibrary.h"
 #include "host/UpdateRate.h"
@@ -71,9 +72,18 @@ public:
     // Moves the queued console lines out (takes EngineLock).
     std::vector<std::string> TakeConsoleLines();
 
+    // Console commands and window commands.
+    void SendCommandLine();
+    void KickSelectedPlayer();
+    void ShowAbout();
+    bool ConfirmQuit();
+
 protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
     bool OnTimer(UINT_PTR id) override;
+    void OnOK() override {}  // Enter belongs to the hidden Send button
     void OnCancel() override;
     void OnDestroy() override;
 
@@ -81,9 +91,12 @@ protected:
     // program after the configuration file is written.
     virtual INT_PTR RunStartupSettings();
 
-    // The 100 ms refresh.
+    // The 100 ms refresh: player list, console lines, figures; carries out a stop that Tick
+    // asked for.
     virtual void UpdateStatus();
-    bool ConfirmQuit();
+    // The modal dialogs of the Game menu; they come with the map rotation and settings editors.
+    virtual void ShowChangeMap() {}
+    virtual void ShowSettings() {}
 
 private:
     friend unsigned __stdcall ServerThreadProc(void* window);
@@ -91,13 +104,21 @@ private:
     void StopServerThread();
     void RunStartupSequence();
     void CreatePlayerListColumns();
+    // Returns false when there is no engine (the list is then emptied).
+    bool UpdatePlayerList();
+    void CloseForEngine();
+    bool OnSysCommand(WPARAM command);
+    void PaintMinimised();
 
     static inline ServerMainDialog* instance_ = nullptr;
 
     std::unique_ptr<EngineLibrary> library_;
 
-    // The console half.
-    std::vector<std::string> consoleQueue_;  // guarded by EngineLock
+    // The console half; the queue, the table and the flag are guarded by EngineLock.
+    std::vector<std::string> consoleQueue_;
+    PlayerTable playerTable_;
+    bool playersChanged_ = false;
+    std::string newPlayerName_;
 
     // The host half.
     HICON icon_ = nullptr;

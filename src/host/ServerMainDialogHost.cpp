@@ -63,6 +63,9 @@ ServerMainDialog::ServerMainDialog(HWND parent, std::unique_ptr<EngineLibrary> l
     : ui::Dialog(IDD_SERVER, parent),
       library_(library ? std::move(library) : std::make_unique<ServerDllLibrary>()) {
     icon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    char newPlayer[64] = {};
+    LoadStringA(GetModuleHandleA(nullptr), IDS_NEW_PLAYER, newPlayer, sizeof newPlayer);
+    newPlayerName_ = newPlayer;
     instance_ = this;
     EnterInstallFolder();
 }
@@ -234,6 +237,8 @@ void ServerMainDialog::ShutdownEngine() {
     }
     consoleQueue_.clear();
     shutdownRequested_ = 0;
+    playerTable_.Clear();
+    playersChanged_ = false;
     if (engineLock_.Ready()) {
         EngineAccess::SetLock(nullptr);
         engineLock_.Delete();
@@ -247,6 +252,8 @@ void ServerMainDialog::OnDestroy() {
 void ServerMainDialog::CreatePlayerListColumns() {
     HWND list = Item(IDC_PLAYER_LIST);
     if (!list) return;
+    // Clicking anywhere on a row selects it, as operators expect of a list of players.
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     static const int titles[] = {IDS_COL_ID,        IDS_COL_NAME, IDS_COL_TEAM,
                                  IDS_COL_SPECIALTY, IDS_COL_PING, IDS_COL_TIME};
     for (int column = 0; column < 6; ++column) {

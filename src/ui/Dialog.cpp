@@ -78,7 +78,24 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
         self->window_ = nullptr;
     }
     if (!handled) return FALSE;
-    if (message == WM_INITDIALOG) return static_cast<INT_PTR>(result);
+    // These few messages take their answer from the dialog procedure's own return value.
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+        return static_cast<INT_PTR>(result);
+    default:
+        break;
+    }
     // A notification's answer travels in DWLP_MSGRESULT; the procedure itself says "handled".
     SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
     return TRUE;

@@ -16,6 +16,7 @@
 #include "settings/ServerSettings.h"
 #include "support/ModalDriver.h"
 #include "support/RecordingEngine.h"
+#include "support/TestWindow.h"
 
 namespace korvane {
 namespace {
@@ -23,20 +24,7 @@ namespace {
 using test::RecordingEngine;
 using test::RecordingLibrary;
 using test::RunModal;
-
-class TestWindow : public ServerMainDialog {
-public:
-    explicit TestWindow(RecordingEngine& engine)
-        : ServerMainDialog(nullptr, std::make_unique<RecordingLibrary>(engine)) {}
-    INT_PTR sheetResult = IDOK;
-    int sheetRuns = 0;
-
-protected:
-    INT_PTR RunStartupSettings() override {
-        ++sheetRuns;
-        return sheetResult;
-    }
-};
+using test::TestWindow;
 
 std::string InstallDir() {
     const char* dir = std::getenv("KORVANE_INSTALL_DIR");

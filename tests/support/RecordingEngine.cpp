@@ -229,8 +229,20 @@ int RecordingEngine::Tick(int) {
     CallScope scope(*this);
     ticks++;
     if (onTick) onTick();
+    std::vector<std::string> events;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        events.swap(pendingEvents_);
+    }
+    for (const std::string& event : events)
+        if (callbacks) callbacks->OnEngineEvent(event.c_str());
     if (tickDelayMs > 0) Sleep(static_cast<DWORD>(tickDelayMs));
     return tickResult.load();
+}
+
+void RecordingEngine::QueueEvent(const std::string& message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pendingEvents_.push_back(message);
 }
 
 int RecordingEngine::RefreshServiceProviders(int a, int b) {

@@ -34,6 +34,8 @@ public:
     std::atomic<int> tickResult{1};
     // Called on every Tick, on the server thread.
     std::function<void()> onTick;
+    // Event messages the engine sends from inside its next Tick, in order.
+    void QueueEvent(const std::string& message);
     int version[3] = {1, 0, 5};
 
     // Observations.
@@ -117,6 +119,7 @@ private:
     std::vector<std::string> calls_;
     std::map<std::string, std::unique_ptr<Variable>, CaseLess> variables_;
     std::atomic<int> inCall_{0};
+    std::vector<std::string> pendingEvents_;
     ServiceProviderEntry providers_[3]{};
 };
 

@@ -1,0 +1,129 @@
+// The main window's commands: quit and close with the question, kick, the Game menu's
+// dialogs, About, the system menu, and painting while minimised.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "console/AboutDialog.h"
+#include "host/EngineAccess.h"
+#include "host/ServerMainDialog.h"
+#include "resources/resource.h"
+
+namespace korvane {
+
+bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
+    if (code != BN_CLICKED && code != 0 && code != 1) return false;
+    switch (id) {
+    case IDC_SEND:
+        SendCommandLine();
+        return true;
+    case IDM_QUIT:
+        if (ConfirmQuit()) PostQuitMessage(0);
+        return true;
+    case IDM_KICK_PLAYER:
+        KickSelectedPlayer();
+        return true;
+    case IDM_CHANGE_MAP:
+        ShowChangeMap();
+        return true;
+    case IDM_SETTINGS:
+        ShowSettings();
+        return true;
+    case IDM_ABOUT:
+        ShowAbout();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ServerMainDialog::ConfirmQuit() {
+    if (!engine_) return true;
+    char text[128] = {};
+    char caption[64] = {};
+    LoadStringA(GetModuleHandleA(nullptr), IDS_CONFIRM_QUIT, text, sizeof text);
+    LoadStringA(GetModuleHandleA(nullptr), IDS_QUIT_CAPTION, caption, sizeof caption);
+    return MessageBoxA(Window(), text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void ServerMainDialog::OnCancel() {
+    if (!confirmOnClose_ || ConfirmQuit()) End(IDCANCEL);
+}
+
+void ServerMainDialog::KickSelectedPlayer() {
+    if (!engine_) return;
+    HWND list = Item(IDC_PLAYER_LIST);
+    const int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0) return;
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
+    if (EngineCall engine; engine) engine->KickPlayer(static_cast<int>(item.lParam));
+}
+
+void ServerMainDialog::ShowAbout() {
+    AboutDialog about(Window(), version_);
+    about.DoModal();
+}
+
+namespace {
+
+struct OwnedSearch {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwnedDialogs(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<OwnedSearch*>(data);
+    char cls[32] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") != 0 || window == search->owner) return TRUE;
+    for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER)) {
+        if (owner == search->owner) {
+            search->found.push_back(window);
+            break;
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void ServerMainDialog::CloseForEngine() {
+    // Dialogs and message boxes open over the window run modal loops of their own; they are
+    // ended first (newest first), so that the window's own modal run can end behind them.
+    OwnedSearch search = {Window(), {}};
+    EnumThreadWindows(GetCurrentThreadId(), &CollectOwnedDialogs, reinterpret_cast<LPARAM>(&search));
+    for (auto it = search.found.rbegin(); it != search.found.rend(); ++it) {
+        if (SendMessageA(*it, PSM_GETCURRENTPAGEHWND, 0, 0)) PostMessageA(*it, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        else EndDialog(*it, IDCANCEL);
+    }
+    End(0);
+}
+
+bool ServerMainDialog::OnSysCommand(WPARAM command) {
+    switch (command & 0xFFF0) {
+    case IDM_ABOUTBOX_SYS:
+        ShowAbout();
+        return true;
+    case SC_SIZE:
+    case SC_MAXIMIZE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ServerMainDialog::PaintMinimised() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Window(), &paint);
+    SendMessageA(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(Window(), &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    EndPaint(Window(), &paint);
+}
+
+}  // namespace korvane

@@ -1,0 +1,307 @@
+// The operator console with the real controls: command line, player list refresh, window
+// commands and the engine's close event, against the recording engine.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resources/resource.h"
+#include "settings/ServerSettings.h"
+#include "support/TestWindow.h"
+
+namespace korvane {
+namespace {
+
+using test::RecordingEngine;
+using test::RunScript;
+using test::TestWindow;
+using test::WindowText;
+using Step = std::function<bool()>;
+
+std::string Cell(HWND list, int row, int column) {
+    char text[300] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+
+int SelectedRow(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void Select(HWND list, int row) {
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+}
+
+// Counts the cell writes the list receives, to see that steady rows are left alone.
+WNDPROC listProc = nullptr;
+int cellWrites = 0;
+LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_SETITEMTEXTA) ++cellWrites;
+    return CallWindowProcA(listProc, window, message, wParam, lParam);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        serverSettings = ServerSettings{};
+        ShowSettingsAtStartup = false;
+        window = std::make_unique<TestWindow>(engine);
+    }
+    HWND Main() { return window->Window(); }
+    HWND Item(int id) { return window->Item(id); }
+    Step Running() {
+        return [this] { return Main() && IsWindowVisible(Main()) && engine.ticks > 0; };
+    }
+    // Waits for the refresh after the next Tick has delivered what was queued.
+    Step Deliver(const std::string& event) {
+        return [this, event] {
+            engine.QueueEvent(event);
+            deliveredAt = engine.ticks + 1;
+            return true;
+        };
+    }
+    Step Refreshed() {
+        return [this] {
+            if (engine.ticks <= deliveredAt) return false;
+            if (!waitingSince) waitingSince = GetTickCount();
+            if (GetTickCount() - waitingSince < 250) return false;
+            waitingSince = 0;
+            return true;
+        };
+    }
+    Step Do(std::function<void()> action) {
+        return [action] {
+            action();
+            return true;
+        };
+    }
+    Step Close() {
+        return [this] {
+            window->SetConfirmOnClose(false);
+            window->End(IDCANCEL);
+            return true;
+        };
+    }
+    Step AnswerQuestion(int button) {
+        return [this, button] {
+            HWND box = test::FindMessageBox(Main());
+            if (!box) return false;
+            question = WindowText(GetDlgItem(box, 0xFFFF));
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            return true;
+        };
+    }
+    void Type(const char* text) {
+        SetDlgItemTextA(Main(), IDC_COMMAND_LINE, text);
+        // Enter in the dialog: the default (hidden) Send button's command.
+        SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED), 0);
+    }
+
+    RecordingEngine engine;
+    std::unique_ptr<TestWindow> window;
+    int deliveredAt = 0;
+    DWORD waitingSince = 0;
+    std::string question;
+};
+
+TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
+    std::string afterFirst, afterEmpty, pane, commandLine;
+    ASSERT_TRUE(RunScript(*window, {Running(), Deliver(""), Refreshed(), Do([&] {
+                                        SetWindowTextA(Item(IDC_CONSOLE), "");
+                                        engine.ClearCalls();
+                                        Type("say 100% %s done");
+                                        afterFirst = WindowText(Item(IDC_CONSOLE));
+                                        commandLine = WindowText(Item(IDC_COMMAND_LINE));
+                                        Type("");
+                                        afterEmpty = WindowText(Item(IDC_CONSOLE));
+                                    }),
+                                    Deliver(""), Refreshed(), Do([&] { pane = WindowText(Item(IDC_CONSOLE)); }),
+                                    Close()}));
+    EXPECT_EQ(afterFirst, "say 100% %s done\r\n");  // echoed at once, exactly as typed
+    EXPECT_EQ(commandLine, "");
+    EXPECT_EQ(afterEmpty, afterFirst);
+    EXPECT_EQ(engine.CallsStartingWith("ExecuteCommand"),
+              (std::vector<std::string>{"ExecuteCommand say 100% %s done"}));
+    // The engine's answer follows the echo at the next refresh.
+    EXPECT_EQ(pane.substr(0, afterFirst.size() + 10), afterFirst + "set say\r\n");
+}
+
+TEST_F(MainWindowTest, CommandLineDoesNothingAfterTheEngineStopped) {
+    engine.tickResult = 0;
+    std::string commandLine;
+    ASSERT_TRUE(RunScript(*window, {[&] { return window->Engine() == nullptr && IsWindowVisible(Main()); },
+                                    Do([&] {
+                                        engine.ClearCalls();
+                                        Type("status");
+                                        commandLine = WindowText(Item(IDC_COMMAND_LINE));
+                                    }),
+                                    Close()}));
+    EXPECT_EQ(commandLine, "status");
+    EXPECT_TRUE(engine.CallsStartingWith("ExecuteCommand").empty());
+}
+
+TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
+    HWND list = nullptr;
+    std::vector<std::string> first, second;
+    int writesWhenSteady = -1;
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), Do([&] {
+             list = Item(IDC_PLAYER_LIST);
+             listProc = reinterpret_cast<WNDPROC>(
+                 SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingListProc)));
+         }),
+         Deliver(std::string("\x01") + " 7"), Refreshed(), Do([&] {
+             for (int c = 0; c < 6; ++c) first.push_back(Cell(list, 0, c));
+         }),
+         Deliver(std::string("\x03") + "7 Alice\n1071 8 -1"), Refreshed(), Do([&] {
+             for (int c = 0; c < 6; ++c) second.push_back(Cell(list, 0, c));
+             cellWrites = 0;
+         }),
+         Refreshed(), Do([&] { writesWhenSteady = cellWrites; }), Close()}));
+    ASSERT_EQ(first.size(), 6u);
+    EXPECT_EQ(first[0], "7");
+    EXPECT_EQ(first[1], "NEWPLAYER");
+    EXPECT_EQ(first[2], "Unassigned");  // text 1073 of korvane/cres.dll
+    EXPECT_EQ(first[3], "None");        // text 0
+    EXPECT_EQ(first[4], "50");          // the engine's 0.05 s
+    EXPECT_TRUE(first[5] == "00m:00s" || first[5] == "00m:01s") << first[5];
+    EXPECT_EQ(second[1], "Alice");
+    EXPECT_EQ(second[2], "Red Force");
+    EXPECT_EQ(second[3], "Unassigned");
+    // Once steady, nothing is rewritten (the time cell changes once a second at most).
+    EXPECT_LE(writesWhenSteady, 1);
+    EXPECT_FALSE(engine.CallsStartingWith("GetPlayerInfo 7").empty());
+    EXPECT_FALSE(engine.CallsStartingWith("GetPlayerPing 7").empty());
+}
+
+TEST_F(MainWindowTest, SelectionFollowsThePlayerAndKickHitsOnlyTheSelected) {
+    HWND list = nullptr;
+    std::string selectedAfterJoin;
+    int selectedAfterLeave = 0;
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), Do([&] { list = Item(IDC_PLAYER_LIST); }), Deliver(std::string("\x01") + "5"), Refreshed(),
+         Do([&] {
+             Select(list, 0);  // player 5
+             engine.ClearCalls();
+             SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);
+         }),
+         // Player 2 joins and sorts before player 5: the selection moves with player 5.
+         Deliver(std::string("\x01") + "2"), Refreshed(), Do([&] {
+             const int row = SelectedRow(list);
+             selectedAfterJoin = row >= 0 ? Cell(list, row, 0) : "";
+         }),
+         Deliver(std::string("\x02") + "5"), Refreshed(), Do([&] {
+             selectedAfterLeave = SelectedRow(list);
+             SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);  // nothing selected now
+         }),
+         Close()}));
+    EXPECT_EQ(engine.CallsStartingWith("KickPlayer"), (std::vector<std::string>{"KickPlayer 5"}));
+    EXPECT_EQ(selectedAfterJoin, "5");
+    EXPECT_EQ(selectedAfterLeave, -1);
+}
+
+TEST_F(MainWindowTest, QuitAndCloseAskFirst) {
+    INT_PTR result = 0;
+    std::string pane;
+    bool stillRunning = false;
+    ASSERT_TRUE(RunScript(*window,
+                          {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
+                           AnswerQuestion(IDNO), Do([&] { stillRunning = window->Engine() != nullptr; }),
+                           // Escape in the command line is the close request.
+                           Do([&] {
+                               SetFocus(Item(IDC_COMMAND_LINE));
+                               PostMessageA(Item(IDC_COMMAND_LINE), WM_KEYDOWN, VK_ESCAPE, 0);
+                           }),
+                           AnswerQuestion(IDNO), Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }),
+                           AnswerQuestion(IDYES)},
+                          15000, &result));
+    EXPECT_TRUE(stillRunning);
+    EXPECT_EQ(question, "Are you sure you want to quit?");
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
+}
+
+TEST_F(MainWindowTest, QuitMenuYesEndsTheRun) {
+    ASSERT_TRUE(RunScript(*window, {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
+                                    AnswerQuestion(IDYES)}));
+    EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
+}
+
+TEST_F(MainWindowTest, SizeCannotChange) {
+    RECT before = {}, after = {};
+    MINMAXINFO limits = {};
+    ASSERT_TRUE(RunScript(*window, {Running(), Do([&] {
+                                        GetWindowRect(Main(), &before);
+                                        SendMessageA(Main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+                                        SendMessageA(Main(), WM_SYSCOMMAND, SC_SIZE, 0);
+                                        GetWindowRect(Main(), &after);
+                                        SendMessageA(Main(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+                                    }),
+                                    Close()}));
+    const LONG width = before.right - before.left, height = before.bottom - before.top;
+    EXPECT_EQ(after.right - after.left, width);
+    EXPECT_EQ(after.bottom - after.top, height);
+    EXPECT_FALSE(IsZoomed(Main()));
+    // Dragging the border is bounded to the current size both ways.
+    EXPECT_EQ(limits.ptMinTrackSize.x, width);
+    EXPECT_EQ(limits.ptMaxTrackSize.x, width);
+    EXPECT_EQ(limits.ptMinTrackSize.y, height);
+    EXPECT_EQ(limits.ptMaxTrackSize.y, height);
+    EXPECT_EQ(limits.ptMaxSize.x, width);
+}
+
+TEST_F(MainWindowTest, AboutShowsTheVersionBeforeAndAfterTheEngineStopped) {
+    std::vector<std::string> lines;
+    auto readAbout = [&] {
+        return [&] {
+            HWND about = nullptr;
+            for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+                if (GetWindow(w, GW_OWNER) == Main() && GetDlgItem(w, IDC_ABOUT_VERSION) && IsWindowVisible(w))
+                    about = w;
+            if (!about) return false;
+            lines.push_back(WindowText(GetDlgItem(about, IDC_ABOUT_VERSION)));
+            EndDialog(about, IDOK);
+            return true;
+        };
+    };
+    ASSERT_TRUE(RunScript(*window, {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }),
+                                    readAbout(), Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, IDM_ABOUTBOX_SYS, 0); }),
+                                    readAbout(), Do([&] { engine.tickResult = 0; }),
+                                    [&] { return window->Engine() == nullptr; },
+                                    Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }), readAbout(),
+                                    Close()}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"Version 1.0.5", "Version 1.0.5", "Version 1.0.5"}));
+}
+
+TEST_F(MainWindowTest, CloseEventEndsTheRunWithoutAQuestion) {
+    INT_PTR result = -1;
+    ASSERT_TRUE(RunScript(*window, {Running(), Deliver("\x07"), [] { return false; }}, 5000, &result));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
+}
+
+TEST_F(MainWindowTest, CloseEventEndsTheRunEvenOverAMessageBox) {
+    INT_PTR result = -1;
+    ASSERT_TRUE(RunScript(*window,
+                          {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
+                           [&] { return test::FindMessageBox(Main()) != nullptr; }, Deliver("\x07"),
+                           [] { return false; }},
+                          5000, &result));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
+}
+
+}  // namespace
+}  // namespace korvane

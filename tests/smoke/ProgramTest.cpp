@@ -1,0 +1,137 @@
+// The real program on the demo installation, as an operator starts it: found through the
+// registry, hosting the simulated engine, ticking at about 30 per second, and closing cleanly
+// after the quit question.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string WindowsPath(std::string path) {
+    // ctest hands over a Unix path; Wine maps the Unix root to drive Z:.
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string InstallDir() {
+    const char* dir = std::getenv("KORVANE_INSTALL_DIR");
+    return dir ? WindowsPath(dir) : std::string();
+}
+
+struct Found {
+    DWORD process;
+    HWND owner;
+    HWND window;
+};
+
+BOOL CALLBACK FindTopWindow(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<Found*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char cls[32] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (process == found->process && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(window) &&
+        GetWindow(window, GW_OWNER) == found->owner) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindProcessDialog(DWORD process, HWND owner) {
+    Found found = {process, owner, nullptr};
+    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&found));
+    return found.window;
+}
+
+std::string Text(HWND window) {
+    char text[32768] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+template <class Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = InstallDir();
+        ASSERT_FALSE(folder.empty()) << "KORVANE_INSTALL_DIR is not set";
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
+                                  KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, "Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>(folder.size() + 1));
+        RegCloseKey(key);
+        std::remove((folder + "\\korvane\\server.cfg").c_str());
+    }
+    void TearDown() override {
+        if (process.hProcess) {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 99);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+    }
+    void Start(const char* arguments) {
+        std::string command = "\"" + folder + "\\korvane-server.exe\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        // Started from another folder: the program must find its own through the registry.
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, temp,
+                                   &startup, &process));
+    }
+
+    std::string folder;
+    PROCESS_INFORMATION process = {};
+};
+
+TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
+    Start("-s");
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindProcessDialog(process.dwProcessId, nullptr)) != nullptr; }, 20000));
+    EXPECT_EQ(Text(window), "Korvane Server 1.0.5");
+
+    // The first sample spans the whole start-up, so the figure settles after 64 ticks.
+    HWND rate = GetDlgItem(window, 1036);
+    EXPECT_TRUE(WaitFor([&] {
+        const int shown = std::atoi(Text(rate).c_str());
+        return shown >= 29 && shown <= 31;
+    }, 15000)) << "update rate shows " << Text(rate);
+
+    HWND pane = GetDlgItem(window, 1000);
+    EXPECT_TRUE(WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 5000))
+        << Text(pane);
+    FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
+    EXPECT_NE(config, nullptr) << "the engine writes the configuration at every start";
+    if (config) std::fclose(config);
+
+    // Close box: the quit question comes up; Yes ends the program with the cancel result.
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; }, 5000));
+    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    EXPECT_EQ(code, static_cast<DWORD>(IDCANCEL));
+}
+
+}  // namespace
