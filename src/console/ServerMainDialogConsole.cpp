@@ -117,7 +117,7 @@ bool ServerMainDialog::UpdatePlayerList() {
     HWND pane = Item(IDC_CONSOLE);
     if (!engine_) {
         if (List(list, LVM_GETITEMCOUNT) > 0) List(list, LVM_DELETEALLITEMS);
-        ConsoleLogBatch(pane, TakeConsoleLines());
+        AppendConsoleLines(pane, TakeConsoleLines());
         return false;
     }
 
@@ -190,8 +190,12 @@ bool ServerMainDialog::UpdatePlayerList() {
         }
     }
 
-    ConsoleLogBatch(pane, lines);
+    AppendConsoleLines(pane, lines);
     return true;
+}
+
+void ServerMainDialog::AppendConsoleLines(HWND pane, const std::vector<std::string>& lines) {
+    ConsoleLogBatch(pane, lines);
 }
 
 void ServerMainDialog::SendCommandLine() {
