@@ -97,8 +97,8 @@ protected:
     // The modal dialogs of the Game menu; they come with the map rotation and settings editors.
     // Puts a refresh's console lines into the pane.
     virtual void AppendConsoleLines(HWND pane, const std::vector<std::string>& lines);
-    virtual void ShowChangeMap() {}
-    virtual void ShowSettings() {}
+    virtual void ShowChangeMap();
+    virtual void ShowSettings();
 
 private:
     friend unsigned __stdcall ServerThreadProc(void* window);

@@ -130,11 +130,6 @@ void ServerMainDialog::RunStartupSequence() {
     if (EngineCall engine; engine) engine->SendHostMessage(message);
 }
 
-INT_PTR ServerMainDialog::RunStartupSettings() {
-    // The settings sheet is not part of this build yet: start as with "-s".
-    return IDOK;
-}
-
 int ServerMainDialog::LoadEngine() {
     engine_ = nullptr;
     if (library_->Create(kEngineInterfaceVersion, &kEngineInterfaceId, &engine_) != 0) {

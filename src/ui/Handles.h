@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -128,6 +129,26 @@ public:
 
 private:
     CriticalSection& section_;
+};
+
+// An image list (a drag image, say), destroyed when the owner goes.
+class ImageList {
+public:
+    ImageList() = default;
+    explicit ImageList(HIMAGELIST list) : list_(list) {}
+    ~ImageList() { Reset(); }
+    ImageList(const ImageList&) = delete;
+    ImageList& operator=(const ImageList&) = delete;
+
+    HIMAGELIST Get() const { return list_; }
+    explicit operator bool() const { return list_ != nullptr; }
+    void Reset(HIMAGELIST list = nullptr) {
+        if (list_) ImageList_Destroy(list_);
+        list_ = list;
+    }
+
+private:
+    HIMAGELIST list_ = nullptr;
 };
 
 // Switches a window's redrawing off for a scope, so a bulk change paints once.

@@ -6,7 +6,7 @@ namespace korvane::test {
 namespace {
 
 struct DriverState {
-    ui::Dialog* dialog = nullptr;
+    std::function<void()> abort;
     std::function<bool()> step;
     DWORD deadline = 0;
     bool done = false;
@@ -20,7 +20,7 @@ void CALLBACK DriverTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (!state || state->done || state->inStep) return;
     if (static_cast<LONG>(GetTickCount() - state->deadline) > 0) {
         state->done = state->timedOut = true;
-        state->dialog->End(-2);
+        state->abort();
         return;
     }
     state->inStep = true;  // a step may open a nested modal loop that fires this timer again
@@ -31,14 +31,20 @@ void CALLBACK DriverTimer(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 INT_PTR RunModal(ui::Dialog& dialog, std::function<bool()> step, DWORD timeoutMs, bool* timedOut) {
+    return RunModalCall([&dialog] { return dialog.DoModal(); }, [&dialog] { dialog.End(-2); },
+                        std::move(step), timeoutMs, timedOut);
+}
+
+INT_PTR RunModalCall(const std::function<INT_PTR()>& run, const std::function<void()>& abort,
+                     std::function<bool()> step, DWORD timeoutMs, bool* timedOut) {
     DriverState state;
-    state.dialog = &dialog;
+    state.abort = abort;
     state.step = std::move(step);
     state.deadline = GetTickCount() + timeoutMs;
     DriverState* outer = current;
     current = &state;
     const UINT_PTR timer = SetTimer(nullptr, 0, 5, &DriverTimer);
-    const INT_PTR result = dialog.DoModal();
+    const INT_PTR result = run();
     KillTimer(nullptr, timer);
     current = outer;
     MSG message;

@@ -16,6 +16,10 @@ namespace korvane::test {
 INT_PTR RunModal(ui::Dialog& dialog, std::function<bool()> step, DWORD timeoutMs = 15000,
                  bool* timedOut = nullptr);
 
+// The same for any modal run: `run` runs it, `abort` ends it on a time-out.
+INT_PTR RunModalCall(const std::function<INT_PTR()>& run, const std::function<void()>& abort,
+                     std::function<bool()> step, DWORD timeoutMs = 15000, bool* timedOut = nullptr);
+
 // Pumps this thread's messages until `condition` holds or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 

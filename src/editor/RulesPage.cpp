@@ -1,0 +1,80 @@
+// The "Rules" page.
+#include "editor/RulesPage.h"
+
+#if __has_include("editor/MapRotationDialog.h")
+#include "editor/MapRotationDialog.h"
+#define KORVANE_HAS_ROTATION_DIALOG 1
+#endif
+#include "editor/PageControls.h"
+#include "resources/resource.h"
+#include "settings/ServerSettings.h"
+
+namespace korvane {
+
+RulesPage::RulesPage() : ui::PropertyPage(IDD_RULES_PAGE) {
+    BindInteger(IDC_RULES_MAX_PLAYERS_VALUE, &maxPlayers_);
+    BindText(IDC_RULES_TIME_LIMIT, &timeLimit_);
+    BindText(IDC_RULES_ROUNDS, &rounds_);
+    BindCheck(IDC_RULES_TEAM_FLIP, &teamFlip_);
+    BindText(IDC_RULES_FLIP_ROUNDS, &flipRounds_);
+    BindCheck(IDC_RULES_LAN, &lan_);
+}
+
+void RulesPage::OnInitPage() {
+    const ServerSettings& s = serverSettings;
+    SetSlider(Item(IDC_RULES_MAX_PLAYERS), 2, 24, s.maxPlayers);
+    // The stored value, not the slider's clamped one: a hand-edited 32 stays 32 until the
+    // operator moves the slider.
+    maxPlayers_ = s.maxPlayers;
+    timeLimit_ = std::to_string(s.timeLimit);
+    rounds_ = std::to_string(s.numRounds);
+    teamFlip_ = s.teamFlip;
+    flipRounds_ = std::to_string(s.flipRound);
+    lan_ = serverSettings.IsLan();
+    Push();
+}
+
+bool RulesPage::OnCommand(int id, int code) {
+    const bool edited = code == EN_CHANGE && (id == IDC_RULES_TIME_LIMIT || id == IDC_RULES_ROUNDS ||
+                                              id == IDC_RULES_FLIP_ROUNDS);
+    const bool clicked = code == BN_CLICKED && (id == IDC_RULES_TEAM_FLIP || id == IDC_RULES_LAN);
+    if (edited || clicked) {
+        Commit();
+        SetModified(true);
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDC_RULES_MAP_ROTATION) {
+        EditMapRotation();
+        SetModified(true);
+        return true;
+    }
+    return false;
+}
+
+void RulesPage::OnHScroll(HWND control) {
+    if (control == Item(IDC_RULES_MAX_PLAYERS)) {
+        maxPlayers_ = SliderPosition(control);
+        Push(IDC_RULES_MAX_PLAYERS_VALUE);
+    }
+    SetModified(true);
+}
+
+void RulesPage::EditMapRotation() {
+#ifdef KORVANE_HAS_ROTATION_DIALOG
+    MapRotationDialog dialog(Window());
+    dialog.DoModal();
+#endif
+}
+
+bool RulesPage::Commit() {
+    if (!Pull()) return false;
+    serverSettings.SetMaxPlayers(maxPlayers_);
+    serverSettings.SetTeamFlip(teamFlip_);
+    serverSettings.SetFlipRound(LeadingInt(flipRounds_));
+    serverSettings.SetNumRounds(LeadingInt(rounds_));
+    serverSettings.SetTimeLimit(LeadingInt(timeLimit_));
+    serverSettings.SetLan(lan_);
+    return true;
+}
+
+}  // namespace korvane

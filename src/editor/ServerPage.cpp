@@ -1,0 +1,66 @@
+// The "Server" page.
+#include "editor/ServerPage.h"
+
+#include "resources/resource.h"
+#include "settings/ServerSettings.h"
+
+namespace korvane {
+
+ServerPage::ServerPage() : ui::PropertyPage(IDD_SERVER_PAGE) {
+    BindText(IDC_SERVER_NAME, &serverName_, kTextLimit);
+    BindText(IDC_ADMIN_NAME, &adminName_, kTextLimit);
+    BindText(IDC_ADMIN_EMAIL, &adminEmail_, kTextLimit);
+    BindText(IDC_SERVER_WEBSITE, &serverWebsite_, kTextLimit);
+    BindText(IDC_SERVER_PASSWORD, &serverPassword_, kTextLimit);
+    BindText(IDC_REMOTE_ADMIN_PASSWORD, &remoteAdminPassword_, kTextLimit);
+}
+
+void ServerPage::OnInitPage() {
+    serverName_ = serverSettings.GetServerName();
+    adminName_ = serverSettings.GetAdminName();
+    adminEmail_ = serverSettings.GetAdminEmail();
+    serverWebsite_ = serverSettings.GetServerWebsite();
+    serverPassword_ = serverSettings.GetServerPassword();
+    remoteAdminPassword_ = serverSettings.GetRemoteAdminPassword();
+    Push();
+}
+
+bool ServerPage::OnCommand(int id, int code) {
+    if (code != EN_CHANGE) return false;
+    switch (id) {
+    case IDC_SERVER_NAME:
+    case IDC_ADMIN_NAME:
+    case IDC_ADMIN_EMAIL:
+    case IDC_SERVER_WEBSITE:
+    case IDC_SERVER_PASSWORD:
+    case IDC_REMOTE_ADMIN_PASSWORD:
+        SetModified(true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ServerPage::Commit() {
+    if (!Pull()) return false;
+    // An empty password means none; a short one is refused before anything is written.
+    auto tooShort = [](const std::string& password) {
+        return !password.empty() && password.size() < kMinPasswordLength;
+    };
+    if (tooShort(serverPassword_) || tooShort(remoteAdminPassword_)) {
+        char text[128] = {}, caption[64] = {};
+        LoadStringA(GetModuleHandleA(nullptr), IDS_PASSWORD_TOO_SHORT, text, sizeof text);
+        LoadStringA(GetModuleHandleA(nullptr), IDS_ERROR_CAPTION, caption, sizeof caption);
+        MessageBoxA(Window(), text, caption, MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    serverSettings.SetServerName(serverName_.c_str());
+    serverSettings.SetAdminName(adminName_.c_str());
+    serverSettings.SetAdminEmail(adminEmail_.c_str());
+    serverSettings.SetServerWebsite(serverWebsite_.c_str());
+    serverSettings.SetServerPassword(serverPassword_.c_str());
+    serverSettings.SetRemoteAdminPassword(remoteAdminPassword_.c_str());
+    return true;
+}
+
+}  // namespace korvane

@@ -1,0 +1,30 @@
+// The "Team Rules" page: friendly fire, mirrored damage, cash penalty and team-kill
+// punishment. It commits only when it is left.
+#pragma once
+
+#include <string>
+
+#include "ui/PropertyPage.h"
+
+namespace korvane {
+
+class TeamRulesPage : public ui::PropertyPage {
+public:
+    TeamRulesPage();
+
+protected:
+    void OnInitPage() override;
+    bool OnCommand(int id, int code) override;
+    void OnHScroll(HWND control) override;
+    bool Commit() override;
+
+private:
+    void ApplyEnableRules();
+
+    int ffTeam_ = 0, ffAllies_ = 0, mirrorPercent_ = 0;  // slider positions, in the labels
+    int mirrorDamage_ = 0, tkPunish_ = 0;
+    std::string tksToKick_, civsToKick_;
+    int mirrorCash_ = 0;
+};
+
+}  // namespace korvane

@@ -1,0 +1,76 @@
+// One-line helpers for the report-view list controls of the map dialogs: one text column,
+// rows of text only.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace korvane::ui {
+
+inline int ListCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+// The first row with the selected state after `after` (-1: from the top), or -1.
+inline int ListNextSelected(HWND list, int after = -1) {
+    return static_cast<int>(
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
+}
+
+inline bool IsReportView(HWND list) {
+    return (GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
+}
+
+// Inserts a row with text only; a position past the end appends. Returns the row or -1.
+inline int ListInsertText(HWND list, int row, const char* text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(text);
+    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+inline int ListAppendText(HWND list, const char* text) {
+    return ListInsertText(list, ListCount(list), text);
+}
+
+// The text of column 0, whatever its length.
+inline std::string ListItemText(HWND list, int row) {
+    constexpr size_t kMaxRead = 1 << 16;
+    std::string text(128, '\0');
+    for (;;) {
+        LVITEMA item = {};
+        item.iSubItem = 0;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        const auto length = static_cast<size_t>(
+            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        // A copy that filled the buffer may have been cut: read again with room to spare.
+        if (length + 1 < text.size() || text.size() >= kMaxRead) {
+            text.resize(length < text.size() ? length : text.size() - 1);
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
+// Gives an empty list its one left-aligned column, as wide as the list allows with the title
+// fitted (the only column spans the list).
+inline void ListAddTextColumn(HWND list, const char* title) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.pszText = const_cast<char*>(title);
+    column.iSubItem = 0;
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+}
+
+// A string of the program's own string table; empty when it has none with that id.
+inline std::string ProgramString(UINT id) {
+    char text[256] = {};
+    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+    return text;
+}
+
+}  // namespace korvane::ui
