@@ -2,6 +2,7 @@
 // registry, hosting the simulated engine, ticking at about 30 per second, and closing cleanly
 // after the quit question.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ struct Found {
     DWORD process;
     HWND owner;
     HWND window;
+    const char* title = nullptr;  // when set, only a window with this caption
 };
 
 BOOL CALLBACK FindTopWindow(HWND window, LPARAM data) {
@@ -37,11 +39,20 @@ BOOL CALLBACK FindTopWindow(HWND window, LPARAM data) {
     char cls[32] = {};
     GetClassNameA(window, cls, sizeof cls);
     if (process == found->process && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(window) &&
-        GetWindow(window, GW_OWNER) == found->owner) {
+        (found->title || GetWindow(window, GW_OWNER) == found->owner)) {
+        char caption[128] = {};
+        GetWindowTextA(window, caption, sizeof caption);
+        if (found->title && lstrcmpA(caption, found->title) != 0) return TRUE;
         found->window = window;
         return FALSE;
     }
     return TRUE;
+}
+
+HWND FindProcessWindow(DWORD process, const char* title) {
+    Found found = {process, nullptr, nullptr, title};
+    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&found));
+    return found.window;
 }
 
 HWND FindProcessDialog(DWORD process, HWND owner) {
@@ -132,6 +143,35 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     EXPECT_EQ(code, static_cast<DWORD>(IDCANCEL));
+}
+
+TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {
+    Start("");
+    HWND sheet = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr; }, 20000));
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    EXPECT_EQ(code, static_cast<DWORD>(IDCANCEL));
+    FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
+    EXPECT_NE(config, nullptr);
+    if (config) std::fclose(config);
+}
+
+TEST_F(ProgramTest, StartUpSheetAcceptedGoesOnToHosting) {
+    Start("");
+    HWND sheet = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr; }, 20000));
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindProcessWindow(process.dwProcessId, "Korvane Server 1.0.5")) != nullptr; }, 20000));
+    HWND pane = GetDlgItem(window, 1000);
+    EXPECT_TRUE(WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 10000));
+    // The demo engine brings a few players within seconds.
+    HWND list = GetDlgItem(window, 1001);
+    EXPECT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= 2; }, 15000));
+    TerminateProcess(process.hProcess, 0);
 }
 
 }  // namespace
