@@ -1,0 +1,31 @@
+// Rules for the text of a rotation entry, shared by the map dialogs and the catalog; free of
+// windows.h so they can be checked anywhere.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "settings/ServerSettings.h"
+
+namespace korvane {
+
+// Map names are compared and stored in lower case; only A to Z are changed, so names in other
+// letters of the ANSI code page pass through as they are.
+inline void LowerMapName(char* name) {
+    for (; *name; ++name)
+        if (*name >= 'A' && *name <= 'Z') *name = static_cast<char>(*name - 'A' + 'a');
+}
+
+inline std::string LowerMapName(std::string name) {
+    LowerMapName(name.data());
+    return name;
+}
+
+// Whether "map<index> <name>" fits the command buffer, i.e. whether SetMapEntry can send the
+// name whole at that position.
+inline bool MapEntryFits(int index, const std::string& name) {
+    const int prefix = std::snprintf(nullptr, 0, "map%d ", index);
+    return prefix >= 0 && static_cast<size_t>(prefix) + name.size() < static_cast<size_t>(kCommandSize);
+}
+
+}  // namespace korvane
