@@ -25,12 +25,7 @@ protected:
     }
     void TearDown() override { EngineAccess::SetEngine(nullptr); }
 
-    std::vector<std::string> Commands() {
-        std::vector<std::string> texts;
-        for (const std::string& call : engine.CallsStartingWith("ExecuteCommand "))
-            texts.push_back(call.substr(15));
-        return texts;
-    }
+    std::vector<std::string> Commands() { return engine.Commands(); }
     std::string LastCommand() {
         auto all = Commands();
         return all.empty() ? "" : all.back();

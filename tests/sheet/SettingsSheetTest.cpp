@@ -31,12 +31,7 @@ protected:
     }
     void TearDown() override { EngineAccess::SetEngine(nullptr); }
 
-    std::vector<std::string> Commands() {
-        std::vector<std::string> texts;
-        for (const std::string& call : engine.CallsStartingWith("ExecuteCommand "))
-            texts.push_back(call.substr(15));
-        return texts;
-    }
+    std::vector<std::string> Commands() { return engine.Commands(); }
     HWND Sheet() { return sheet.Window(); }
     HWND Page() { return CurrentPage(Sheet()); }
     Step Do(std::function<void()> action) {

@@ -46,6 +46,12 @@ std::vector<std::string> RecordingEngine::CallsStartingWith(const std::string& p
     return found;
 }
 
+std::vector<std::string> RecordingEngine::Commands() const {
+    std::vector<std::string> texts;
+    for (const std::string& call : CallsStartingWith("ExecuteCommand ")) texts.push_back(call.substr(15));
+    return texts;
+}
+
 void RecordingEngine::ClearCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.clear();
@@ -188,13 +194,44 @@ int RecordingEngine::SetResourceArchives(const char* const* names, int count) {
 DirectoryEntry* RecordingEngine::ListDirectory(const char* folder) {
     CallScope scope(*this);
     Note(std::string("ListDirectory ") + folder);
-    return nullptr;
+    if (directory.empty()) return nullptr;
+    auto listing = std::make_unique<DirectoryListing>();
+    // Texts first, so the entries' pointers stay valid while the list is out.
+    listing->texts.reserve(directory.size() * 2);
+    for (const auto& [kind, name] : directory) {
+        listing->texts.push_back(name);
+        listing->texts.push_back(std::string(folder) + "/" + name);
+    }
+    listing->entries.resize(directory.size());
+    for (size_t i = 0; i < directory.size(); ++i) {
+        DirectoryEntry& entry = listing->entries[i];
+        entry.kind = directory[i].first;
+        entry.name = listing->texts[2 * i].data();
+        entry.alternativeName = listing->texts[2 * i + 1].data();
+        entry.next = i + 1 < directory.size() ? &listing->entries[i + 1] : nullptr;
+    }
+    DirectoryEntry* head = listing->entries.data();
+    std::lock_guard<std::mutex> lock(mutex_);
+    listings_.push_back(std::move(listing));
+    return head;
 }
 
-int RecordingEngine::FreeDirectoryList(DirectoryEntry*) {
+int RecordingEngine::FreeDirectoryList(DirectoryEntry* head) {
     CallScope scope(*this);
     Note("FreeDirectoryList");
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = listings_.begin(); it != listings_.end(); ++it) {
+        if ((*it)->entries.data() == head) {
+            listings_.erase(it);
+            return 1;
+        }
+    }
     return 0;
+}
+
+int RecordingEngine::LiveDirectoryLists() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(listings_.size());
 }
 
 int RecordingEngine::StartSession(SessionStartRecord* record) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/EngineInterface.h"
@@ -37,10 +38,17 @@ public:
     // Event messages the engine sends from inside its next Tick, in order.
     void QueueEvent(const std::string& message);
     int version[3] = {1, 0, 5};
+    // What ListDirectory lists, as kind and name, in order; each entry's alternative name is
+    // "<folder>/<name>". An empty listing is a null list, as the engine gives it.
+    std::vector<std::pair<int, std::string>> directory;
+    // Listings handed out and not yet given back.
+    int LiveDirectoryLists() const;
 
     // Observations.
     std::vector<std::string> Calls() const;
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+    // The texts of the console commands received, in order.
+    std::vector<std::string> Commands() const;
     void ClearCalls();
     // Adds an entry to the call list (the library records CreateEngine and ReleaseEngine).
     void Note(const std::string& call);
@@ -115,7 +123,13 @@ private:
     Variable* Find(const std::string& name);
     const Variable* Find(const std::string& name) const;
 
+    struct DirectoryListing {
+        std::vector<DirectoryEntry> entries;
+        std::vector<std::string> texts;  // name and alternative name of each entry
+    };
+
     mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<DirectoryListing>> listings_;
     std::vector<std::string> calls_;
     std::map<std::string, std::unique_ptr<Variable>, CaseLess> variables_;
     std::atomic<int> inCall_{0};
