@@ -20,8 +20,9 @@ ServerApp::~ServerApp() {
 
 bool ServerApp::InitInstance() {
     WSADATA data = {};
-    if (WSAStartup(MAKEWORD(1, 1), &data) == 0) {
+    if (startup_(MAKEWORD(1, 1), &data) == 0) {
         socketsStarted_ = true;
+        // Any other version than the one asked for counts as failure.
         if (data.wVersion == MAKEWORD(1, 1)) {
             INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                                   ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};

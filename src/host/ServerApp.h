@@ -1,6 +1,7 @@
 // The application object: process start-up (Windows Sockets) and the run of the main window.
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
 
 namespace korvane {
@@ -10,7 +11,10 @@ bool CommandLineSkipsSettings(const char* arguments);
 
 class ServerApp {
 public:
-    ServerApp() = default;
+    // Windows Sockets start-up; a seam so its failure can be tested.
+    using SocketStartup = int(WSAAPI*)(WORD version, LPWSADATA data);
+
+    explicit ServerApp(SocketStartup startup = &WSAStartup) : startup_(startup) {}
     ~ServerApp();
     ServerApp(const ServerApp&) = delete;
     ServerApp& operator=(const ServerApp&) = delete;
@@ -21,6 +25,7 @@ public:
     int Run(const char* arguments);
 
 private:
+    SocketStartup startup_;
     bool socketsStarted_ = false;
 };
 
