@@ -17,11 +17,15 @@ POINT PointFrom(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-POINT Minus(POINT a, POINT b) { return {a.x - b.x, a.y - b.y}; }
+POINT Minus(POINT a, POINT b) {
+    return {a.x - b.x, a.y - b.y};
+}
 
 }  // namespace
 
-DragListCtrl::~DragListCtrl() { Detach(); }
+DragListCtrl::~DragListCtrl() {
+    Detach();
+}
 
 bool DragListCtrl::Attach(HWND list) {
     Detach();
@@ -63,7 +67,8 @@ void DragListCtrl::Begin(int row, POINT p) {
     dropIndex_ = -1;
 
     POINT rowPosition = {};
-    SendMessageA(list_, LVM_GETITEMPOSITION, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rowPosition));
+    SendMessageA(list_, LVM_GETITEMPOSITION, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&rowPosition));
     viewOrigin_ = {};
     SendMessageA(list_, LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&viewOrigin_));
 
@@ -91,7 +96,8 @@ void DragListCtrl::Move(POINT q) {
 
     LVHITTESTINFO hit = {};
     hit.pt = q;
-    const int row = static_cast<int>(SendMessageA(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    const int row =
+        static_cast<int>(SendMessageA(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (row < 0) return;  // between or below the rows: the last row passed over stays the target
     dropIndex_ = row;
     if (dragImage_) {

@@ -52,7 +52,8 @@ void AppendCatalogNames(const DirectoryEntry* head, bool useAlternativeName,
     int seen = 0;
     for (const DirectoryEntry* entry = head; entry && seen < kMaxListingEntries;
          entry = entry->next, ++seen) {
-        if (auto name = CatalogMapName(*entry, useAlternativeName)) names.push_back(std::move(*name));
+        if (auto name = CatalogMapName(*entry, useAlternativeName))
+            names.push_back(std::move(*name));
     }
 }
 

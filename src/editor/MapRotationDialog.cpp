@@ -46,7 +46,8 @@ bool MapRotationDialog::OnInitDialog() {
     MapCatalog("worlds", true, maps);
     for (const std::string& map : maps) ui::ListAppendText(disk, map.c_str());
 
-    const uint32_t count = serverSettings.mapCount < kMaxMapCount ? serverSettings.mapCount : kMaxMapCount;
+    const uint32_t count =
+        serverSettings.mapCount < kMaxMapCount ? serverSettings.mapCount : kMaxMapCount;
     for (uint32_t i = 0; i < count; ++i) {
         char name[kMapNameSize + 1] = {};
         if (!serverSettings.GetMapEntry(static_cast<int>(i), name)) continue;  // a gap closes up
@@ -58,9 +59,12 @@ bool MapRotationDialog::OnInitDialog() {
 
 bool MapRotationDialog::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->code != NM_DBLCLK) return false;
-    if (header->idFrom == IDC_DISK_MAP_LIST) AddSelectedMap();
-    else if (header->idFrom == IDC_MAP_LIST) RemoveSelectedEntry();
-    else return false;
+    if (header->idFrom == IDC_DISK_MAP_LIST)
+        AddSelectedMap();
+    else if (header->idFrom == IDC_MAP_LIST)
+        RemoveSelectedEntry();
+    else
+        return false;
     result = 0;
     return true;
 }

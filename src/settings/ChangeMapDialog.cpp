@@ -30,7 +30,8 @@ bool ChangeMapDialog::OnInitDialog() {
     ui::ListAddTextColumn(list, ui::ProgramString(IDS_COL_WORLD).c_str());
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
 
-    const uint32_t count = serverSettings.mapCount < kMaxMapCount ? serverSettings.mapCount : kMaxMapCount;
+    const uint32_t count =
+        serverSettings.mapCount < kMaxMapCount ? serverSettings.mapCount : kMaxMapCount;
     for (uint32_t i = 0; i < count; ++i) {
         char name[kMapNameSize + 1] = {};
         if (!serverSettings.GetMapEntry(static_cast<int>(i), name)) continue;  // a gap

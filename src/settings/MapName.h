@@ -25,7 +25,8 @@ inline std::string LowerMapName(std::string name) {
 // name whole at that position.
 inline bool MapEntryFits(int index, const std::string& name) {
     const int prefix = std::snprintf(nullptr, 0, "map%d ", index);
-    return prefix >= 0 && static_cast<size_t>(prefix) + name.size() < static_cast<size_t>(kCommandSize);
+    return prefix >= 0 &&
+           static_cast<size_t>(prefix) + name.size() < static_cast<size_t>(kCommandSize);
 }
 
 }  // namespace korvane

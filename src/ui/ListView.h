@@ -9,7 +9,9 @@
 
 namespace korvane::ui {
 
-inline int ListCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+inline int ListCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
 
 // The first row with the selected state after `after` (-1: from the top), or -1.
 inline int ListNextSelected(HWND list, int after = -1) {
@@ -27,7 +29,8 @@ inline int ListInsertText(HWND list, int row, const char* text) {
     item.mask = LVIF_TEXT;
     item.iItem = row;
     item.pszText = const_cast<char*>(text);
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<int>(
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 inline int ListAppendText(HWND list, const char* text) {
@@ -43,8 +46,8 @@ inline std::string ListItemText(HWND list, int row) {
         item.iSubItem = 0;
         item.pszText = text.data();
         item.cchTextMax = static_cast<int>(text.size());
-        const auto length = static_cast<size_t>(
-            SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        const auto length = static_cast<size_t>(SendMessageA(
+            list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
         // A copy that filled the buffer may have been cut: read again with room to spare.
         if (length + 1 < text.size() || text.size() >= kMaxRead) {
             text.resize(length < text.size() ? length : text.size() - 1);
