@@ -1,10 +1,7 @@
 // The "Rules" page.
 #include "editor/RulesPage.h"
 
-#if __has_include("editor/MapRotationDialog.h")
 #include "editor/MapRotationDialog.h"
-#define KORVANE_HAS_ROTATION_DIALOG 1
-#endif
 #include "editor/PageControls.h"
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
@@ -60,10 +57,8 @@ void RulesPage::OnHScroll(HWND control) {
 }
 
 void RulesPage::EditMapRotation() {
-#ifdef KORVANE_HAS_ROTATION_DIALOG
     MapRotationDialog dialog(Window());
     dialog.DoModal();
-#endif
 }
 
 bool RulesPage::Commit() {
