@@ -3,6 +3,7 @@
 
 #include "console/ConsoleBuffer.h"
 #include "ui/Handles.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
@@ -20,14 +21,6 @@ void TrimOldest(HWND pane) {
     Send(pane, EM_SETSEL, 0, cut);
     Send(pane, EM_SCROLLCARET);
     Send(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
-}
-
-std::string PaneText(HWND pane) {
-    const int length = GetWindowTextLengthA(pane);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(pane, text.data(), length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
 }
 
 void CaretToEnd(HWND pane, LRESULT limit) {
@@ -50,7 +43,7 @@ void ConsoleLog(HWND pane, const char* text) {
 void ConsoleLogBatch(HWND pane, const std::vector<std::string>& lines) {
     if (lines.empty()) return;
     const LRESULT limit = Send(pane, EM_GETLIMITTEXT);
-    const std::string before = PaneText(pane);
+    const std::string before = ui::WindowText(pane);
     ConsoleBuffer buffer(before, static_cast<size_t>(limit));
     for (const std::string& line : lines) buffer.Append(line);
     if (buffer.RemovedFromOriginal() == 0 && buffer.Text().size() == before.size()) return;

@@ -7,6 +7,7 @@
 #include "host/EngineAccess.h"
 #include "host/ServerMainDialog.h"
 #include "resources/resource.h"
+#include "ui/ListView.h"
 
 namespace korvane {
 
@@ -38,11 +39,8 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
 
 bool ServerMainDialog::ConfirmQuit() {
     if (!engine_) return true;
-    char text[128] = {};
-    char caption[64] = {};
-    LoadStringA(GetModuleHandleA(nullptr), IDS_CONFIRM_QUIT, text, sizeof text);
-    LoadStringA(GetModuleHandleA(nullptr), IDS_QUIT_CAPTION, caption, sizeof caption);
-    return MessageBoxA(Window(), text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxA(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
+                       ui::ProgramString(IDS_QUIT_CAPTION).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void ServerMainDialog::OnCancel() {
@@ -52,7 +50,7 @@ void ServerMainDialog::OnCancel() {
 void ServerMainDialog::KickSelectedPlayer() {
     if (!engine_) return;
     HWND list = Item(IDC_PLAYER_LIST);
-    const int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int row = ui::ListNextSelected(list);
     if (row < 0) return;
     LVITEMA item = {};
     item.mask = LVIF_PARAM;

@@ -12,6 +12,7 @@
 #include "host/EngineAccess.h"
 #include "host/ServerMainDialog.h"
 #include "resources/resource.h"
+#include "ui/ListView.h"
 
 namespace korvane {
 
@@ -150,7 +151,7 @@ bool ServerMainDialog::UpdatePlayerList() {
     }
 
     // The selection follows the player, not the row: a rewrite may move players between rows.
-    const int selectedRow = static_cast<int>(List(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int selectedRow = ui::ListNextSelected(list);
     const bool hadSelection = selectedRow >= 0;
     const int32_t selectedId = hadSelection ? RowPlayerId(list, selectedRow) : 0;
 

@@ -3,6 +3,7 @@
 
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
@@ -48,10 +49,8 @@ bool ServerPage::Commit() {
         return !password.empty() && password.size() < kMinPasswordLength;
     };
     if (tooShort(serverPassword_) || tooShort(remoteAdminPassword_)) {
-        char text[128] = {}, caption[64] = {};
-        LoadStringA(GetModuleHandleA(nullptr), IDS_PASSWORD_TOO_SHORT, text, sizeof text);
-        LoadStringA(GetModuleHandleA(nullptr), IDS_ERROR_CAPTION, caption, sizeof caption);
-        MessageBoxA(Window(), text, caption, MB_OK | MB_ICONSTOP);
+        MessageBoxA(Window(), ui::ProgramString(IDS_PASSWORD_TOO_SHORT).c_str(),
+                    ui::ProgramString(IDS_ERROR_CAPTION).c_str(), MB_OK | MB_ICONSTOP);
         return false;
     }
     serverSettings.SetServerName(serverName_.c_str());

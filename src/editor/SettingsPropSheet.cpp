@@ -2,18 +2,12 @@
 #include "editor/SettingsPropSheet.h"
 
 #include "resources/resource.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
-namespace {
-std::string SheetCaption() {
-    char caption[64] = {};
-    LoadStringA(GetModuleHandleA(nullptr), IDS_SETTINGS_CAPTION, caption, sizeof caption);
-    return caption;
-}
-}  // namespace
-
-SettingsPropSheet::SettingsPropSheet(HWND owner) : ui::PropSheet(owner, SheetCaption()) {
+SettingsPropSheet::SettingsPropSheet(HWND owner)
+    : ui::PropSheet(owner, ui::ProgramString(IDS_SETTINGS_CAPTION)) {
     AddPage(&serverPage_);
     AddPage(&rulesPage_);
     AddPage(&teamRulesPage_);

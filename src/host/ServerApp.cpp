@@ -6,6 +6,7 @@
 
 #include "host/ServerMainDialog.h"
 #include "resources/resource.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
@@ -30,9 +31,7 @@ bool ServerApp::InitInstance() {
             return true;
         }
     }
-    char text[256] = {};
-    LoadStringA(GetModuleHandleA(nullptr), IDS_SOCKETS_INIT_FAILED, text, sizeof text);
-    MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONSTOP);
+    MessageBoxA(nullptr, ui::ProgramString(IDS_SOCKETS_INIT_FAILED).c_str(), nullptr, MB_OK | MB_ICONSTOP);
     return false;
 }
 

@@ -12,6 +12,7 @@
 #include "host/ResourceList.h"
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
@@ -63,9 +64,7 @@ ServerMainDialog::ServerMainDialog(HWND parent, std::unique_ptr<EngineLibrary> l
     : ui::Dialog(IDD_SERVER, parent),
       library_(library ? std::move(library) : std::make_unique<ServerDllLibrary>()) {
     icon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    char newPlayer[64] = {};
-    LoadStringA(GetModuleHandleA(nullptr), IDS_NEW_PLAYER, newPlayer, sizeof newPlayer);
-    newPlayerName_ = newPlayer;
+    newPlayerName_ = ui::ProgramString(IDS_NEW_PLAYER);
     instance_ = this;
     EnterInstallFolder();
 }
@@ -77,10 +76,10 @@ ServerMainDialog::~ServerMainDialog() {
 
 bool ServerMainDialog::OnInitDialog() {
     if (HMENU menu = GetSystemMenu(Window(), FALSE)) {
-        char about[128] = {};
-        if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about) > 0) {
+        const std::string about = ui::ProgramString(IDS_ABOUTBOX);
+        if (!about.empty()) {
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX_SYS, about);
+            AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX_SYS, about.c_str());
         }
     }
     SendMessageA(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -119,9 +118,7 @@ void ServerMainDialog::RunStartupSequence() {
     serverSettings.SaveSettings();
 
     if (!SelectNetworkService()) return ShutdownEngine();
-    char sessionText[260] = {};
-    LoadStringA(GetModuleHandleA(nullptr), IDS_SESSION_TEXT, sessionText, sizeof sessionText);
-    sessionText_ = sessionText;
+    sessionText_ = ui::ProgramString(IDS_SESSION_TEXT);
     if (!StartHosting()) return ShutdownEngine();
     if (!StartServerThread()) return ShutdownEngine();
 
@@ -252,12 +249,11 @@ void ServerMainDialog::CreatePlayerListColumns() {
     static const int titles[] = {IDS_COL_ID,        IDS_COL_NAME, IDS_COL_TEAM,
                                  IDS_COL_SPECIALTY, IDS_COL_PING, IDS_COL_TIME};
     for (int column = 0; column < 6; ++column) {
-        char title[64] = {};
-        LoadStringA(GetModuleHandleA(nullptr), titles[column], title, sizeof title);
+        std::string title = ui::ProgramString(static_cast<UINT>(titles[column]));
         LVCOLUMNA info = {};
         info.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
         info.fmt = LVCFMT_LEFT;
-        info.pszText = title;
+        info.pszText = title.data();
         info.iSubItem = column;
         SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
     }

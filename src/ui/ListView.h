@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include "ui/Text.h"
 
 namespace korvane::ui {
 
@@ -67,13 +68,6 @@ inline void ListAddTextColumn(HWND list, const char* title) {
     column.iSubItem = 0;
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-}
-
-// A string of the program's own string table; empty when it has none with that id.
-inline std::string ProgramString(UINT id) {
-    char text[256] = {};
-    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
-    return text;
 }
 
 }  // namespace korvane::ui

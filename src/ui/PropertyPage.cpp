@@ -8,6 +8,7 @@
 
 #include "ui/Dialog.h"
 #include "ui/PropSheet.h"
+#include "ui/Text.h"
 
 namespace korvane::ui {
 
@@ -25,14 +26,6 @@ public:
 private:
     int& depth_;
 };
-
-std::string ControlText(HWND control) {
-    const int length = GetWindowTextLengthA(control);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(control, text.data(), length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
-}
 
 }  // namespace
 
@@ -120,7 +113,7 @@ bool PropertyPage::Pull() {
         HWND control = Item(binding.id);
         switch (binding.kind) {
         case Kind::Text: {
-            std::string text = ControlText(control);
+            std::string text = WindowText(control);
             if (binding.limit > 0 && static_cast<int>(text.size()) > binding.limit)
                 return Fail(binding, "Please enter no more than " + std::to_string(binding.limit) + " characters.");
             *binding.text = std::move(text);
@@ -131,7 +124,7 @@ bool PropertyPage::Pull() {
             break;
         case Kind::Integer: {
             int value = 0;
-            if (!ParseIntegerField(ControlText(control).c_str(), &value))
+            if (!ParseIntegerField(WindowText(control).c_str(), &value))
                 return Fail(binding, "Please enter an integer.");
             *binding.number = value;
             break;
