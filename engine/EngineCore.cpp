@@ -81,11 +81,21 @@ int EngineCore::ExecuteLine(std::string_view line) {
                        parts.name.data());
         return 0;
     }
-    if (variables_.Set(parts.name, CommandValue(parts.rest)) == nullptr) {
+    const Variable* existing = variables_.Find(parts.name);
+    const bool existed = existing != nullptr;
+    const std::string oldText = existed ? existing->text : std::string();
+    const float oldValue = existed ? existing->value : 0.0f;
+    const Variable* variable = variables_.Set(parts.name, CommandValue(parts.rest));
+    if (variable == nullptr) {
         console_.Print("Too many variables: %.*s not created", PrintLength(parts.name),
                        parts.name.data());
         return 0;
     }
+    // The operator sees every option that changes, but not the defaults being defined nor a
+    // configuration file being read, and not "16" becoming "16.000000".
+    const bool sameNumber = oldValue == variable->value && oldValue != 0.0f;
+    if (existed && execDepth_ == 0 && oldText != variable->text && !sameNumber)
+        console_.Print("%s changed to \"%s\"", variable->name.c_str(), variable->text.c_str());
     return 1;
 }
 

@@ -270,3 +270,27 @@ TEST(ServerEngine, ConsoleTextOnlyInsideCallsAndNeverAfterDetach) {
 
 }  // namespace
 }  // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST(Settings, ChangedOptionsAreAnnouncedButNotDefinitionsOrFileReads) {
+    CoreFixture f;
+    f.core.ExecuteCommand("maxplayers 16.000000");  // same number, other spelling
+    f.core.ExecuteCommand("+adminname \" \"");      // defined
+    EXPECT_FALSE(f.console.Saw("changed to"));
+    f.core.ExecuteCommand("maxplayers 24");
+    EXPECT_TRUE(f.console.Saw("maxplayers changed to \"24\""));
+    f.core.ExecuteCommand("+adminname \"Ann\"");
+    EXPECT_TRUE(f.console.Saw("adminname changed to \"Ann\""));
+
+    CoreFixture reader;
+    reader.core.ExecuteCommand("timelimit 30");
+    reader.environment.files["korvane/server.cfg"] = "timelimit 45\n";
+    reader.core.ExecuteConfigFile("korvane/server.cfg");
+    EXPECT_FALSE(reader.console.Saw("changed to"));
+    EXPECT_EQ(reader.Text("timelimit"), "45");
+}
+
+}  // namespace
+}  // namespace korvane::test
