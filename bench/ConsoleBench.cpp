@@ -43,7 +43,8 @@ LONGLONG Now() {
 double Percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size())))];
+    return values[std::min(values.size() - 1,
+                           static_cast<size_t>(p * static_cast<double>(values.size())))];
 }
 
 size_t PrivateBytes() {
@@ -62,7 +63,7 @@ std::atomic<LONGLONG> probePostedAt{0};
 // The main window with its refresh timed, its lock holds measured and, on request, the
 // console lines appended one by one.
 class BenchWindow : public korvane::test::TestWindow {
-public:
+  public:
     using TestWindow::TestWindow;
     bool lineByLine = false;
     std::vector<double> refreshMs;
@@ -79,14 +80,15 @@ public:
         linesShown = 0;
     }
 
-protected:
+  protected:
     void UpdateStatus() override {
         const LONGLONG start = Now();
         TestWindow::UpdateStatus();
         refreshMs.push_back(Ms(Now() - start));
     }
     void AppendConsoleLines(HWND pane, const std::vector<std::string>& lines) override {
-        if (!lineByLine) TestWindow::AppendConsoleLines(pane, lines);
+        if (!lineByLine)
+            TestWindow::AppendConsoleLines(pane, lines);
         else
             for (const std::string& line : lines) korvane::ConsoleLog(pane, line.c_str());
         if (!lines.empty()) {
@@ -95,7 +97,7 @@ protected:
         }
     }
 
-public:
+  public:
     LONGLONG lastAppend = 0;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (message == kProbe) {
@@ -137,12 +139,13 @@ void RefreshCost(int players) {
             return false;
         },
         60000);
-    std::printf("  %3d players: refresh median %.2f ms, p99 %.2f ms, max %.2f ms over %zu refreshes; "
-                "longest EngineLock hold %.3f ms (mean %.4f ms over %lld holds)\n",
-                players, Percentile(window.refreshMs, 0.5), Percentile(window.refreshMs, 0.99),
-                Percentile(window.refreshMs, 1.0), window.refreshMs.size(), Ms(window.holds.longest),
-                window.holds.holds ? Ms(window.holds.total) / static_cast<double>(window.holds.holds) : 0.0,
-                window.holds.holds);
+    std::printf(
+        "  %3d players: refresh median %.2f ms, p99 %.2f ms, max %.2f ms over %zu refreshes; "
+        "longest EngineLock hold %.3f ms (mean %.4f ms over %lld holds)\n",
+        players, Percentile(window.refreshMs, 0.5), Percentile(window.refreshMs, 0.99),
+        Percentile(window.refreshMs, 1.0), window.refreshMs.size(), Ms(window.holds.longest),
+        window.holds.holds ? Ms(window.holds.total) / static_cast<double>(window.holds.holds) : 0.0,
+        window.holds.holds);
 }
 
 void Flood(bool lineByLine, int seconds) {
@@ -160,7 +163,8 @@ void Flood(bool lineByLine, int seconds) {
         const long due = static_cast<long>(Ms(Now() - floodStart) * kLinesPerSecond / 1000.0);
         while (printed < due) {
             char line[96];
-            std::snprintf(line, sizeof line, "flood line %07ld of the console benchmark\n", printed.load());
+            std::snprintf(line, sizeof line, "flood line %07ld of the console benchmark\n",
+                          printed.load());
             engine.callbacks->OnConsoleText(line);
             ++printed;
         }
@@ -205,20 +209,22 @@ void Flood(bool lineByLine, int seconds) {
         static_cast<DWORD>(seconds) * 1000 + 600000);
     probing = false;
     if (prober.joinable()) prober.join();
-    std::printf("  %s: %ld lines printed, shown at %.0f lines per second, refresh median %.1f ms, "
-                "longest %.1f ms; posted message handled after median %.1f ms, p99 %.1f ms, max %.1f ms; "
-                "private memory %.1f MB before, %.1f MB after\n",
-                lineByLine ? "line by line" : "batched     ", printed.load(),
-                static_cast<double>(window.linesShown) * 1000.0 / std::max(1.0, Ms(window.lastAppend - floodStart)),
-                Percentile(window.refreshMs, 0.5),
-                Percentile(window.refreshMs, 1.0), Percentile(window.probeMs, 0.5),
-                Percentile(window.probeMs, 0.99), Percentile(window.probeMs, 1.0), memoryBefore / 1048576.0,
-                memoryAfter / 1048576.0);
+    std::printf(
+        "  %s: %ld lines printed, shown at %.0f lines per second, refresh median %.1f ms, "
+        "longest %.1f ms; posted message handled after median %.1f ms, p99 %.1f ms, max %.1f ms; "
+        "private memory %.1f MB before, %.1f MB after\n",
+        lineByLine ? "line by line" : "batched     ", printed.load(),
+        static_cast<double>(window.linesShown) * 1000.0 /
+            std::max(1.0, Ms(window.lastAppend - floodStart)),
+        Percentile(window.refreshMs, 0.5), Percentile(window.refreshMs, 1.0),
+        Percentile(window.probeMs, 0.5), Percentile(window.probeMs, 0.99),
+        Percentile(window.probeMs, 1.0), memoryBefore / 1048576.0, memoryAfter / 1048576.0);
 }
 
 // The pane alone: one refresh's 500 lines appended both ways to the same kind of control.
 void PaneCost() {
-    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 800, 300, nullptr, nullptr, nullptr, nullptr);
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 800, 300, nullptr, nullptr,
+                                  nullptr, nullptr);
     auto makePane = [parent] {
         return CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
                                WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL |
@@ -230,7 +236,8 @@ void PaneCost() {
     long n = 0;
     for (int refresh = 0; refresh < 20; ++refresh) {
         std::vector<std::string> lines(500);
-        for (auto& line : lines) line = "flood line " + std::to_string(n++) + " of the console benchmark\n";
+        for (auto& line : lines)
+            line = "flood line " + std::to_string(n++) + " of the console benchmark\n";
         LONGLONG t = Now();
         for (const auto& line : lines) korvane::ConsoleLog(one, line.c_str());
         oneMs.push_back(Ms(Now() - t));
@@ -239,8 +246,10 @@ void PaneCost() {
         batchMs.push_back(Ms(Now() - t));
     }
     const double a = Percentile(oneMs, 0.5), b = Percentile(batchMs, 0.5);
-    std::printf("  pane alone, 500 lines per refresh: line by line median %.1f ms, batched median %.2f ms, "
-                "ratio %.0f : 1\n", a, b, b > 0 ? a / b : 0.0);
+    std::printf(
+        "  pane alone, 500 lines per refresh: line by line median %.1f ms, batched median %.2f ms, "
+        "ratio %.0f : 1\n",
+        a, b, b > 0 ? a / b : 0.0);
     DestroyWindow(parent);
 }
 

@@ -32,9 +32,8 @@ LONGLONG Now() {
     return now.QuadPart;
 }
 
-
 class TimedWindow : public korvane::ServerMainDialog {
-public:
+  public:
     using korvane::ServerMainDialog::ServerMainDialog;
 };
 
@@ -57,7 +56,9 @@ int main(int argc, char** argv) {
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     GetSystemTimeAsFileTime(&nowFile);
     const LONGLONG nowCounter = Now();
-    auto toInt = [](FILETIME f) { return (static_cast<LONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    auto toInt = [](FILETIME f) {
+        return (static_cast<LONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
     const double sinceStart = static_cast<double>(toInt(nowFile) - toInt(created)) * 1e-7;
 
     TimedWindow window(nullptr, std::make_unique<korvane::test::RecordingLibrary>(engine));
@@ -77,14 +78,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<double> intervals;
-    for (size_t i = 1; i < ticks.size(); ++i) intervals.push_back(Seconds(ticks[i] - ticks[i - 1]) * 1000.0);
+    for (size_t i = 1; i < ticks.size(); ++i)
+        intervals.push_back(Seconds(ticks[i] - ticks[i - 1]) * 1000.0);
     std::sort(intervals.begin(), intervals.end());
     const double span = Seconds(ticks.back() - ticks.front());
     const double rate = static_cast<double>(ticks.size() - 1) / span;
     const double firstTick = sinceStart + Seconds(ticks.front() - nowCounter);
     std::printf("tick pacing over %.1f s: %zu ticks\n", span, ticks.size());
-    std::printf("  achieved rate     %.2f per second (ideal %.2f, ratio %.4f)\n", rate, 1000.0 / 33.0,
-                rate / (1000.0 / 33.0));
+    std::printf("  achieved rate     %.2f per second (ideal %.2f, ratio %.4f)\n", rate,
+                1000.0 / 33.0, rate / (1000.0 / 33.0));
     std::printf("  interval median   %.2f ms\n", intervals[intervals.size() / 2]);
     std::printf("  interval p99      %.2f ms\n", intervals[intervals.size() * 99 / 100]);
     std::printf("  interval max      %.2f ms\n", intervals.back());

@@ -98,8 +98,8 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
         std::fprintf(stderr, "screenshots: cannot start %s\n", command.c_str());
         return 1;
     }
@@ -111,8 +111,8 @@ int main(int argc, char** argv) {
 
     // The start-up sheet, every page.
     if (HWND sheet = WaitForWindow("Server Settings")) {
-        const char* pages[] = {"settings-server.bmp", "settings-rules.bmp", "settings-team-rules.bmp",
-                               "settings-advanced.bmp"};
+        const char* pages[] = {"settings-server.bmp", "settings-rules.bmp",
+                               "settings-team-rules.bmp", "settings-advanced.bmp"};
         for (int tab = 0; tab < 4; ++tab) {
             SelectTab(sheet, tab);
             shot(sheet, pages[tab]);
@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
     if (main) {
         HWND list = GetDlgItem(main, 1001);
         const DWORD start = GetTickCount();
-        while (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < 4 && GetTickCount() - start < 20000) Sleep(200);
+        while (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < 4 && GetTickCount() - start < 20000)
+            Sleep(200);
         Sleep(3000);
         shot(main, "main-window.bmp");
 

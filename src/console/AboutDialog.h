@@ -8,16 +8,16 @@
 namespace korvane {
 
 class AboutDialog : public ui::Dialog {
-public:
+  public:
     // Asks the engine for its version (under EngineLock); without an engine, shows
     // `fallback`, the version read at start-up.
     AboutDialog(HWND parent, const int fallback[3]);
     const std::string& VersionLine() const { return versionLine_; }
 
-protected:
+  protected:
     bool OnInitDialog() override;
 
-private:
+  private:
     std::string versionLine_;
 };
 

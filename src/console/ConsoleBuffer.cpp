@@ -7,7 +7,8 @@ namespace korvane {
 
 int CountConsoleLines(std::string_view text) {
     int lines = 1;
-    for (size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2))
+    for (size_t at = text.find("\r\n"); at != std::string_view::npos;
+         at = text.find("\r\n", at + 2))
         ++lines;
     return lines;
 }

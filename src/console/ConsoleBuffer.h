@@ -24,7 +24,7 @@ size_t ConsoleLineStart(std::string_view text, int line);
 std::string FormatConsoleLine(std::string_view text);
 
 class ConsoleBuffer {
-public:
+  public:
     // `text` is what the pane holds now; `limit` is the control's text limit.
     ConsoleBuffer(std::string text, size_t limit);
 
@@ -39,7 +39,7 @@ public:
     size_t KeptFromOriginal() const { return keptFromOriginal_; }
     bool OriginalGone() const { return keptFromOriginal_ == 0 && removedFromOriginal_ > 0; }
 
-private:
+  private:
     void TrimOldest();
 
     std::string text_;

@@ -16,7 +16,9 @@ void PlayerTable::Join(int32_t id, int64_t now, std::string_view newName) {
     records_[KeyOf(id)] = record;
 }
 
-void PlayerTable::Leave(int32_t id) { records_.erase(KeyOf(id)); }
+void PlayerTable::Leave(int32_t id) {
+    records_.erase(KeyOf(id));
+}
 
 PlayerRecord* PlayerTable::Find(int32_t id) {
     auto it = records_.find(KeyOf(id));
@@ -34,7 +36,7 @@ namespace {
 
 // The message read as a character stream, never past its end.
 class EventReader {
-public:
+  public:
     explicit EventReader(std::string_view text) : text_(text) {}
 
     bool AtEnd() const { return at_ >= text_.size(); }
@@ -96,7 +98,7 @@ public:
         return true;
     }
 
-private:
+  private:
     static bool IsSpace(char c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
     }
@@ -145,34 +147,34 @@ EngineEventOutcome ApplyEngineEvent(PlayerTable& table, std::string_view message
     char type = 0;
     if (!reader.Take(type)) return outcome;
     switch (static_cast<unsigned char>(type)) {
-    case 1: {
-        int32_t id = 0;
-        if (!reader.Signed(id)) id = 0;
-        table.Join(id, now, newPlayerName);
-        outcome.playersChanged = true;
-        break;
-    }
-    case 2: {
-        int32_t id = 0;
-        if (!reader.Signed(id)) id = 0;
-        table.Leave(id);
-        outcome.playersChanged = true;
-        break;
-    }
-    case 3:
-        outcome.playersChanged = true;
-        ApplyUpdate(table, reader);
-        break;
-    case 6: {
-        const std::string_view text = reader.Line();
-        outcome.consoleText = std::string(text.substr(0, kConsoleEventChars));
-        break;
-    }
-    case 7:
-        outcome.close = true;
-        break;
-    default:
-        break;
+        case 1: {
+            int32_t id = 0;
+            if (!reader.Signed(id)) id = 0;
+            table.Join(id, now, newPlayerName);
+            outcome.playersChanged = true;
+            break;
+        }
+        case 2: {
+            int32_t id = 0;
+            if (!reader.Signed(id)) id = 0;
+            table.Leave(id);
+            outcome.playersChanged = true;
+            break;
+        }
+        case 3:
+            outcome.playersChanged = true;
+            ApplyUpdate(table, reader);
+            break;
+        case 6: {
+            const std::string_view text = reader.Line();
+            outcome.consoleText = std::string(text.substr(0, kConsoleEventChars));
+            break;
+        }
+        case 7:
+            outcome.close = true;
+            break;
+        default:
+            break;
     }
     return outcome;
 }
@@ -188,7 +190,8 @@ std::string FormatDuration(int64_t seconds) {
         std::snprintf(text, sizeof text, "%lldd:%02lldh:%02dm:%02ds", static_cast<long long>(days),
                       static_cast<long long>(hours), minutes, secs);
     else if (hours > 0)
-        std::snprintf(text, sizeof text, "%02lldh:%02dm:%02ds", static_cast<long long>(hours), minutes, secs);
+        std::snprintf(text, sizeof text, "%02lldh:%02dm:%02ds", static_cast<long long>(hours),
+                      minutes, secs);
     else
         std::snprintf(text, sizeof text, "%02dm:%02ds", minutes, secs);
     return text;

@@ -23,7 +23,7 @@ struct PlayerRecord {
 };
 
 class PlayerTable {
-public:
+  public:
     // Players are one entry when their ids agree in the low 16 bits.
     static uint16_t KeyOf(int32_t id) { return static_cast<uint16_t>(id & 0xFFFF); }
 
@@ -36,7 +36,7 @@ public:
     // The records in the table's order, which stays the same while the table does not change.
     std::vector<PlayerRecord> Snapshot() const;
 
-private:
+  private:
     std::map<uint16_t, PlayerRecord> records_;
 };
 

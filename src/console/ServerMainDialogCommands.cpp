@@ -14,33 +14,34 @@ namespace korvane {
 bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
     if (code != BN_CLICKED && code != 0 && code != 1) return false;
     switch (id) {
-    case IDC_SEND:
-        SendCommandLine();
-        return true;
-    case IDM_QUIT:
-        if (ConfirmQuit()) PostQuitMessage(0);
-        return true;
-    case IDM_KICK_PLAYER:
-        KickSelectedPlayer();
-        return true;
-    case IDM_CHANGE_MAP:
-        ShowChangeMap();
-        return true;
-    case IDM_SETTINGS:
-        ShowSettings();
-        return true;
-    case IDM_ABOUT:
-        ShowAbout();
-        return true;
-    default:
-        return false;
+        case IDC_SEND:
+            SendCommandLine();
+            return true;
+        case IDM_QUIT:
+            if (ConfirmQuit()) PostQuitMessage(0);
+            return true;
+        case IDM_KICK_PLAYER:
+            KickSelectedPlayer();
+            return true;
+        case IDM_CHANGE_MAP:
+            ShowChangeMap();
+            return true;
+        case IDM_SETTINGS:
+            ShowSettings();
+            return true;
+        case IDM_ABOUT:
+            ShowAbout();
+            return true;
+        default:
+            return false;
     }
 }
 
 bool ServerMainDialog::ConfirmQuit() {
     if (!engine_) return true;
     return MessageBoxA(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
-                       ui::ProgramString(IDS_QUIT_CAPTION).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+                       ui::ProgramString(IDS_QUIT_CAPTION).c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void ServerMainDialog::OnCancel() {
@@ -91,24 +92,27 @@ void ServerMainDialog::CloseForEngine() {
     // Dialogs and message boxes open over the window run modal loops of their own; they are
     // ended first (newest first), so that the window's own modal run can end behind them.
     OwnedSearch search = {Window(), {}};
-    EnumThreadWindows(GetCurrentThreadId(), &CollectOwnedDialogs, reinterpret_cast<LPARAM>(&search));
+    EnumThreadWindows(GetCurrentThreadId(), &CollectOwnedDialogs,
+                      reinterpret_cast<LPARAM>(&search));
     for (auto it = search.found.rbegin(); it != search.found.rend(); ++it) {
-        if (SendMessageA(*it, PSM_GETCURRENTPAGEHWND, 0, 0)) PostMessageA(*it, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        else EndDialog(*it, IDCANCEL);
+        if (SendMessageA(*it, PSM_GETCURRENTPAGEHWND, 0, 0))
+            PostMessageA(*it, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        else
+            EndDialog(*it, IDCANCEL);
     }
     End(0);
 }
 
 bool ServerMainDialog::OnSysCommand(WPARAM command) {
     switch (command & 0xFFF0) {
-    case IDM_ABOUTBOX_SYS:
-        ShowAbout();
-        return true;
-    case SC_SIZE:
-    case SC_MAXIMIZE:
-        return true;
-    default:
-        return false;
+        case IDM_ABOUTBOX_SYS:
+            ShowAbout();
+            return true;
+        case SC_SIZE:
+        case SC_MAXIMIZE:
+            return true;
+        default:
+            return false;
     }
 }
 

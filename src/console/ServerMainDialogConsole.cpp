@@ -187,7 +187,8 @@ bool ServerMainDialog::UpdatePlayerList() {
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         for (int row = 0; row < rows; ++row) {
             state.state = row == follow ? (LVIS_SELECTED | LVIS_FOCUSED) : 0;
-            List(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+            List(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&state));
         }
     }
 
@@ -211,32 +212,32 @@ void ServerMainDialog::SendCommandLine() {
 
 bool ServerMainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case kEngineCloseMessage:
-        CloseForEngine();
-        return true;
-    case WM_SYSCOMMAND:
-        return OnSysCommand(wParam);
-    case WM_GETMINMAXINFO: {
-        // The window keeps the size its template gives it: no sizing, no maximising.
-        RECT frame = {};
-        GetWindowRect(Window(), &frame);
-        const POINT size = {frame.right - frame.left, frame.bottom - frame.top};
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMaxSize = size;
-        info->ptMinTrackSize = size;
-        info->ptMaxTrackSize = size;
-        info->ptMaxPosition = {frame.left, frame.top};
-        return false;
-    }
-    case WM_PAINT:
-        if (!IsIconic(Window())) return false;
-        PaintMinimised();
-        return true;
-    case WM_QUERYDRAGICON:
-        result = reinterpret_cast<LRESULT>(icon_);
-        return true;
-    default:
-        return ui::Dialog::OnMessage(message, wParam, lParam, result);
+        case kEngineCloseMessage:
+            CloseForEngine();
+            return true;
+        case WM_SYSCOMMAND:
+            return OnSysCommand(wParam);
+        case WM_GETMINMAXINFO: {
+            // The window keeps the size its template gives it: no sizing, no maximising.
+            RECT frame = {};
+            GetWindowRect(Window(), &frame);
+            const POINT size = {frame.right - frame.left, frame.bottom - frame.top};
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMaxSize = size;
+            info->ptMinTrackSize = size;
+            info->ptMaxTrackSize = size;
+            info->ptMaxPosition = {frame.left, frame.top};
+            return false;
+        }
+        case WM_PAINT:
+            if (!IsIconic(Window())) return false;
+            PaintMinimised();
+            return true;
+        case WM_QUERYDRAGICON:
+            result = reinterpret_cast<LRESULT>(icon_);
+            return true;
+        default:
+            return ui::Dialog::OnMessage(message, wParam, lParam, result);
     }
 }
 

@@ -58,7 +58,8 @@ void AdvancedPage::ApplyVotingRule() {
 void AdvancedPage::ApplyBandwidthRule(int preset) {
     const bool custom = preset == kCustomBandwidthPreset;
     Enable(Item(IDC_ADV_CUSTOM_BANDWIDTH), custom);
-    const long long value = custom ? serverSettings.GetCustomBandwidth() : BandwidthPresetValues[preset];
+    const long long value =
+        custom ? serverSettings.GetCustomBandwidth() : BandwidthPresetValues[preset];
     customBandwidth_ = std::to_string(value);
     Push(IDC_ADV_CUSTOM_BANDWIDTH);
 }
@@ -69,8 +70,8 @@ int AdvancedPage::SelectedPreset() {
     if (selected < 0 || selected >= kBandwidthPresetCount) {
         char typed[64] = {};
         GetWindowTextA(combo, typed, sizeof typed);
-        selected = static_cast<int>(
-            SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed)));
+        selected = static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                 reinterpret_cast<LPARAM>(typed)));
     }
     if (selected < 0 || selected >= kBandwidthPresetCount) {
         selected = preset_;

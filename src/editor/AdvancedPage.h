@@ -10,16 +10,16 @@
 namespace korvane {
 
 class AdvancedPage : public ui::PropertyPage {
-public:
+  public:
     AdvancedPage();
 
-protected:
+  protected:
     void OnInitPage() override;
     bool OnCommand(int id, int code) override;
     void OnHScroll(HWND control) override;
     bool Commit() override;
 
-private:
+  private:
     // The preset the combo box stands for; a typed text that names no entry keeps the last
     // valid choice, so no lookup ever leaves the six presets.
     int SelectedPreset();

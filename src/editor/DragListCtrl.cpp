@@ -139,19 +139,19 @@ LRESULT CALLBACK DragListCtrl::ListProc(HWND window, UINT message, WPARAM wParam
     auto* self = reinterpret_cast<DragListCtrl*>(data);
     try {
         switch (message) {
-        case WM_MOUSEMOVE:
-            if (self->dragging_) self->Move(PointFrom(lParam));
-            break;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-            if (self->dragging_) self->Drop();
-            break;
-        case WM_NCDESTROY:
-            // A subclass must be removed before its window is gone.
-            self->Detach();
-            break;
-        default:
-            break;
+            case WM_MOUSEMOVE:
+                if (self->dragging_) self->Move(PointFrom(lParam));
+                break;
+            case WM_LBUTTONUP:
+            case WM_RBUTTONUP:
+                if (self->dragging_) self->Drop();
+                break;
+            case WM_NCDESTROY:
+                // A subclass must be removed before its window is gone.
+                self->Detach();
+                break;
+            default:
+                break;
         }
     } catch (...) {
         ui::ReportCallbackFailure("drag list");

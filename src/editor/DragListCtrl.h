@@ -12,7 +12,7 @@ namespace korvane {
 // for the control's own begin-drag notifications, so the dialog that owns it needs no glue.
 // Dialogs fill, read and clear the control as an ordinary list view.
 class DragListCtrl {
-public:
+  public:
     DragListCtrl() = default;
     ~DragListCtrl();
     DragListCtrl(const DragListCtrl&) = delete;
@@ -26,7 +26,7 @@ public:
     HWND Window() const { return list_; }
     bool Dragging() const { return dragging_; }
 
-private:
+  private:
     static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self);
     static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

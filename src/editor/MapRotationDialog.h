@@ -12,18 +12,18 @@
 namespace korvane {
 
 class MapRotationDialog : public ui::Dialog {
-public:
+  public:
     // The Rules page passes its sheet; run with DoModal.
     explicit MapRotationDialog(HWND parent = nullptr);
     ~MapRotationDialog() override = default;
 
-protected:
+  protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnOK() override;
 
-private:
+  private:
     void AddSelectedMap();
     void RemoveSelectedEntry();
 

@@ -11,7 +11,9 @@
 
 namespace korvane {
 
-inline int SliderPosition(HWND slider) { return static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0)); }
+inline int SliderPosition(HWND slider) {
+    return static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0));
+}
 
 // Sets range and position; the control clamps the position, and the clamped one is returned.
 inline int SetSlider(HWND slider, int low, int high, int position) {
@@ -30,7 +32,9 @@ inline int FractionToPosition(float fraction) {
     return static_cast<int>(std::lround(scaled));
 }
 
-inline float PositionToFraction(int position) { return static_cast<float>(position) * 0.01f; }
+inline float PositionToFraction(int position) {
+    return static_cast<float>(position) * 0.01f;
+}
 
 // The C library's decimal conversion of a number string: leading digits count, anything
 // else gives 0; values beyond the int range are held at its ends.
@@ -41,6 +45,8 @@ inline int LeadingInt(const std::string& text) {
     return static_cast<int>(value);
 }
 
-inline void Enable(HWND control, bool enabled) { EnableWindow(control, enabled ? TRUE : FALSE); }
+inline void Enable(HWND control, bool enabled) {
+    EnableWindow(control, enabled ? TRUE : FALSE);
+}
 
 }  // namespace korvane

@@ -32,8 +32,9 @@ void RulesPage::OnInitPage() {
 }
 
 bool RulesPage::OnCommand(int id, int code) {
-    const bool edited = code == EN_CHANGE && (id == IDC_RULES_TIME_LIMIT || id == IDC_RULES_ROUNDS ||
-                                              id == IDC_RULES_FLIP_ROUNDS);
+    const bool edited =
+        code == EN_CHANGE &&
+        (id == IDC_RULES_TIME_LIMIT || id == IDC_RULES_ROUNDS || id == IDC_RULES_FLIP_ROUNDS);
     const bool clicked = code == BN_CLICKED && (id == IDC_RULES_TEAM_FLIP || id == IDC_RULES_LAN);
     if (edited || clicked) {
         Commit();

@@ -9,10 +9,10 @@
 namespace korvane {
 
 class RulesPage : public ui::PropertyPage {
-public:
+  public:
     RulesPage();
 
-protected:
+  protected:
     void OnInitPage() override;
     bool OnCommand(int id, int code) override;
     void OnHScroll(HWND control) override;
@@ -20,7 +20,7 @@ protected:
     // The Map Rotation dialog; a seam so the page can be tested without it.
     virtual void EditMapRotation();
 
-private:
+  private:
     int maxPlayers_ = 24;
     std::string timeLimit_, rounds_, flipRounds_;
     int teamFlip_ = 0;

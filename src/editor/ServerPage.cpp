@@ -29,16 +29,16 @@ void ServerPage::OnInitPage() {
 bool ServerPage::OnCommand(int id, int code) {
     if (code != EN_CHANGE) return false;
     switch (id) {
-    case IDC_SERVER_NAME:
-    case IDC_ADMIN_NAME:
-    case IDC_ADMIN_EMAIL:
-    case IDC_SERVER_WEBSITE:
-    case IDC_SERVER_PASSWORD:
-    case IDC_REMOTE_ADMIN_PASSWORD:
-        SetModified(true);
-        return true;
-    default:
-        return false;
+        case IDC_SERVER_NAME:
+        case IDC_ADMIN_NAME:
+        case IDC_ADMIN_EMAIL:
+        case IDC_SERVER_WEBSITE:
+        case IDC_SERVER_PASSWORD:
+        case IDC_REMOTE_ADMIN_PASSWORD:
+            SetModified(true);
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -8,18 +8,18 @@
 namespace korvane {
 
 class ServerPage : public ui::PropertyPage {
-public:
+  public:
     static constexpr int kTextLimit = 254;
     static constexpr size_t kMinPasswordLength = 6;
 
     ServerPage();
 
-protected:
+  protected:
     void OnInitPage() override;
     bool OnCommand(int id, int code) override;
     bool Commit() override;
 
-private:
+  private:
     std::string serverName_, adminName_, adminEmail_, serverWebsite_, serverPassword_,
         remoteAdminPassword_;
 };

@@ -10,12 +10,12 @@
 namespace korvane {
 
 class SettingsPropSheet : public ui::PropSheet {
-public:
+  public:
     explicit SettingsPropSheet(HWND owner);
 
     RulesPage& Rules() { return rulesPage_; }
 
-private:
+  private:
     RulesPage rulesPage_;
     ServerPage serverPage_;
     TeamRulesPage teamRulesPage_;

@@ -24,7 +24,8 @@ void TeamRulesPage::OnInitPage() {
     const ServerSettings& s = serverSettings;
     ffTeam_ = SetSlider(Item(IDC_TEAM_FF_TEAM), 0, 100, FractionToPosition(s.ffTeam));
     ffAllies_ = SetSlider(Item(IDC_TEAM_FF_ALLIES), 0, 100, FractionToPosition(s.ffAllies));
-    mirrorPercent_ = SetSlider(Item(IDC_TEAM_MIRROR_PCT), 1, 200, FractionToPosition(s.mirrorDamagePercent));
+    mirrorPercent_ =
+        SetSlider(Item(IDC_TEAM_MIRROR_PCT), 1, 200, FractionToPosition(s.mirrorDamagePercent));
     mirrorDamage_ = s.mirrorDamage;
     tkPunish_ = s.tkPunish;
     tksToKick_ = std::to_string(s.numTksToKick);
@@ -48,8 +49,8 @@ bool TeamRulesPage::OnCommand(int id, int code) {
         SetModified(true);
         return true;
     }
-    if (code == EN_CHANGE &&
-        (id == IDC_TEAM_TKS_TO_KICK || id == IDC_TEAM_CIVS_TO_KICK || id == IDC_TEAM_CASH_PENALTY)) {
+    if (code == EN_CHANGE && (id == IDC_TEAM_TKS_TO_KICK || id == IDC_TEAM_CIVS_TO_KICK ||
+                              id == IDC_TEAM_CASH_PENALTY)) {
         SetModified(true);
         return true;
     }

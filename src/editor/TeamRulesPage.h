@@ -9,16 +9,16 @@
 namespace korvane {
 
 class TeamRulesPage : public ui::PropertyPage {
-public:
+  public:
     TeamRulesPage();
 
-protected:
+  protected:
     void OnInitPage() override;
     bool OnCommand(int id, int code) override;
     void OnHScroll(HWND control) override;
     bool Commit() override;
 
-private:
+  private:
     void ApplyEnableRules();
 
     int ffTeam_ = 0, ffAllies_ = 0, mirrorPercent_ = 0;  // slider positions, in the labels

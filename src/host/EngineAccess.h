@@ -8,7 +8,7 @@
 namespace korvane {
 
 class EngineAccess {
-public:
+  public:
     // Set by the main window when it loads the engine and when it creates EngineLock; cleared
     // by ShutdownEngine (engine first, then the lock) on the window thread.
     static void SetEngine(EngineInterface* engine) { engine_ = engine; }
@@ -16,7 +16,7 @@ public:
     static EngineInterface* Engine() { return engine_; }
     static ui::CriticalSection* Lock() { return lock_; }
 
-private:
+  private:
     static inline EngineInterface* engine_ = nullptr;
     static inline ui::CriticalSection* lock_ = nullptr;
 };
@@ -26,10 +26,13 @@ private:
 // Holds EngineLock for its lifetime whenever the lock exists; taking it before the server
 // thread starts costs nothing and keeps the rule free of special cases.
 class EngineCall {
-public:
-    EngineCall() : engine_(EngineAccess::Engine()), lock_(engine_ ? EngineAccess::Lock() : nullptr) {
-        if (lock_ && lock_->Ready()) lock_->Enter();
-        else lock_ = nullptr;
+  public:
+    EngineCall()
+        : engine_(EngineAccess::Engine()), lock_(engine_ ? EngineAccess::Lock() : nullptr) {
+        if (lock_ && lock_->Ready())
+            lock_->Enter();
+        else
+            lock_ = nullptr;
     }
     ~EngineCall() {
         if (lock_) lock_->Leave();
@@ -41,7 +44,7 @@ public:
     EngineInterface* operator->() const { return engine_; }
     EngineInterface* Get() const { return engine_; }
 
-private:
+  private:
     EngineInterface* engine_;
     ui::CriticalSection* lock_;
 };

@@ -115,54 +115,54 @@ static_assert(offsetof(PlayerInfo, pingSeed) == 68);
 
 // The engine calls these only from inside a call the host made into it.
 class HostCallbacks {
-public:
+  public:
     virtual int OnEngineEvent(const char* message) = 0;  // slot 0
     virtual int OnConsoleText(const char* text) = 0;     // slot 1
     virtual int Reserved2() = 0;                         // slot 2
     virtual int Reserved3(int, int, int, int) = 0;       // slot 3
 
-protected:
+  protected:
     // No virtual destructor: the table has exactly four slots.
     ~HostCallbacks() = default;
 };
 
 class EngineInterface {
-public:
-    virtual int AttachHost(HostCallbacks* callbacks) = 0;                       // 0
-    virtual int ExecuteCommand(const char* command) = 0;                        // 1
+  public:
+    virtual int AttachHost(HostCallbacks* callbacks) = 0;                         // 0
+    virtual int ExecuteCommand(const char* command) = 0;                          // 1
     virtual int FindVariable(const char* name, void** handle, int reserved) = 0;  // 2
-    virtual int GetVariableValue(void* handle, float* value) = 0;               // 3
-    virtual int GetVariableString(void* handle, char* buffer, int size) = 0;    // 4
-    virtual int GetVariableFlags(const char* name, int* flags) = 0;             // 5
-    virtual int SetVariableFlags(const char* name, int flags) = 0;              // 6
-    virtual int ExecuteConfigFile(const char* path) = 0;                        // 7
-    virtual int WriteConfigFile(const char* path, int flags) = 0;               // 8
-    virtual int Reserved9() = 0;                                                // 9
-    virtual int SendHostMessage(const char* message) = 0;                       // 10
-    virtual int SetResourceArchives(const char* const* names, int count) = 0;   // 11
-    virtual DirectoryEntry* ListDirectory(const char* folder) = 0;              // 12
-    virtual int FreeDirectoryList(DirectoryEntry* head) = 0;                    // 13
-    virtual int StartSession(SessionStartRecord* record) = 0;                   // 14
-    virtual int Reserved15() = 0;                                               // 15
-    virtual int Reserved16() = 0;                                               // 16
-    virtual int GetPlayerInfo(int id, PlayerInfo* info) = 0;                    // 17
-    virtual int KickPlayer(int id) = 0;                                         // 18
-    virtual int GetPlayerPing(int id, float* ping) = 0;                         // 19
-    virtual int Reserved20() = 0;                                               // 20
-    virtual int Reserved21() = 0;                                               // 21
-    virtual int Tick(int reserved) = 0;                                         // 22
-    virtual int RefreshServiceProviders(int, int) = 0;                          // 23
-    virtual int GetServiceProviders(ServiceProviderEntry** head) = 0;           // 24
-    virtual int CommitServiceProviders(ServiceProviderEntry* head) = 0;         // 25
-    virtual int SelectServiceProvider(int id) = 0;                              // 26
-    virtual int Reserved27() = 0;                                               // 27
-    virtual int OpenHost(HostOpenRecord* record) = 0;                           // 28
-    virtual int Reserved29() = 0;                                               // 29
-    virtual int Reserved30() = 0;                                               // 30
-    virtual int GetVersion(int* major, int* minor, int* build) = 0;             // 31
-    virtual int GetBandwidth(float* send, float* receive) = 0;                  // 32
+    virtual int GetVariableValue(void* handle, float* value) = 0;                 // 3
+    virtual int GetVariableString(void* handle, char* buffer, int size) = 0;      // 4
+    virtual int GetVariableFlags(const char* name, int* flags) = 0;               // 5
+    virtual int SetVariableFlags(const char* name, int flags) = 0;                // 6
+    virtual int ExecuteConfigFile(const char* path) = 0;                          // 7
+    virtual int WriteConfigFile(const char* path, int flags) = 0;                 // 8
+    virtual int Reserved9() = 0;                                                  // 9
+    virtual int SendHostMessage(const char* message) = 0;                         // 10
+    virtual int SetResourceArchives(const char* const* names, int count) = 0;     // 11
+    virtual DirectoryEntry* ListDirectory(const char* folder) = 0;                // 12
+    virtual int FreeDirectoryList(DirectoryEntry* head) = 0;                      // 13
+    virtual int StartSession(SessionStartRecord* record) = 0;                     // 14
+    virtual int Reserved15() = 0;                                                 // 15
+    virtual int Reserved16() = 0;                                                 // 16
+    virtual int GetPlayerInfo(int id, PlayerInfo* info) = 0;                      // 17
+    virtual int KickPlayer(int id) = 0;                                           // 18
+    virtual int GetPlayerPing(int id, float* ping) = 0;                           // 19
+    virtual int Reserved20() = 0;                                                 // 20
+    virtual int Reserved21() = 0;                                                 // 21
+    virtual int Tick(int reserved) = 0;                                           // 22
+    virtual int RefreshServiceProviders(int, int) = 0;                            // 23
+    virtual int GetServiceProviders(ServiceProviderEntry** head) = 0;             // 24
+    virtual int CommitServiceProviders(ServiceProviderEntry* head) = 0;           // 25
+    virtual int SelectServiceProvider(int id) = 0;                                // 26
+    virtual int Reserved27() = 0;                                                 // 27
+    virtual int OpenHost(HostOpenRecord* record) = 0;                             // 28
+    virtual int Reserved29() = 0;                                                 // 29
+    virtual int Reserved30() = 0;                                                 // 30
+    virtual int GetVersion(int* major, int* minor, int* build) = 0;               // 31
+    virtual int GetBandwidth(float* send, float* receive) = 0;                    // 32
 
-protected:
+  protected:
     // No virtual destructor: the engine owns the object and releases it through ReleaseEngine.
     ~EngineInterface() = default;
 };

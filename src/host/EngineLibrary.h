@@ -10,7 +10,7 @@
 namespace korvane {
 
 class EngineLibrary {
-public:
+  public:
     virtual ~EngineLibrary() = default;
     // CreateEngine, ordinal 1; nonzero (or a missing library) is failure.
     virtual int Create(int version, const InterfaceId* iid, EngineInterface** out) = 0;
@@ -19,11 +19,11 @@ public:
 };
 
 class ServerDllLibrary final : public EngineLibrary {
-public:
+  public:
     int Create(int version, const InterfaceId* iid, EngineInterface** out) override;
     void Release() override;
 
-private:
+  private:
     bool Load();
 
     ui::Library library_;

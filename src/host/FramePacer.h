@@ -8,11 +8,11 @@
 namespace korvane {
 
 class PacingClock {
-public:
+  public:
     virtual uint32_t NowMs() = 0;
     virtual void SleepMs(uint32_t ms) = 0;
 
-protected:
+  protected:
     ~PacingClock() = default;
 };
 

@@ -25,13 +25,15 @@ bool ServerApp::InitInstance() {
         socketsStarted_ = true;
         // Any other version than the one asked for counts as failure.
         if (data.wVersion == MAKEWORD(1, 1)) {
-            INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                                  ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+            INITCOMMONCONTROLSEX controls = {
+                sizeof controls,
+                ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
             InitCommonControlsEx(&controls);
             return true;
         }
     }
-    MessageBoxA(nullptr, ui::ProgramString(IDS_SOCKETS_INIT_FAILED).c_str(), nullptr, MB_OK | MB_ICONSTOP);
+    MessageBoxA(nullptr, ui::ProgramString(IDS_SOCKETS_INIT_FAILED).c_str(), nullptr,
+                MB_OK | MB_ICONSTOP);
     return false;
 }
 

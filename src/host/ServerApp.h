@@ -10,7 +10,7 @@ namespace korvane {
 bool CommandLineSkipsSettings(const char* arguments);
 
 class ServerApp {
-public:
+  public:
     // Windows Sockets start-up; a seam so its failure can be tested.
     using SocketStartup = int(WSAAPI*)(WORD version, LPWSADATA data);
 
@@ -24,7 +24,7 @@ public:
     // Runs the main window modally; returns the exit code.
     int Run(const char* arguments);
 
-private:
+  private:
     SocketStartup startup_;
     bool socketsStarted_ = false;
 };

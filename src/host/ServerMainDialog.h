@@ -23,7 +23,7 @@ class ServerMainDialog;
 // The callback object handed to the engine. It reaches the window only through the
 // process-wide main-window reference, and does nothing while there is none.
 class MainWindowCallbacks final : public HostCallbacks {
-public:
+  public:
     int OnEngineEvent(const char* message) override;
     int OnConsoleText(const char* text) override;
     int Reserved2() override { return 0; }
@@ -31,9 +31,10 @@ public:
 };
 
 class ServerMainDialog : public ui::Dialog {
-public:
+  public:
     // A null library means server.dll from the working folder.
-    explicit ServerMainDialog(HWND parent = nullptr, std::unique_ptr<EngineLibrary> library = nullptr);
+    explicit ServerMainDialog(HWND parent = nullptr,
+                              std::unique_ptr<EngineLibrary> library = nullptr);
     ~ServerMainDialog() override;
 
     // The process-wide main window, set by the constructor.
@@ -78,7 +79,7 @@ public:
     void ShowAbout();
     bool ConfirmQuit();
 
-protected:
+  protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -100,7 +101,7 @@ protected:
     virtual void ShowChangeMap();
     virtual void ShowSettings();
 
-private:
+  private:
     friend unsigned __stdcall ServerThreadProc(void* window);
     bool ServerLoopRunning() const;
     void StopServerThread();

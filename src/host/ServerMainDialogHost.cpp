@@ -33,8 +33,8 @@ void EnterInstallFolder() {
     char folder[260] = {};
     DWORD size = sizeof folder - 1;
     DWORD type = 0;
-    const LONG status =
-        RegQueryValueExA(key, "Install Dir", nullptr, &type, reinterpret_cast<BYTE*>(folder), &size);
+    const LONG status = RegQueryValueExA(key, "Install Dir", nullptr, &type,
+                                         reinterpret_cast<BYTE*>(folder), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return;
     folder[sizeof folder - 1] = '\0';
@@ -260,8 +260,8 @@ void ServerMainDialog::CreatePlayerListColumns() {
     RECT outer = {};
     GetWindowRect(list, &outer);
     const int fifth = (outer.right - outer.left) / 5;
-    const int widths[] = {LVSCW_AUTOSIZE_USEHEADER, fifth, fifth, fifth,
-                          LVSCW_AUTOSIZE_USEHEADER, LVSCW_AUTOSIZE_USEHEADER};
+    const int widths[] = {LVSCW_AUTOSIZE_USEHEADER, fifth, fifth, fifth, LVSCW_AUTOSIZE_USEHEADER,
+                          LVSCW_AUTOSIZE_USEHEADER};
     for (int column = 0; column < 6; ++column)
         SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(widths[column], 0));
 }

@@ -21,7 +21,7 @@ float ClockSeconds() {
 // Asks for 1 ms timer resolution for as long as the thread runs: with the default period of
 // about 15.6 ms, a 33 ms frame could not be kept.
 class TimerResolution {
-public:
+  public:
     TimerResolution() : granted_(timeBeginPeriod(1) == TIMERR_NOERROR) {}
     ~TimerResolution() {
         if (granted_) timeEndPeriod(1);
@@ -29,7 +29,7 @@ public:
     TimerResolution(const TimerResolution&) = delete;
     TimerResolution& operator=(const TimerResolution&) = delete;
 
-private:
+  private:
     bool granted_;
 };
 
@@ -41,8 +41,9 @@ void KeepTimerResolutionWhenHidden() {
         ULONG controlMask;
         ULONG stateMask;
     };
-    constexpr int kProcessPowerThrottling = 4;        // PROCESS_INFORMATION_CLASS value
-    constexpr ULONG kIgnoreTimerResolution = 0x4;     // PROCESS_POWER_THROTTLING_IGNORE_TIMER_RESOLUTION
+    constexpr int kProcessPowerThrottling = 4;  // PROCESS_INFORMATION_CLASS value
+    constexpr ULONG kIgnoreTimerResolution =
+        0x4;  // PROCESS_POWER_THROTTLING_IGNORE_TIMER_RESOLUTION
     using SetProcessInformationFn = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (!kernel) return;
@@ -54,7 +55,7 @@ void KeepTimerResolutionWhenHidden() {
 }
 
 class SystemPacingClock final : public PacingClock {
-public:
+  public:
     uint32_t NowMs() override { return timeGetTime(); }
     void SleepMs(uint32_t ms) override { Sleep(ms); }
 };

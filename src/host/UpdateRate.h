@@ -4,7 +4,7 @@
 namespace korvane {
 
 class UpdateRateMeter {
-public:
+  public:
     static constexpr int kSamples = 64;
 
     // One step: records the time since the previous step (clock readings in seconds since
@@ -13,7 +13,7 @@ public:
     float Step(float clockNow, float clockAgain);
     float Rate() const { return rate_; }
 
-private:
+  private:
     float samples_[kSamples] = {};
     int next_ = 0;
     float lastStep_ = 0;

@@ -46,16 +46,16 @@ bool ChangeMapDialog::OnInitDialog() {
 bool ChangeMapDialog::OnNotify(NMHDR* header, LRESULT& result) {
     if (header->idFrom != IDC_MAP_LIST) return false;
     switch (header->code) {
-    case NM_DBLCLK:
-        // A double-click picks nothing: only OK switches the map.
-        result = 0;
-        return true;
-    case LVN_ITEMCHANGED:
-    case LVN_INSERTITEM:  // a drop re-inserts the dragged row without its selection
-        UpdateOkButton();
-        return false;
-    default:
-        return false;
+        case NM_DBLCLK:
+            // A double-click picks nothing: only OK switches the map.
+            result = 0;
+            return true;
+        case LVN_ITEMCHANGED:
+        case LVN_INSERTITEM:  // a drop re-inserts the dragged row without its selection
+            UpdateOkButton();
+            return false;
+        default:
+            return false;
     }
 }
 

@@ -10,17 +10,17 @@
 namespace korvane {
 
 class ChangeMapDialog : public ui::Dialog {
-public:
+  public:
     explicit ChangeMapDialog(HWND parent = nullptr);
     ~ChangeMapDialog() override = default;
 
-protected:
+  protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnOK() override;
 
-private:
+  private:
     // OK is offered only while a row is selected.
     void UpdateOkButton();
 

@@ -48,11 +48,21 @@ bool SendCommand(const char* format, ...) {
     return true;
 }
 
-void ServerSettings::SetTimeLimit(int value) { SendCommand("timelimit %d", timeLimit = value); }
-void ServerSettings::SetNumRounds(int value) { SendCommand("numrounds %d", numRounds = value); }
-void ServerSettings::SetTeamFlip(int value) { SendCommand("teamflip %d", teamFlip = value); }
-void ServerSettings::SetFlipRound(int value) { SendCommand("flipround %d", flipRound = value); }
-void ServerSettings::SetMaxPlayers(int value) { SendCommand("maxplayers %d", maxPlayers = value); }
+void ServerSettings::SetTimeLimit(int value) {
+    SendCommand("timelimit %d", timeLimit = value);
+}
+void ServerSettings::SetNumRounds(int value) {
+    SendCommand("numrounds %d", numRounds = value);
+}
+void ServerSettings::SetTeamFlip(int value) {
+    SendCommand("teamflip %d", teamFlip = value);
+}
+void ServerSettings::SetFlipRound(int value) {
+    SendCommand("flipround %d", flipRound = value);
+}
+void ServerSettings::SetMaxPlayers(int value) {
+    SendCommand("maxplayers %d", maxPlayers = value);
+}
 void ServerSettings::SetFfTeam(float value) {
     SendCommand("ffteam %f", static_cast<double>(ffTeam = value));
 }
@@ -65,7 +75,9 @@ void ServerSettings::SetMirrorDamage(int value) {
 void ServerSettings::SetMirrorDamagePercent(float value) {
     SendCommand("mirrordamagepercent %f", static_cast<double>(mirrorDamagePercent = value));
 }
-void ServerSettings::SetTkPunish(int value) { SendCommand("tkpunish %d", tkPunish = value); }
+void ServerSettings::SetTkPunish(int value) {
+    SendCommand("tkpunish %d", tkPunish = value);
+}
 void ServerSettings::SetNumTksToKick(int value) {
     SendCommand("numtkstokick %d", numTksToKick = value);
 }
@@ -75,7 +87,9 @@ void ServerSettings::SetNumCivsToKick(int value) {
 void ServerSettings::SetKickAfkTime(int value) {
     SendCommand("kickafktime %d", kickAfkTime = value);
 }
-void ServerSettings::SetVoting(int value) { SendCommand("voting %d", voting = value); }
+void ServerSettings::SetVoting(int value) {
+    SendCommand("voting %d", voting = value);
+}
 void ServerSettings::SetPlayerKickVote(float value) {
     SendCommand("playerkickvote %f", static_cast<double>(playerKickVote = value));
 }
@@ -85,19 +99,27 @@ void ServerSettings::SetMapVote(float value) {
 void ServerSettings::SetAutoTeamBalance(int value) {
     SendCommand("autoteambalance %d", autoTeamBalance = value);
 }
-void ServerSettings::SetLogEvents(int value) { SendCommand("logevents %d", logEvents = value); }
+void ServerSettings::SetLogEvents(int value) {
+    SendCommand("logevents %d", logEvents = value);
+}
 void ServerSettings::SetAllowUploads(int value) {
     SendCommand("allowuploads %d", allowUploads = value);
 }
-void ServerSettings::SetVoip(int value) { SendCommand("voip %d", voip = value); }
-void ServerSettings::SetLan(int value) { SendCommand("lan %d", lan = value); }
+void ServerSettings::SetVoip(int value) {
+    SendCommand("voip %d", voip = value);
+}
+void ServerSettings::SetLan(int value) {
+    SendCommand("lan %d", lan = value);
+}
 void ServerSettings::SetServerBandwidth(int value) {
     SendCommand("serverbandwidth %d", serverBandwidth = value);
 }
 void ServerSettings::SetCustomBandwidth(int value) {
     SendCommand("custombandwidth %d", customBandwidth = value);
 }
-void ServerSettings::SetMirrorCash(int value) { SendCommand("mirrorcash %d", mirrorCash = value); }
+void ServerSettings::SetMirrorCash(int value) {
+    SendCommand("mirrorcash %d", mirrorCash = value);
+}
 void ServerSettings::SetForceTeamBalance(int value) {
     SendCommand("forceteambalance %d", forceTeamBalance = value);
 }
@@ -115,8 +137,12 @@ static void SendOptionalText(const char* key, const char* value) {
 void ServerSettings::SetServerName(const char* value) {
     if (value && *value) SendCommand("+servername \"%s\"", value);
 }
-void ServerSettings::SetAdminName(const char* value) { SendOptionalText("adminname", value); }
-void ServerSettings::SetAdminEmail(const char* value) { SendOptionalText("adminemail", value); }
+void ServerSettings::SetAdminName(const char* value) {
+    SendOptionalText("adminname", value);
+}
+void ServerSettings::SetAdminEmail(const char* value) {
+    SendOptionalText("adminemail", value);
+}
 void ServerSettings::SetServerWebsite(const char* value) {
     SendOptionalText("serverwebsite", value);
 }

@@ -19,7 +19,7 @@ inline constexpr int kMapNameSize = 255;
 int32_t TruncateToInt(float value);
 
 class ServerSettings {
-public:
+  public:
     int32_t timeSyncCheck;
     uint32_t mapCount;
     int32_t incapacitatedTime;

@@ -6,7 +6,7 @@
 namespace korvane {
 
 const char* const BandwidthPresetNames[kBandwidthPresetCount] = {"56k", "ISDN", "DSL",
-                                                                  "T1",  "T3",   "CUSTOM"};
+                                                                 "T1",  "T3",   "CUSTOM"};
 const uint32_t BandwidthPresetValues[kBandwidthPresetCount] = {4000,    16000,    32000,
                                                                1000000, 10000000, 32000};
 

@@ -16,9 +16,9 @@ enum SettingType : int32_t {
 struct SettingEntry {
     const char* name;
     int32_t type;
-    char text[60];   // default of a String row, with its own double quotes
-    float number;    // default of any other row
-    void* target;    // 32-bit field of serverSettings that receives the loaded value, or null
+    char text[60];  // default of a String row, with its own double quotes
+    float number;   // default of any other row
+    void* target;   // 32-bit field of serverSettings that receives the loaded value, or null
 };
 
 inline constexpr int kSettingCount = 37;

@@ -32,8 +32,10 @@ uint32_t BoundedMapCount(float value) {
 
 void ServerSettings::PushDefaults() {
     for (const SettingEntry& row : SettingTable) {
-        if (row.type == String) SendCommand("+%s %s", row.name, row.text);
-        else SendCommand("%s %f", row.name, static_cast<double>(row.number));
+        if (row.type == String)
+            SendCommand("+%s %s", row.name, row.text);
+        else
+            SendCommand("%s %f", row.name, static_cast<double>(row.number));
     }
     for (int i = 0; i < kDefaultMapCount; ++i) SendCommand("map%d %s", i, DefaultMapRotation[i]);
 }
@@ -66,8 +68,10 @@ void ServerSettings::LoadSettings() {
         if (!handle || !row.target) continue;
         float value = 0;
         engine->GetVariableValue(handle, &value);
-        if (row.type == Float) *static_cast<float*>(row.target) = value;
-        else *static_cast<int32_t*>(row.target) = TruncateToInt(value);
+        if (row.type == Float)
+            *static_cast<float*>(row.target) = value;
+        else
+            *static_cast<int32_t*>(row.target) = TruncateToInt(value);
     }
 
     PushSendBandwidth();

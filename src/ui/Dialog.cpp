@@ -25,32 +25,32 @@ void Dialog::End(INT_PTR result) {
 
 bool Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_INITDIALOG:
-        result = OnInitDialog() ? TRUE : FALSE;
-        return true;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        const int code = HIWORD(wParam);
-        if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return true;
-        if (id == IDOK && code == BN_CLICKED) {
-            OnOK();
+        case WM_INITDIALOG:
+            result = OnInitDialog() ? TRUE : FALSE;
             return true;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return true;
+            if (id == IDOK && code == BN_CLICKED) {
+                OnOK();
+                return true;
+            }
+            if (id == IDCANCEL && code == BN_CLICKED) {
+                OnCancel();
+                return true;
+            }
+            return false;
         }
-        if (id == IDCANCEL && code == BN_CLICKED) {
-            OnCancel();
-            return true;
-        }
-        return false;
-    }
-    case WM_NOTIFY:
-        return OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
-    case WM_TIMER:
-        return OnTimer(wParam);
-    case WM_DESTROY:
-        OnDestroy();
-        return false;
-    default:
-        return false;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
+        case WM_TIMER:
+            return OnTimer(wParam);
+        case WM_DESTROY:
+            OnDestroy();
+            return false;
+        default:
+            return false;
     }
 }
 
@@ -80,21 +80,21 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     if (!handled) return FALSE;
     // These few messages take their answer from the dialog procedure's own return value.
     switch (message) {
-    case WM_INITDIALOG:
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-        return static_cast<INT_PTR>(result);
-    default:
-        break;
+        case WM_INITDIALOG:
+        case WM_QUERYDRAGICON:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+            return static_cast<INT_PTR>(result);
+        default:
+            break;
     }
     // A notification's answer travels in DWLP_MSGRESULT; the procedure itself says "handled".
     SetWindowLongPtrA(window, DWLP_MSGRESULT, result);

@@ -7,7 +7,7 @@
 namespace korvane::ui {
 
 class Dialog {
-public:
+  public:
     Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
@@ -21,7 +21,7 @@ public:
     HWND Item(int id) const { return GetDlgItem(window_, id); }
     void End(INT_PTR result);
 
-protected:
+  protected:
     // Every message; the default fans out to the handlers below. Return true when handled;
     // `result` is then the dialog procedure's answer (DWLP_MSGRESULT for notifications).
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -38,7 +38,7 @@ protected:
 
     int TemplateId() const { return templateId_; }
 
-private:
+  private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     int templateId_;

@@ -10,7 +10,7 @@ namespace korvane::ui {
 
 // A loaded library (or resource image), freed when the owner goes.
 class Library {
-public:
+  public:
     Library() = default;
     explicit Library(HMODULE module) : module_(module) {}
     ~Library() { Reset(); }
@@ -32,13 +32,13 @@ public:
         module_ = module;
     }
 
-private:
+  private:
     HMODULE module_ = nullptr;
 };
 
 // A kernel handle (thread, event, file), closed when the owner goes.
 class Handle {
-public:
+  public:
     Handle() = default;
     explicit Handle(HANDLE handle) : handle_(handle) {}
     ~Handle() { Reset(); }
@@ -60,15 +60,15 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     HANDLE handle_ = nullptr;
 };
 
 // Longest time one thread held a lock, for the benchmarks; nothing is measured unless a
 // lock is given one.
 struct LockHoldStats {
-    DWORD thread = 0;        // the thread whose holds are measured
-    LONGLONG longest = 0;    // in performance-counter ticks
+    DWORD thread = 0;      // the thread whose holds are measured
+    LONGLONG longest = 0;  // in performance-counter ticks
     LONGLONG total = 0;
     LONGLONG holds = 0;
 };
@@ -76,7 +76,7 @@ struct LockHoldStats {
 // A critical section that can be created and deleted explicitly, because its owner's lifetime
 // (the main window) is longer than the time the lock may be used.
 class CriticalSection {
-public:
+  public:
     CriticalSection() = default;
     ~CriticalSection() { Delete(); }
     CriticalSection(const CriticalSection&) = delete;
@@ -112,7 +112,7 @@ public:
     }
     void MeasureHolds(LockHoldStats* stats) { stats_ = stats; }
 
-private:
+  private:
     CRITICAL_SECTION section_{};
     bool ready_ = false;
     LockHoldStats* stats_ = nullptr;
@@ -121,19 +121,19 @@ private:
 };
 
 class ScopedLock {
-public:
+  public:
     explicit ScopedLock(CriticalSection& section) : section_(section) { section_.Enter(); }
     ~ScopedLock() { section_.Leave(); }
     ScopedLock(const ScopedLock&) = delete;
     ScopedLock& operator=(const ScopedLock&) = delete;
 
-private:
+  private:
     CriticalSection& section_;
 };
 
 // An image list (a drag image, say), destroyed when the owner goes.
 class ImageList {
-public:
+  public:
     ImageList() = default;
     explicit ImageList(HIMAGELIST list) : list_(list) {}
     ~ImageList() { Reset(); }
@@ -147,14 +147,16 @@ public:
         list_ = list;
     }
 
-private:
+  private:
     HIMAGELIST list_ = nullptr;
 };
 
 // Switches a window's redrawing off for a scope, so a bulk change paints once.
 class RedrawOff {
-public:
-    explicit RedrawOff(HWND window) : window_(window) { SendMessageA(window_, WM_SETREDRAW, FALSE, 0); }
+  public:
+    explicit RedrawOff(HWND window) : window_(window) {
+        SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    }
     ~RedrawOff() {
         SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(window_, nullptr, TRUE);
@@ -162,19 +164,19 @@ public:
     RedrawOff(const RedrawOff&) = delete;
     RedrawOff& operator=(const RedrawOff&) = delete;
 
-private:
+  private:
     HWND window_;
 };
 
 // Shows the wait cursor while a slow operation runs on the window thread.
 class WaitCursor {
-public:
+  public:
     WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
     ~WaitCursor() { SetCursor(previous_); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-private:
+  private:
     HCURSOR previous_;
 };
 

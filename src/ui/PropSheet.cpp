@@ -6,7 +6,7 @@ namespace korvane::ui {
 namespace {
 // The sheet being opened on this thread: the platform's callback carries no context.
 thread_local PropSheet* opening = nullptr;
-}
+}  // namespace
 
 INT_PTR PropSheet::DoModal() {
     std::vector<PROPSHEETPAGEA> pages;
@@ -44,8 +44,10 @@ void PropSheet::OnInitialized(HWND window) {
     // Centred over the owner when it is on screen, else over the work area.
     RECT frame = {}, area = {};
     GetWindowRect(window, &frame);
-    if (owner_ && IsWindowVisible(owner_) && !IsIconic(owner_)) GetWindowRect(owner_, &area);
-    else SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    if (owner_ && IsWindowVisible(owner_) && !IsIconic(owner_))
+        GetWindowRect(owner_, &area);
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     int x = area.left + (area.right - area.left - width) / 2;
     int y = area.top + (area.bottom - area.top - height) / 2;

@@ -12,7 +12,7 @@
 namespace korvane::ui {
 
 class PropSheet {
-public:
+  public:
     PropSheet(HWND owner, std::string caption) : owner_(owner), caption_(std::move(caption)) {}
     virtual ~PropSheet() = default;
     PropSheet(const PropSheet&) = delete;
@@ -30,7 +30,7 @@ public:
         if (byOk) closedWithOk_ = true;
     }
 
-private:
+  private:
     static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
     void OnInitialized(HWND window);
 

@@ -17,13 +17,13 @@ namespace {
 // Counts the page as exchanging for a scope, so the notifications its own writes cause are
 // not taken for the operator's.
 class ExchangeScope {
-public:
+  public:
     explicit ExchangeScope(int& depth) : depth_(depth) { ++depth_; }
     ~ExchangeScope() { --depth_; }
     ExchangeScope(const ExchangeScope&) = delete;
     ExchangeScope& operator=(const ExchangeScope&) = delete;
 
-private:
+  private:
     int& depth_;
 };
 
@@ -65,13 +65,16 @@ PROPSHEETPAGEA PropertyPage::Describe(PropSheet* sheet) {
 void PropertyPage::SetModified(bool modified) {
     if (!window_) return;
     HWND sheet = GetParent(window_);
-    SendMessageA(sheet, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(window_), 0);
+    SendMessageA(sheet, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(window_),
+                 0);
 }
 
 void PropertyPage::BindText(int id, std::string* value, int limit) {
     bindings_.push_back({id, Kind::Text, value, nullptr, limit});
 }
-void PropertyPage::BindCheck(int id, int* value) { bindings_.push_back({id, Kind::Check, nullptr, value, 0}); }
+void PropertyPage::BindCheck(int id, int* value) {
+    bindings_.push_back({id, Kind::Check, nullptr, value, 0});
+}
 void PropertyPage::BindInteger(int id, int* value) {
     bindings_.push_back({id, Kind::Integer, nullptr, value, 0});
 }
@@ -87,21 +90,23 @@ void PropertyPage::Push(int id) {
         if (binding.id != id) continue;
         HWND control = Item(binding.id);
         switch (binding.kind) {
-        case Kind::Text:
-            if (binding.limit > 0) SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(binding.limit), 0);
-            SetWindowTextA(control, binding.text->c_str());
-            break;
-        case Kind::Check: {
-            const int state = *binding.number >= 0 && *binding.number <= 2 ? *binding.number : 0;
-            SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
-            break;
-        }
-        case Kind::Integer: {
-            char text[16];
-            std::snprintf(text, sizeof text, "%d", *binding.number);
-            SetWindowTextA(control, text);
-            break;
-        }
+            case Kind::Text:
+                if (binding.limit > 0)
+                    SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(binding.limit), 0);
+                SetWindowTextA(control, binding.text->c_str());
+                break;
+            case Kind::Check: {
+                const int state =
+                    *binding.number >= 0 && *binding.number <= 2 ? *binding.number : 0;
+                SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+                break;
+            }
+            case Kind::Integer: {
+                char text[16];
+                std::snprintf(text, sizeof text, "%d", *binding.number);
+                SetWindowTextA(control, text);
+                break;
+            }
         }
     }
 }
@@ -112,23 +117,24 @@ bool PropertyPage::Pull() {
     for (const Binding& binding : bindings_) {
         HWND control = Item(binding.id);
         switch (binding.kind) {
-        case Kind::Text: {
-            std::string text = WindowText(control);
-            if (binding.limit > 0 && static_cast<int>(text.size()) > binding.limit)
-                return Fail(binding, "Please enter no more than " + std::to_string(binding.limit) + " characters.");
-            *binding.text = std::move(text);
-            break;
-        }
-        case Kind::Check:
-            *binding.number = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-            break;
-        case Kind::Integer: {
-            int value = 0;
-            if (!ParseIntegerField(WindowText(control).c_str(), &value))
-                return Fail(binding, "Please enter an integer.");
-            *binding.number = value;
-            break;
-        }
+            case Kind::Text: {
+                std::string text = WindowText(control);
+                if (binding.limit > 0 && static_cast<int>(text.size()) > binding.limit)
+                    return Fail(binding, "Please enter no more than " +
+                                             std::to_string(binding.limit) + " characters.");
+                *binding.text = std::move(text);
+                break;
+            }
+            case Kind::Check:
+                *binding.number = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+                break;
+            case Kind::Integer: {
+                int value = 0;
+                if (!ParseIntegerField(WindowText(control).c_str(), &value))
+                    return Fail(binding, "Please enter an integer.");
+                *binding.number = value;
+                break;
+            }
         }
     }
     return true;
@@ -146,22 +152,22 @@ bool PropertyPage::Fail(const Binding& binding, const std::string& message) {
 
 bool PropertyPage::OnNotify(NMHDR* header, LRESULT& result) {
     switch (header->code) {
-    case PSN_SETACTIVE:
-        // Shown again: the controls show the held values, not whatever they showed before.
-        Push();
-        result = 0;
-        return true;
-    case PSN_KILLACTIVE:
-        // A nonzero answer keeps the page: the tab does not change and OK or Apply stops.
-        result = Commit() && Pull() ? FALSE : TRUE;
-        return true;
-    case PSN_APPLY:
-        SetModified(false);
-        if (sheet_) sheet_->NoteApplied(reinterpret_cast<PSHNOTIFY*>(header)->lParam != 0);
-        result = PSNRET_NOERROR;
-        return true;
-    default:
-        return false;
+        case PSN_SETACTIVE:
+            // Shown again: the controls show the held values, not whatever they showed before.
+            Push();
+            result = 0;
+            return true;
+        case PSN_KILLACTIVE:
+            // A nonzero answer keeps the page: the tab does not change and OK or Apply stops.
+            result = Commit() && Pull() ? FALSE : TRUE;
+            return true;
+        case PSN_APPLY:
+            SetModified(false);
+            if (sheet_) sheet_->NoteApplied(reinterpret_cast<PSHNOTIFY*>(header)->lParam != 0);
+            result = PSNRET_NOERROR;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -177,27 +183,27 @@ INT_PTR CALLBACK PropertyPage::PageProc(HWND window, UINT message, WPARAM wParam
     if (!self) return FALSE;
     try {
         switch (message) {
-        case WM_INITDIALOG:
-            self->OnInitPage();
-            return TRUE;
-        case WM_COMMAND:
-            if (self->Exchanging()) return FALSE;
-            return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-        case WM_HSCROLL:
-            if (!self->Exchanging()) self->OnHScroll(reinterpret_cast<HWND>(lParam));
-            return TRUE;
-        case WM_NOTIFY: {
-            LRESULT result = 0;
-            if (!self->OnNotify(reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
-            SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
-            return TRUE;
-        }
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(window, DWLP_USER, 0);
-            self->window_ = nullptr;
-            return FALSE;
-        default:
-            return FALSE;
+            case WM_INITDIALOG:
+                self->OnInitPage();
+                return TRUE;
+            case WM_COMMAND:
+                if (self->Exchanging()) return FALSE;
+                return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+            case WM_HSCROLL:
+                if (!self->Exchanging()) self->OnHScroll(reinterpret_cast<HWND>(lParam));
+                return TRUE;
+            case WM_NOTIFY: {
+                LRESULT result = 0;
+                if (!self->OnNotify(reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
+                SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+                return TRUE;
+            }
+            case WM_NCDESTROY:
+                SetWindowLongPtrA(window, DWLP_USER, 0);
+                self->window_ = nullptr;
+                return FALSE;
+            default:
+                return FALSE;
         }
     } catch (...) {
         ReportCallbackFailure("property page");

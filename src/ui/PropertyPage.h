@@ -14,7 +14,7 @@ namespace korvane::ui {
 class PropSheet;
 
 class PropertyPage {
-public:
+  public:
     explicit PropertyPage(int templateId) : templateId_(templateId) {}
     virtual ~PropertyPage();
     PropertyPage(const PropertyPage&) = delete;
@@ -33,7 +33,7 @@ public:
     // the operator, puts the focus on the field and returns false.
     bool Pull();
 
-protected:
+  protected:
     // Bindings, made once (usually in the constructor).
     void BindText(int id, std::string* value, int limit = 0);  // limit > 0: at most that many
     void BindCheck(int id, int* value);
@@ -48,7 +48,7 @@ protected:
     // The page's own commit when it is left (tab change, OK, Apply); false keeps the page.
     virtual bool Commit() { return true; }
 
-private:
+  private:
     enum class Kind { Text, Check, Integer };
     struct Binding {
         int id;

@@ -15,7 +15,7 @@ namespace korvane {
 namespace {
 
 class ConsolePaneTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 200, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -31,10 +31,13 @@ protected:
     }
     static std::string Text(HWND pane) {
         std::string text(static_cast<size_t>(GetWindowTextLengthA(pane)) + 1, '\0');
-        text.resize(static_cast<size_t>(GetWindowTextA(pane, text.data(), static_cast<int>(text.size()))));
+        text.resize(
+            static_cast<size_t>(GetWindowTextA(pane, text.data(), static_cast<int>(text.size()))));
         return text;
     }
-    static int Lines(HWND pane) { return static_cast<int>(SendMessageA(pane, EM_GETLINECOUNT, 0, 0)); }
+    static int Lines(HWND pane) {
+        return static_cast<int>(SendMessageA(pane, EM_GETLINECOUNT, 0, 0));
+    }
 
     HWND parent = nullptr, a = nullptr, b = nullptr;
 };

@@ -10,7 +10,9 @@ namespace {
 
 constexpr int64_t kNow = 1000000;
 
-std::string Message(char type, const std::string& payload) { return std::string(1, type) + payload; }
+std::string Message(char type, const std::string& payload) {
+    return std::string(1, type) + payload;
+}
 
 EngineEventOutcome Apply(PlayerTable& table, const std::string& message, int64_t now = kNow) {
     return ApplyEngineEvent(table, message, now, "NEWPLAYER");

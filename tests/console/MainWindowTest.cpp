@@ -30,16 +30,17 @@ std::string Cell(HWND list, int row, int column) {
     return text;
 }
 
-
 int SelectedRow(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void Select(HWND list, int row) {
     LVITEMA state = {};
     state.stateMask = LVIS_SELECTED;
     state.state = LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&state));
 }
 
 // Counts the cell writes the list receives, to see that steady rows are left alone.
@@ -51,7 +52,7 @@ LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         serverSettings = ServerSettings{};
         ShowSettingsAtStartup = false;
@@ -125,8 +126,8 @@ TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
                                         Type("");
                                         afterEmpty = WindowText(Item(IDC_CONSOLE));
                                     }),
-                                    Deliver(""), Refreshed(), Do([&] { pane = WindowText(Item(IDC_CONSOLE)); }),
-                                    Close()}));
+                                    Deliver(""), Refreshed(),
+                                    Do([&] { pane = WindowText(Item(IDC_CONSOLE)); }), Close()}));
     EXPECT_EQ(afterFirst, "say 100% %s done\r\n");  // echoed at once, exactly as typed
     EXPECT_EQ(commandLine, "");
     EXPECT_EQ(afterEmpty, afterFirst);
@@ -139,13 +140,13 @@ TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
 TEST_F(MainWindowTest, CommandLineDoesNothingAfterTheEngineStopped) {
     engine.tickResult = 0;
     std::string commandLine;
-    ASSERT_TRUE(RunScript(*window, {[&] { return window->Engine() == nullptr && IsWindowVisible(Main()); },
-                                    Do([&] {
-                                        engine.ClearCalls();
-                                        Type("status");
-                                        commandLine = WindowText(Item(IDC_COMMAND_LINE));
-                                    }),
-                                    Close()}));
+    ASSERT_TRUE(RunScript(
+        *window, {[&] { return window->Engine() == nullptr && IsWindowVisible(Main()); }, Do([&] {
+                      engine.ClearCalls();
+                      Type("status");
+                      commandLine = WindowText(Item(IDC_COMMAND_LINE));
+                  }),
+                  Close()}));
     EXPECT_EQ(commandLine, "status");
     EXPECT_TRUE(engine.CallsStartingWith("ExecuteCommand").empty());
 }
@@ -155,20 +156,19 @@ TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
     std::vector<std::string> first, second;
     int writesWhenSteady = -1;
     ASSERT_TRUE(RunScript(
-        *window,
-        {Running(), Do([&] {
-             list = Item(IDC_PLAYER_LIST);
-             listProc = reinterpret_cast<WNDPROC>(
-                 SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingListProc)));
-         }),
-         Deliver(std::string("\x01") + " 7"), Refreshed(), Do([&] {
-             for (int c = 0; c < 6; ++c) first.push_back(Cell(list, 0, c));
-         }),
-         Deliver(std::string("\x03") + "7 Alice\n1071 8 -1"), Refreshed(), Do([&] {
-             for (int c = 0; c < 6; ++c) second.push_back(Cell(list, 0, c));
-             cellWrites = 0;
-         }),
-         Refreshed(), Do([&] { writesWhenSteady = cellWrites; }), Close()}));
+        *window, {Running(), Do([&] {
+                      list = Item(IDC_PLAYER_LIST);
+                      listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+                          list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingListProc)));
+                  }),
+                  Deliver(std::string("\x01") + " 7"), Refreshed(), Do([&] {
+                      for (int c = 0; c < 6; ++c) first.push_back(Cell(list, 0, c));
+                  }),
+                  Deliver(std::string("\x03") + "7 Alice\n1071 8 -1"), Refreshed(), Do([&] {
+                      for (int c = 0; c < 6; ++c) second.push_back(Cell(list, 0, c));
+                      cellWrites = 0;
+                  }),
+                  Refreshed(), Do([&] { writesWhenSteady = cellWrites; }), Close()}));
     ASSERT_EQ(first.size(), 6u);
     EXPECT_EQ(first[0], "7");
     EXPECT_EQ(first[1], "NEWPLAYER");
@@ -190,23 +190,22 @@ TEST_F(MainWindowTest, SelectionFollowsThePlayerAndKickHitsOnlyTheSelected) {
     std::string selectedAfterJoin;
     int selectedAfterLeave = 0;
     ASSERT_TRUE(RunScript(
-        *window,
-        {Running(), Do([&] { list = Item(IDC_PLAYER_LIST); }), Deliver(std::string("\x01") + "5"), Refreshed(),
-         Do([&] {
-             Select(list, 0);  // player 5
-             engine.ClearCalls();
-             SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);
-         }),
-         // Player 2 joins and sorts before player 5: the selection moves with player 5.
-         Deliver(std::string("\x01") + "2"), Refreshed(), Do([&] {
-             const int row = SelectedRow(list);
-             selectedAfterJoin = row >= 0 ? Cell(list, row, 0) : "";
-         }),
-         Deliver(std::string("\x02") + "5"), Refreshed(), Do([&] {
-             selectedAfterLeave = SelectedRow(list);
-             SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);  // nothing selected now
-         }),
-         Close()}));
+        *window, {Running(), Do([&] { list = Item(IDC_PLAYER_LIST); }),
+                  Deliver(std::string("\x01") + "5"), Refreshed(), Do([&] {
+                      Select(list, 0);  // player 5
+                      engine.ClearCalls();
+                      SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);
+                  }),
+                  // Player 2 joins and sorts before player 5: the selection moves with player 5.
+                  Deliver(std::string("\x01") + "2"), Refreshed(), Do([&] {
+                      const int row = SelectedRow(list);
+                      selectedAfterJoin = row >= 0 ? Cell(list, row, 0) : "";
+                  }),
+                  Deliver(std::string("\x02") + "5"), Refreshed(), Do([&] {
+                      selectedAfterLeave = SelectedRow(list);
+                      SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);  // nothing selected now
+                  }),
+                  Close()}));
     EXPECT_EQ(engine.CallsStartingWith("KickPlayer"), (std::vector<std::string>{"KickPlayer 5"}));
     EXPECT_EQ(selectedAfterJoin, "5");
     EXPECT_EQ(selectedAfterLeave, -1);
@@ -216,17 +215,18 @@ TEST_F(MainWindowTest, QuitAndCloseAskFirst) {
     INT_PTR result = 0;
     std::string pane;
     bool stillRunning = false;
-    ASSERT_TRUE(RunScript(*window,
-                          {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
-                           AnswerQuestion(IDNO), Do([&] { stillRunning = window->Engine() != nullptr; }),
-                           // Escape in the command line is the close request.
-                           Do([&] {
-                               SetFocus(Item(IDC_COMMAND_LINE));
-                               PostMessageA(Item(IDC_COMMAND_LINE), WM_KEYDOWN, VK_ESCAPE, 0);
-                           }),
-                           AnswerQuestion(IDNO), Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }),
-                           AnswerQuestion(IDYES)},
-                          15000, &result));
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
+         AnswerQuestion(IDNO), Do([&] { stillRunning = window->Engine() != nullptr; }),
+         // Escape in the command line is the close request.
+         Do([&] {
+             SetFocus(Item(IDC_COMMAND_LINE));
+             PostMessageA(Item(IDC_COMMAND_LINE), WM_KEYDOWN, VK_ESCAPE, 0);
+         }),
+         AnswerQuestion(IDNO), Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, SC_CLOSE, 0); }),
+         AnswerQuestion(IDYES)},
+        15000, &result));
     EXPECT_TRUE(stillRunning);
     EXPECT_EQ(question, "Are you sure you want to quit?");
     EXPECT_EQ(result, IDCANCEL);
@@ -234,8 +234,9 @@ TEST_F(MainWindowTest, QuitAndCloseAskFirst) {
 }
 
 TEST_F(MainWindowTest, QuitMenuYesEndsTheRun) {
-    ASSERT_TRUE(RunScript(*window, {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
-                                    AnswerQuestion(IDYES)}));
+    ASSERT_TRUE(
+        RunScript(*window, {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
+                            AnswerQuestion(IDYES)}));
     EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
 }
 
@@ -247,7 +248,8 @@ TEST_F(MainWindowTest, SizeCannotChange) {
                                         SendMessageA(Main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
                                         SendMessageA(Main(), WM_SYSCOMMAND, SC_SIZE, 0);
                                         GetWindowRect(Main(), &after);
-                                        SendMessageA(Main(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+                                        SendMessageA(Main(), WM_GETMINMAXINFO, 0,
+                                                     reinterpret_cast<LPARAM>(&limits));
                                     }),
                                     Close()}));
     const LONG width = before.right - before.left, height = before.bottom - before.top;
@@ -268,7 +270,8 @@ TEST_F(MainWindowTest, AboutShowsTheVersionBeforeAndAfterTheEngineStopped) {
         return [&] {
             HWND about = nullptr;
             for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-                if (GetWindow(w, GW_OWNER) == Main() && GetDlgItem(w, IDC_ABOUT_VERSION) && IsWindowVisible(w))
+                if (GetWindow(w, GW_OWNER) == Main() && GetDlgItem(w, IDC_ABOUT_VERSION) &&
+                    IsWindowVisible(w))
                     about = w;
             if (!about) return false;
             lines.push_back(WindowText(GetDlgItem(about, IDC_ABOUT_VERSION)));
@@ -276,18 +279,19 @@ TEST_F(MainWindowTest, AboutShowsTheVersionBeforeAndAfterTheEngineStopped) {
             return true;
         };
     };
-    ASSERT_TRUE(RunScript(*window, {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }),
-                                    readAbout(), Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, IDM_ABOUTBOX_SYS, 0); }),
-                                    readAbout(), Do([&] { engine.tickResult = 0; }),
-                                    [&] { return window->Engine() == nullptr; },
-                                    Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }), readAbout(),
-                                    Close()}));
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }), readAbout(),
+         Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, IDM_ABOUTBOX_SYS, 0); }), readAbout(),
+         Do([&] { engine.tickResult = 0; }), [&] { return window->Engine() == nullptr; },
+         Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }), readAbout(), Close()}));
     EXPECT_EQ(lines, (std::vector<std::string>{"Version 1.0.5", "Version 1.0.5", "Version 1.0.5"}));
 }
 
 TEST_F(MainWindowTest, CloseEventEndsTheRunWithoutAQuestion) {
     INT_PTR result = -1;
-    ASSERT_TRUE(RunScript(*window, {Running(), Deliver("\x07"), [] { return false; }}, 5000, &result));
+    ASSERT_TRUE(
+        RunScript(*window, {Running(), Deliver("\x07"), [] { return false; }}, 5000, &result));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
 }

@@ -28,7 +28,7 @@ void Press(HWND dialog, int id) {
 }
 
 class ChangeMapDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         serverSettings = ServerSettings{};
         EngineAccess::SetEngine(&engine);

@@ -23,7 +23,7 @@ using Texts = std::vector<std::string>;
 constexpr int kListId = 1033;
 
 class DragListCtrlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WNDCLASSA cls = {};
         cls.lpfnWndProc = DefWindowProcA;

@@ -61,7 +61,7 @@ TEST(MapCatalogFilter, TakesDatFilesByTheirNameAndKeepsTheChosenNameLessFourChar
 }
 
 class MapCatalogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { EngineAccess::SetEngine(&engine); }
     void TearDown() override { EngineAccess::SetEngine(nullptr); }
     test::RecordingEngine engine;

@@ -31,7 +31,7 @@ void Press(HWND dialog, int id) {
 }
 
 class MapRotationDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         serverSettings = ServerSettings{};
         EngineAccess::SetEngine(&engine);

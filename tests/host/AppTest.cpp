@@ -17,7 +17,9 @@ int WSAAPI StartsWrongVersion(WORD, LPWSADATA data) {
     data->wVersion = MAKEWORD(2, 2);
     return 0;
 }
-int WSAAPI FailsToStart(WORD, LPWSADATA) { return WSASYSNOTREADY; }
+int WSAAPI FailsToStart(WORD, LPWSADATA) {
+    return WSASYSNOTREADY;
+}
 int WSAAPI StartsRight(WORD, LPWSADATA data) {
     data->wVersion = MAKEWORD(1, 1);
     return 0;

@@ -16,7 +16,7 @@ namespace {
 // A millisecond clock whose sleeps are rounded up to the timer period and overshoot a little,
 // as Windows' are; steps take a fixed time.
 class FakeClock final : public PacingClock {
-public:
+  public:
     uint32_t now = 1000;
     uint32_t period = 1;     // timer granularity
     uint32_t overshoot = 0;  // extra time every sleep takes
@@ -83,8 +83,8 @@ TEST(FramePacer, StepsTooQuickForTheClockStillGetAWholeFrame) {
 TEST(FramePacer, WaitRulesNearTheClockWrap) {
     EXPECT_EQ(FrameWait(100, 110), 23u);
     EXPECT_EQ(FrameWait(100, 100), 33u);  // no measurable time: the whole frame
-    EXPECT_EQ(FrameWait(100, 133), 0u);  // frame used up
-    EXPECT_EQ(FrameWait(100, 99), 0u);   // clock went back
+    EXPECT_EQ(FrameWait(100, 133), 0u);   // frame used up
+    EXPECT_EQ(FrameWait(100, 99), 0u);    // clock went back
     // A frame whose end wraps past zero is not slept, before or after the wrap.
     EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF5u), 0u);
     EXPECT_EQ(FrameWait(0xFFFFFFF0u, 3u), 0u);

@@ -18,7 +18,7 @@ namespace {
 using test::RecordingEngine;
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         serverSettings = ServerSettings{};
         EngineAccess::SetEngine(&engine);
@@ -62,7 +62,8 @@ TEST_F(SettingsTest, FirstLoadWithoutFileMarksEveryOptionAndTheDefaultRotation) 
     EXPECT_EQ(serverSettings.customBandwidth, 32000);
     EXPECT_EQ(serverSettings.timeSyncCheck, 1);
     EXPECT_EQ(LastCommand(), "sendbandwidth 32000");
-    for (const SettingEntry& row : SettingTable) EXPECT_EQ(engine.VariableFlags(row.name), 5) << row.name;
+    for (const SettingEntry& row : SettingTable)
+        EXPECT_EQ(engine.VariableFlags(row.name), 5) << row.name;
     for (int i = 0; i < 13; ++i) EXPECT_EQ(engine.VariableFlags("map" + std::to_string(i)), 5);
 
     // The count is looked up under another spelling than it was defined with.
@@ -71,8 +72,8 @@ TEST_F(SettingsTest, FirstLoadWithoutFileMarksEveryOptionAndTheDefaultRotation) 
 }
 
 TEST_F(SettingsTest, FileValuesAreReadBackTruncatedTowardZero) {
-    engine.configFile = {"timelimit 7.9", "numrounds -2.5", "ffteam 0.25", "nummaps 5",
-                         "serverbandwidth 5", "custombandwidth 20000"};
+    engine.configFile = {"timelimit 7.9", "numrounds -2.5",    "ffteam 0.25",
+                         "nummaps 5",     "serverbandwidth 5", "custombandwidth 20000"};
     serverSettings.LoadSettings();
     EXPECT_EQ(serverSettings.timeLimit, 7);
     EXPECT_EQ(serverSettings.numRounds, -2);
@@ -124,9 +125,9 @@ TEST_F(SettingsTest, SendBandwidthFollowsThePresetOrTheCustomValue) {
         int preset;
         int custom;
         const char* sent;
-    } cases[] = {{0, 0, "sendbandwidth 4000"},      {3, 0, "sendbandwidth 1000000"},
-                 {4, 0, "sendbandwidth 10000000"},  {5, 12000, "sendbandwidth 12000"},
-                 {6, 12000, "sendbandwidth 32000"}, {-1, 0, "sendbandwidth 32000"},
+    } cases[] = {{0, 0, "sendbandwidth 4000"},         {3, 0, "sendbandwidth 1000000"},
+                 {4, 0, "sendbandwidth 10000000"},     {5, 12000, "sendbandwidth 12000"},
+                 {6, 12000, "sendbandwidth 32000"},    {-1, 0, "sendbandwidth 32000"},
                  {INT32_MIN, 0, "sendbandwidth 32000"}};
     for (const Case& c : cases) {
         serverSettings.serverBandwidth = c.preset;

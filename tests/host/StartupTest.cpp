@@ -32,7 +32,7 @@ std::string InstallDir() {
 }
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         serverSettings = ServerSettings{};
         ShowSettingsAtStartup = false;
@@ -62,7 +62,8 @@ TEST_F(StartupTest, StartsInOrderAndShutsDownCleanly) {
     RunModal(
         *window,
         [&] {
-            if (engine.ticks < 3 || engine.CallsStartingWith("SendHostMessage").empty()) return false;
+            if (engine.ticks < 3 || engine.CallsStartingWith("SendHostMessage").empty())
+                return false;
             char text[128] = {};
             GetWindowTextA(window->Window(), text, sizeof text);
             caption = text;
@@ -136,7 +137,8 @@ TEST_F(StartupTest, RecordsCarryTheStartMapAndMaxPlayers) {
     EXPECT_EQ(engine.lastStart.descriptionSize, 180);
     const auto* start = reinterpret_cast<const unsigned char*>(&engine.lastStart);
     for (size_t i = 0; i < sizeof engine.lastStart; ++i) {
-        const bool named = (i >= 4 && i < 4 + 17) || (i >= 416 && i < 420) || (i >= 4584 && i < 4592);
+        const bool named =
+            (i >= 4 && i < 4 + 17) || (i >= 416 && i < 420) || (i >= 4584 && i < 4592);
         if (!named) {
             EXPECT_EQ(start[i], 0) << "SessionStartRecord byte " << i;
         }
@@ -208,7 +210,8 @@ TEST_F(StartupTest, EngineThatCannotBeCreatedClosesTheWindow) {
         failing.failStep = step;
         TestWindow window(failing);
         bool timedOut = false;
-        const INT_PTR result = RunModal(window, [] { return false; }, 5000, &timedOut);
+        const INT_PTR result = RunModal(
+            window, [] { return false; }, 5000, &timedOut);
         EXPECT_FALSE(timedOut) << step;
         EXPECT_EQ(result, IDCANCEL) << step;
         EXPECT_TRUE(failing.CallsStartingWith("AttachHost").empty());
@@ -221,7 +224,8 @@ TEST_F(StartupTest, CancelledSettingsSheetWritesTheFileAndEndsWithoutAQuestion) 
     auto window = MakeWindow();
     window->sheetResult = IDCANCEL;
     bool timedOut = false;
-    const INT_PTR result = RunModal(*window, [] { return false; }, 5000, &timedOut);
+    const INT_PTR result = RunModal(
+        *window, [] { return false; }, 5000, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(window->sheetRuns, 1);

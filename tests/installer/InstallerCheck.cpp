@@ -20,7 +20,8 @@ namespace {
 
 const char kProductKey[] = "Software\\Tarnwick\\Korvane";
 const char kTarnwickKey[] = "Software\\Tarnwick";
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane Server";
+const char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvane Server";
 const char kCaption[] = "Korvane Server 1.0.5";
 const int kConsolePaneId = 1000;
 
@@ -45,7 +46,8 @@ bool FileExists(const std::string& path) {
 
 bool KeyExists(const char* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
+        ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -54,10 +56,12 @@ bool KeyExists(const char* path) {
 // Reads through the 32-bit view, the one the program uses.
 bool ReadValue(const char* path, const char* name, DWORD wanted, void* data, DWORD size) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
+        ERROR_SUCCESS)
         return false;
     DWORD type = 0;
-    const LONG status = RegQueryValueExA(key, name, nullptr, &type, static_cast<BYTE*>(data), &size);
+    const LONG status =
+        RegQueryValueExA(key, name, nullptr, &type, static_cast<BYTE*>(data), &size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && type == wanted;
 }
@@ -105,7 +109,8 @@ Shortcut ReadShortcut(const std::string& path) {
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
         if (SUCCEEDED(file->Load(wide, STGM_READ))) {
             char text[MAX_PATH] = {};
-            if (SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH))) shortcut.target = text;
+            if (SUCCEEDED(link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH)))
+                shortcut.target = text;
             text[0] = '\0';
             if (SUCCEEDED(link->GetArguments(text, sizeof text))) shortcut.arguments = text;
             text[0] = '\0';
@@ -118,14 +123,15 @@ Shortcut ReadShortcut(const std::string& path) {
     return shortcut;
 }
 
-void CheckShortcut(const std::string& name, const std::string& folder, const std::string& arguments) {
+void CheckShortcut(const std::string& name, const std::string& folder,
+                   const std::string& arguments) {
     const Shortcut shortcut = ReadShortcut(ShortcutFolder() + "\\" + name);
     Check(shortcut.loaded, "shortcut \"" + name + "\" exists");
     if (!shortcut.loaded) return;
     Check(lstrcmpiA(shortcut.target.c_str(), (folder + "\\korvane-server.exe").c_str()) == 0,
           "  its target is the installed program (" + shortcut.target + ")");
-    Check(shortcut.arguments == arguments, "  its arguments are \"" + arguments + "\" (found \"" +
-                                               shortcut.arguments + "\")");
+    Check(shortcut.arguments == arguments,
+          "  its arguments are \"" + arguments + "\" (found \"" + shortcut.arguments + "\")");
 }
 
 void Installed(const std::string& folder) {
@@ -223,16 +229,17 @@ void EndProcess(DWORD id) {
 
 void StartShortcut() {
     std::printf("started from the \"skip settings\" shortcut:\n");
-    const Shortcut shortcut = ReadShortcut(ShortcutFolder() + "\\Korvane Server (skip settings).lnk");
+    const Shortcut shortcut =
+        ReadShortcut(ShortcutFolder() + "\\Korvane Server (skip settings).lnk");
     Check(shortcut.loaded, "the shortcut can be read");
     if (!shortcut.loaded) return;
     std::string command = "\"" + shortcut.target + "\" " + shortcut.arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        shortcut.folder.empty() ? nullptr : shortcut.folder.c_str(),
-                                        &startup, &process);
+    const bool started = CreateProcessA(
+        nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        shortcut.folder.empty() ? nullptr : shortcut.folder.c_str(), &startup, &process);
     Check(started, "the program starts: " + command);
     if (!started) return;
     std::string installed;
@@ -273,7 +280,8 @@ int main(int argc, char** argv) {
     } else if (mode == "running" && argc > 2) {
         Running(argv[2]);
     } else {
-        std::fprintf(stderr, "usage: installer_check installed|start-shortcut|removed|running [folder]\n");
+        std::fprintf(stderr,
+                     "usage: installer_check installed|start-shortcut|removed|running [folder]\n");
         return 100;
     }
     CoUninitialize();

@@ -22,7 +22,7 @@ using namespace test;
 enum Tab { kServer = 0, kRules = 1, kTeamRules = 2, kAdvanced = 3 };
 
 class SettingsSheetTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         serverSettings = ServerSettings{};
         EngineAccess::SetEngine(&engine);
@@ -41,10 +41,13 @@ protected:
         };
     }
     Step GoTo(int tab) {
-        return Do([this, tab] { PostMessageA(Sheet(), PSM_SETCURSEL, static_cast<WPARAM>(tab), 0); });
+        return Do(
+            [this, tab] { PostMessageA(Sheet(), PSM_SETCURSEL, static_cast<WPARAM>(tab), 0); });
     }
     Step Press(int button) {
-        return Do([this, button] { PostMessageA(Sheet(), PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0); });
+        return Do([this, button] {
+            PostMessageA(Sheet(), PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+        });
     }
     // Waits for the message box over the sheet, notes its text and caption, and answers OK.
     Step AnswerBox() {
@@ -76,32 +79,35 @@ TEST_F(SettingsSheetTest, ServerPasswordsNeedSixCharactersOrNone) {
     bool applyEnabled = false, applyAfter = true;
     std::vector<std::string> sentBeforeFix;
     INT_PTR result = 0;
-    ASSERT_TRUE(RunSheet(
-        sheet,
-        {Do([&] {
-             TypeInto(Page(), IDC_SERVER_NAME, "Alpha");
-             TypeInto(Page(), IDC_SERVER_PASSWORD, "12345");
-             applyEnabled = ApplyEnabled(Sheet());
-         }),
-         GoTo(kRules), AnswerBox(), Settle(), Do([&] {
-             tabAfterRefusal = CurrentTab(Sheet());
-             sentBeforeFix = Commands();
-             TypeInto(Page(), IDC_SERVER_PASSWORD, "123456");
-         }),
-         Press(PSBTN_APPLYNOW), Settle(), Do([&] { applyAfter = ApplyEnabled(Sheet()); }),
-         Do([&] { TypeInto(Page(), IDC_SERVER_PASSWORD, ""); }), Press(PSBTN_OK)},
-        &result));
+    ASSERT_TRUE(
+        RunSheet(sheet,
+                 {Do([&] {
+                      TypeInto(Page(), IDC_SERVER_NAME, "Alpha");
+                      TypeInto(Page(), IDC_SERVER_PASSWORD, "12345");
+                      applyEnabled = ApplyEnabled(Sheet());
+                  }),
+                  GoTo(kRules), AnswerBox(), Settle(), Do([&] {
+                      tabAfterRefusal = CurrentTab(Sheet());
+                      sentBeforeFix = Commands();
+                      TypeInto(Page(), IDC_SERVER_PASSWORD, "123456");
+                  }),
+                  Press(PSBTN_APPLYNOW), Settle(), Do([&] { applyAfter = ApplyEnabled(Sheet()); }),
+                  Do([&] { TypeInto(Page(), IDC_SERVER_PASSWORD, ""); }), Press(PSBTN_OK)},
+                 &result));
     EXPECT_TRUE(applyEnabled);
-    EXPECT_EQ(boxes, (std::vector<std::string>{"Password must be at least 6 characters in length. | Error"}));
+    EXPECT_EQ(
+        boxes,
+        (std::vector<std::string>{"Password must be at least 6 characters in length. | Error"}));
     EXPECT_EQ(tabAfterRefusal, kServer);
     EXPECT_TRUE(sentBeforeFix.empty());
     EXPECT_FALSE(applyAfter);
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Commands(), (std::vector<std::string>{
                               "+servername \"Alpha\"", "+adminname \" \"", "+adminemail \" \"",
-                              "+serverwebsite \" \"", "+serverpassword \"123456\"", "+remoteadminpassword \" \"",
-                              "+servername \"Alpha\"", "+adminname \" \"", "+adminemail \" \"",
-                              "+serverwebsite \" \"", "+serverpassword \" \"", "+remoteadminpassword \" \""}));
+                              "+serverwebsite \" \"", "+serverpassword \"123456\"",
+                              "+remoteadminpassword \" \"", "+servername \"Alpha\"",
+                              "+adminname \" \"", "+adminemail \" \"", "+serverwebsite \" \"",
+                              "+serverpassword \" \"", "+remoteadminpassword \" \""}));
 }
 
 TEST_F(SettingsSheetTest, ShortRemotePasswordBlocksTheWholePage) {
@@ -120,8 +126,9 @@ TEST_F(SettingsSheetTest, ShortRemotePasswordBlocksTheWholePage) {
 
 TEST_F(SettingsSheetTest, CancelWithAShortPasswordAsksNothing) {
     INT_PTR result = 0;
-    ASSERT_TRUE(RunSheet(sheet, {Do([&] { TypeInto(Page(), IDC_SERVER_PASSWORD, "abc"); }), Press(PSBTN_CANCEL)},
-                         &result));
+    ASSERT_TRUE(RunSheet(
+        sheet, {Do([&] { TypeInto(Page(), IDC_SERVER_PASSWORD, "abc"); }), Press(PSBTN_CANCEL)},
+        &result));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(Commands().empty());
@@ -130,9 +137,10 @@ TEST_F(SettingsSheetTest, CancelWithAShortPasswordAsksNothing) {
 TEST_F(SettingsSheetTest, EmptyServerNameIsNotSentAndMaskingIsRight) {
     LONG serverStyle = 0, remoteStyle = 0;
     ASSERT_TRUE(RunSheet(sheet, {Do([&] {
-                                     serverStyle = GetWindowLongA(GetDlgItem(Page(), IDC_SERVER_PASSWORD), GWL_STYLE);
-                                     remoteStyle =
-                                         GetWindowLongA(GetDlgItem(Page(), IDC_REMOTE_ADMIN_PASSWORD), GWL_STYLE);
+                                     serverStyle = GetWindowLongA(
+                                         GetDlgItem(Page(), IDC_SERVER_PASSWORD), GWL_STYLE);
+                                     remoteStyle = GetWindowLongA(
+                                         GetDlgItem(Page(), IDC_REMOTE_ADMIN_PASSWORD), GWL_STYLE);
                                      TypeInto(Page(), IDC_SERVER_NAME, "");
                                  }),
                                  GoTo(kRules), Settle(), Press(PSBTN_CANCEL)}));
@@ -172,9 +180,10 @@ TEST_F(SettingsSheetTest, TeamRulesSlidersAndTheirFractions) {
     EXPECT_FALSE(killEditsBefore);
     EXPECT_TRUE(killEditsAfter);
     EXPECT_TRUE(applyAfterTick);
-    EXPECT_EQ(Commands(), (std::vector<std::string>{"mirrordamage 1", "mirrordamagepercent 0.010000", "tkpunish 1",
-                                                    "ffteam 0.500000", "ffallies 0.500000", "numtkstokick 5",
-                                                    "numcivstokick 5", "mirrorcash 50"}));
+    EXPECT_EQ(Commands(),
+              (std::vector<std::string>{"mirrordamage 1", "mirrordamagepercent 0.010000",
+                                        "tkpunish 1", "ffteam 0.500000", "ffallies 0.500000",
+                                        "numtkstokick 5", "numcivstokick 5", "mirrorcash 50"}));
 }
 
 TEST_F(SettingsSheetTest, SliderMovesKeepTypedTextAndCommittedPositionsReadBackTheSame) {
@@ -210,7 +219,8 @@ TEST_F(SettingsSheetTest, SliderMovesKeepTypedTextAndCommittedPositionsReadBackT
                                  },
                                  [&] {
                                      if (CurrentTab(again.Window()) != kTeamRules) return false;
-                                     slider = SliderAt(CurrentPage(again.Window()), IDC_TEAM_FF_ALLIES);
+                                     slider =
+                                         SliderAt(CurrentPage(again.Window()), IDC_TEAM_FF_ALLIES);
                                      PostMessageA(again.Window(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
                                      return true;
                                  }}));
@@ -223,8 +233,8 @@ TEST_F(SettingsSheetTest, EmptyCashPenaltyRefusesTheTabChange) {
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_TEAM_CASH_PENALTY, "");
                                  }),
-                                 GoTo(kAdvanced), AnswerBox(), Settle(), Do([&] { tab = CurrentTab(Sheet()); }),
-                                 Press(PSBTN_CANCEL)}));
+                                 GoTo(kAdvanced), AnswerBox(), Settle(),
+                                 Do([&] { tab = CurrentTab(Sheet()); }), Press(PSBTN_CANCEL)}));
     EXPECT_EQ(tab, kTeamRules);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].substr(0, 24), "Please enter an integer.");
@@ -250,7 +260,7 @@ TEST_F(SettingsSheetTest, RulesPageCommitsEveryEditAtOnce) {
                                  Press(PSBTN_CANCEL)}));
     EXPECT_EQ(slider, 24);
     EXPECT_EQ(label, "32");
-    const std::vector<std::string> first = {"maxplayers 32", "teamflip 0", "flipround 1",
+    const std::vector<std::string> first = {"maxplayers 32", "teamflip 0",  "flipround 1",
                                             "numrounds 5",   "timelimit 4", "lan 0"};
     ASSERT_EQ(afterTyping.size(), 12u);
     EXPECT_EQ(std::vector<std::string>(afterTyping.begin(), afterTyping.begin() + 6), first);
@@ -291,8 +301,8 @@ TEST_F(SettingsSheetTest, BandwidthChoices) {
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_ADV_CUSTOM_BANDWIDTH, "20000");
                                  }),
-                                 GoTo(kServer), Settle(), Do([&] { afterCustom = Commands(); }), GoTo(kAdvanced),
-                                 Settle(), Do([&] {
+                                 GoTo(kServer), Settle(), Do([&] { afterCustom = Commands(); }),
+                                 GoTo(kAdvanced), Settle(), Do([&] {
                                      engine.ClearCalls();
                                      Choose(Page(), IDC_ADV_BANDWIDTH, 0);
                                      HWND edit = GetDlgItem(Page(), IDC_ADV_CUSTOM_BANDWIDTH);
@@ -342,13 +352,15 @@ TEST_F(SettingsSheetTest, VotingEnablesTheRatiosAndCommittingBoxesSendThePage) {
     std::string kickLabel;
     std::vector<std::string> afterVoting, afterLogging;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
-                                     before = IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) ||
-                                              IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
+                                     before =
+                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) ||
+                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
                                      kickLabel = Text(GetDlgItem(Page(), IDC_ADV_KICK_RATIO_VALUE));
                                      engine.ClearCalls();
                                      Click(Page(), IDC_ADV_VOTING);
-                                     after = IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) &&
-                                             IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
+                                     after =
+                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) &&
+                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
                                      apply = ApplyEnabled(Sheet());
                                      afterVoting = Commands();
                                      Click(Page(), IDC_ADV_LOG_EVENTS);
@@ -369,18 +381,19 @@ TEST_F(SettingsSheetTest, VotingEnablesTheRatiosAndCommittingBoxesSendThePage) {
 TEST_F(SettingsSheetTest, EmptyIdleKickFieldAndTimeSyncCheck) {
     bool applyAfterTimeSync = false;
     std::vector<std::string> afterUploads;
-    ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
-                                     Click(Page(), IDC_ADV_TIME_SYNC);
-                                     applyAfterTimeSync = ApplyEnabled(Sheet());
-                                     engine.ClearCalls();
-                                     TypeInto(Page(), IDC_ADV_AFK_KICK, "");
-                                 }),
-                                 Do([&] { PostMessageA(GetDlgItem(Page(), IDC_ADV_UPLOADS), BM_CLICK, 0, 0); }),
-                                 AnswerBox(), Settle(), Do([&] {
-                                     afterUploads = Commands();
-                                     TypeInto(Page(), IDC_ADV_AFK_KICK, "12");
-                                 }),
-                                 Press(PSBTN_OK)}));
+    ASSERT_TRUE(RunSheet(
+        sheet, {GoTo(kAdvanced), Settle(), Do([&] {
+                    Click(Page(), IDC_ADV_TIME_SYNC);
+                    applyAfterTimeSync = ApplyEnabled(Sheet());
+                    engine.ClearCalls();
+                    TypeInto(Page(), IDC_ADV_AFK_KICK, "");
+                }),
+                Do([&] { PostMessageA(GetDlgItem(Page(), IDC_ADV_UPLOADS), BM_CLICK, 0, 0); }),
+                AnswerBox(), Settle(), Do([&] {
+                    afterUploads = Commands();
+                    TypeInto(Page(), IDC_ADV_AFK_KICK, "12");
+                }),
+                Press(PSBTN_OK)}));
     EXPECT_TRUE(applyAfterTimeSync);  // marks the page modified like its neighbours
     EXPECT_TRUE(afterUploads.empty());
     ASSERT_EQ(boxes.size(), 1u);

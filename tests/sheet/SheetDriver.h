@@ -21,15 +21,15 @@ using Step = std::function<bool()>;
 inline bool RunSheet(SettingsPropSheet& sheet, std::vector<Step> steps, INT_PTR* result = nullptr) {
     size_t next = 0;
     bool timedOut = false;
-    const INT_PTR ended = RunModalCall(
-        [&] { return sheet.DoModal(); },
-        [&] { PostMessageA(sheet.Window(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
-        [&] {
-            if (!sheet.Window()) return false;
-            if (next < steps.size() && steps[next]()) ++next;
-            return next >= steps.size();
-        },
-        15000, &timedOut);
+    const INT_PTR ended =
+        RunModalCall([&] { return sheet.DoModal(); },
+                     [&] { PostMessageA(sheet.Window(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
+                     [&] {
+                         if (!sheet.Window()) return false;
+                         if (next < steps.size() && steps[next]()) ++next;
+                         return next >= steps.size();
+                     },
+                     15000, &timedOut);
     if (result) *result = ended;
     return !timedOut;
 }
@@ -55,14 +55,19 @@ inline std::string Text(HWND control) {
 }
 
 // Typing: the edit's text changes and its page hears of it.
-inline void TypeInto(HWND page, int id, const char* text) { SetWindowTextA(GetDlgItem(page, id), text); }
+inline void TypeInto(HWND page, int id, const char* text) {
+    SetWindowTextA(GetDlgItem(page, id), text);
+}
 
-inline void Click(HWND page, int id) { SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
+inline void Click(HWND page, int id) {
+    SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+}
 
 inline void MoveSlider(HWND page, int id, int position) {
     HWND slider = GetDlgItem(page, id);
     SendMessageA(slider, TBM_SETPOS, TRUE, position);
-    SendMessageA(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), reinterpret_cast<LPARAM>(slider));
+    SendMessageA(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position),
+                 reinterpret_cast<LPARAM>(slider));
 }
 
 inline void Choose(HWND page, int id, int index) {

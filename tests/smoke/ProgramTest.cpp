@@ -79,7 +79,7 @@ bool WaitFor(Condition condition, DWORD timeoutMs) {
 }
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = InstallDir();
         ASSERT_FALSE(folder.empty()) << "KORVANE_INSTALL_DIR is not set";
@@ -94,7 +94,8 @@ protected:
     }
     void TearDown() override {
         if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 99);
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process.hProcess, 99);
             CloseHandle(process.hProcess);
             CloseHandle(process.hThread);
         }
@@ -106,8 +107,8 @@ protected:
         // Started from another folder: the program must find its own through the registry.
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
-        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, temp,
-                                   &startup, &process));
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   temp, &startup, &process));
     }
 
     std::string folder;
@@ -117,18 +118,24 @@ protected:
 TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
     Start("-s");
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = FindProcessDialog(process.dwProcessId, nullptr)) != nullptr; }, 20000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return (window = FindProcessDialog(process.dwProcessId, nullptr)) != nullptr; },
+        20000));
     EXPECT_EQ(Text(window), "Korvane Server 1.0.5");
 
     // The first sample spans the whole start-up, so the figure settles after 64 ticks.
     HWND rate = GetDlgItem(window, 1036);
-    EXPECT_TRUE(WaitFor([&] {
-        const int shown = std::atoi(Text(rate).c_str());
-        return shown >= 29 && shown <= 31;
-    }, 15000)) << "update rate shows " << Text(rate);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const int shown = std::atoi(Text(rate).c_str());
+            return shown >= 29 && shown <= 31;
+        },
+        15000))
+        << "update rate shows " << Text(rate);
 
     HWND pane = GetDlgItem(window, 1000);
-    EXPECT_TRUE(WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 5000))
+    EXPECT_TRUE(
+        WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 5000))
         << Text(pane);
     FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
     EXPECT_NE(config, nullptr) << "the engine writes the configuration at every start";
@@ -137,8 +144,11 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
     // Close box: the quit question comes up; Yes ends the program with the cancel result.
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     HWND question = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; }, 5000));
-    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+    ASSERT_TRUE(WaitFor(
+        [&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; },
+        5000));
+    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
@@ -148,7 +158,11 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {
     Start("");
     HWND sheet = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr; }, 20000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr;
+        },
+        20000));
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
     DWORD code = 0;
@@ -162,12 +176,22 @@ TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {
 TEST_F(ProgramTest, StartUpSheetAcceptedGoesOnToHosting) {
     Start("");
     HWND sheet = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr; }, 20000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr;
+        },
+        20000));
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = FindProcessWindow(process.dwProcessId, "Korvane Server 1.0.5")) != nullptr; }, 20000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return (window = FindProcessWindow(process.dwProcessId, "Korvane Server 1.0.5")) !=
+                   nullptr;
+        },
+        20000));
     HWND pane = GetDlgItem(window, 1000);
-    EXPECT_TRUE(WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 10000));
+    EXPECT_TRUE(
+        WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 10000));
     // The demo engine brings a few players within seconds.
     HWND list = GetDlgItem(window, 1001);
     EXPECT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= 2; }, 15000));

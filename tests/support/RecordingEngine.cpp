@@ -27,7 +27,9 @@ RecordingEngine::CallScope::CallScope(RecordingEngine& engine) : engine_(engine)
     if (engine_.inCall_.fetch_add(1) != 0) engine_.overlappingCalls++;
     if (engine_.released) engine_.callsAfterRelease++;
 }
-RecordingEngine::CallScope::~CallScope() { engine_.inCall_.fetch_sub(1); }
+RecordingEngine::CallScope::~CallScope() {
+    engine_.inCall_.fetch_sub(1);
+}
 
 void RecordingEngine::Note(const std::string& call) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -48,7 +50,8 @@ std::vector<std::string> RecordingEngine::CallsStartingWith(const std::string& p
 
 std::vector<std::string> RecordingEngine::Commands() const {
     std::vector<std::string> texts;
-    for (const std::string& call : CallsStartingWith("ExecuteCommand ")) texts.push_back(call.substr(15));
+    for (const std::string& call : CallsStartingWith("ExecuteCommand "))
+        texts.push_back(call.substr(15));
     return texts;
 }
 
@@ -179,7 +182,8 @@ int RecordingEngine::WriteConfigFile(const char* path, int flags) {
 int RecordingEngine::SendHostMessage(const char* message) {
     CallScope scope(*this);
     std::string shown;
-    for (const char* c = message; *c; ++c) shown += std::to_string(static_cast<unsigned char>(*c)) + ",";
+    for (const char* c = message; *c; ++c)
+        shown += std::to_string(static_cast<unsigned char>(*c)) + ",";
     Note("SendHostMessage " + shown);
     return 1;
 }

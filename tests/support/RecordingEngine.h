@@ -21,7 +21,7 @@ struct CaseLess {
 };
 
 class RecordingEngine final : public EngineInterface {
-public:
+  public:
     RecordingEngine();
 
     // What to fail: "CreateEngine", "NullEngine", "AttachHost", "SetResourceArchives",
@@ -102,7 +102,7 @@ public:
     int GetVersion(int* major, int* minor, int* build) override;
     int GetBandwidth(float* send, float* receive) override;
 
-private:
+  private:
     struct Variable {
         std::string name;
         std::string text;
@@ -111,11 +111,11 @@ private:
     };
     // Counts calls in progress, so overlapping calls (a broken lock rule) are seen.
     class CallScope {
-    public:
+      public:
         explicit CallScope(RecordingEngine& engine);
         ~CallScope();
 
-    private:
+      private:
         RecordingEngine& engine_;
     };
 
@@ -139,12 +139,12 @@ private:
 
 // Hands out one RecordingEngine in place of server.dll.
 class RecordingLibrary final : public EngineLibrary {
-public:
+  public:
     explicit RecordingLibrary(RecordingEngine& engine) : engine_(engine) {}
     int Create(int version, const InterfaceId* iid, EngineInterface** out) override;
     void Release() override;
 
-private:
+  private:
     RecordingEngine& engine_;
 };
 

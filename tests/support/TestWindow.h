@@ -16,7 +16,7 @@
 namespace korvane::test {
 
 class TestWindow : public ServerMainDialog {
-public:
+  public:
     explicit TestWindow(RecordingEngine& engine)
         : ServerMainDialog(nullptr, std::make_unique<RecordingLibrary>(engine)) {
         // Construction may change the working folder (registry); the build's installation
@@ -26,7 +26,7 @@ public:
     INT_PTR sheetResult = IDOK;
     int sheetRuns = 0;
 
-protected:
+  protected:
     INT_PTR RunStartupSettings() override {
         ++sheetRuns;
         return sheetResult;
@@ -52,7 +52,8 @@ inline bool RunScript(ui::Dialog& dialog, std::vector<std::function<bool()>> ste
 
 inline std::string WindowText(HWND window) {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
