@@ -166,7 +166,9 @@ int ServerMainDialog::LoadStringLibrary() {
 }
 
 std::string ServerMainDialog::LoadResourceText(int id) const {
-    if (!stringLibrary_) return {};
+    // Text ids are 16-bit; a larger one from an engine message would otherwise show the text
+    // of its low 16 bits (or, on some systems, be taken for a name pointer).
+    if (!stringLibrary_ || id < 0 || id > 0xFFFF) return {};
     char text[260] = {};
     if (LoadStringA(stringLibrary_.Get(), static_cast<UINT>(id), text, sizeof text) <= 0) return {};
     return text;

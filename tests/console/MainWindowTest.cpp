@@ -155,6 +155,7 @@ TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
     HWND list = nullptr;
     std::vector<std::string> first, second;
     int writesWhenSteady = -1;
+    std::vector<std::string> texts;
     ASSERT_TRUE(RunScript(
         *window, {Running(), Do([&] {
                       list = Item(IDC_PLAYER_LIST);
@@ -168,7 +169,11 @@ TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
                       for (int c = 0; c < 6; ++c) second.push_back(Cell(list, 0, c));
                       cellWrites = 0;
                   }),
-                  Refreshed(), Do([&] { writesWhenSteady = cellWrites; }), Close()}));
+                  Refreshed(), Do([&] {
+             writesWhenSteady = cellWrites;
+             for (int id : {1073, 1073 + 65536, -1}) texts.push_back(window->LoadResourceText(id));
+         }),
+         Close()}));
     ASSERT_EQ(first.size(), 6u);
     EXPECT_EQ(first[0], "7");
     EXPECT_EQ(first[1], "NEWPLAYER");
@@ -182,6 +187,8 @@ TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
     // Once steady, nothing is rewritten (the time cell changes once a second at most).
     EXPECT_LE(writesWhenSteady, 1);
     EXPECT_FALSE(engine.CallsStartingWith("GetPlayerInfo 7").empty());
+    // Text ids outside 16 bits name no text, whatever their low bits.
+    EXPECT_EQ(texts, (std::vector<std::string>{"Unassigned", "", ""}));
     EXPECT_FALSE(engine.CallsStartingWith("GetPlayerPing 7").empty());
 }
 
