@@ -53,6 +53,29 @@ bool ServerPage::Commit() {
                     ui::ProgramString(IDS_ERROR_CAPTION).c_str(), MB_OK | MB_ICONSTOP);
         return false;
     }
+    // A text too long for its console command would be refused by the setter without a word:
+    // say so here, where the operator can shorten it.
+    const struct {
+        int id;
+        const char* key;
+        const std::string& value;
+    } fields[] = {{IDC_SERVER_NAME, "servername", serverName_},
+                  {IDC_ADMIN_NAME, "adminname", adminName_},
+                  {IDC_ADMIN_EMAIL, "adminemail", adminEmail_},
+                  {IDC_SERVER_WEBSITE, "serverwebsite", serverWebsite_},
+                  {IDC_SERVER_PASSWORD, "serverpassword", serverPassword_},
+                  {IDC_REMOTE_ADMIN_PASSWORD, "remoteadminpassword", remoteAdminPassword_}};
+    for (const auto& field : fields) {
+        const size_t room = MaxQuotedTextLength(field.key);
+        if (field.value.size() <= room) continue;
+        const std::string text =
+            "Please enter no more than " + std::to_string(room) + " characters.";
+        MessageBoxA(Window(), text.c_str(), ui::WindowText(GetParent(Window())).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+        SetFocus(Item(field.id));
+        SendMessageA(Item(field.id), EM_SETSEL, 0, -1);
+        return false;
+    }
     serverSettings.SetServerName(serverName_.c_str());
     serverSettings.SetAdminName(adminName_.c_str());
     serverSettings.SetAdminEmail(adminEmail_.c_str());

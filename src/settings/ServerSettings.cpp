@@ -33,6 +33,11 @@ bool FormatBounded(char* buffer, int size, const char* format, ...) {
     return fits;
 }
 
+size_t MaxQuotedTextLength(const char* key) {
+    const size_t overhead = std::strlen(key) + 4;  // '+', the blank and the two quotes
+    return overhead < kCommandSize - 1 ? kCommandSize - 1 - overhead : 0;
+}
+
 bool SendCommand(const char* format, ...) {
     char command[kCommandSize];
     va_list args;

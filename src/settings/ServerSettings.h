@@ -2,6 +2,7 @@
 // option in the engine (one console command per change).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace korvane {
@@ -118,6 +119,9 @@ class ServerSettings {
 
 // All fields start at zero; filled by LoadSettings at start-up.
 extern ServerSettings serverSettings;
+
+// The longest text that "+<key> \"<text>\"" can carry within a command.
+size_t MaxQuotedTextLength(const char* key);
 
 // Formats a console command into a bounded buffer and sends it to the engine under the lock.
 // Returns false, and sends nothing, when there is no engine or the text would not fit.

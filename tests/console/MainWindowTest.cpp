@@ -170,10 +170,11 @@ TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
                       cellWrites = 0;
                   }),
                   Refreshed(), Do([&] {
-             writesWhenSteady = cellWrites;
-             for (int id : {1073, 1073 + 65536, -1}) texts.push_back(window->LoadResourceText(id));
-         }),
-         Close()}));
+                      writesWhenSteady = cellWrites;
+                      for (int id : {1073, 1073 + 65536, -1})
+                          texts.push_back(window->LoadResourceText(id));
+                  }),
+                  Close()}));
     ASSERT_EQ(first.size(), 6u);
     EXPECT_EQ(first[0], "7");
     EXPECT_EQ(first[1], "NEWPLAYER");

@@ -134,6 +134,21 @@ TEST_F(SettingsSheetTest, CancelWithAShortPasswordAsksNothing) {
     EXPECT_TRUE(Commands().empty());
 }
 
+TEST_F(SettingsSheetTest, TextsTooLongForTheirCommandAreRefusedWithAWord) {
+    const std::string name(242, 'n');  // "+servername" carries at most 241
+    ASSERT_TRUE(RunSheet(sheet, {Do([&] { TypeInto(Page(), IDC_SERVER_NAME, name.c_str()); }),
+                                 Press(PSBTN_OK), AnswerBox(), Settle(), Do([&] {
+                                     TypeInto(Page(), IDC_SERVER_NAME, name.substr(1).c_str());
+                                 }),
+                                 Press(PSBTN_OK)}));
+    EXPECT_EQ(
+        boxes,
+        (std::vector<std::string>{"Please enter no more than 241 characters. | Server Settings"}));
+    const auto sent = Commands();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent[0], "+servername \"" + name.substr(1) + "\"");
+}
+
 TEST_F(SettingsSheetTest, EmptyServerNameIsNotSentAndMaskingIsRight) {
     LONG serverStyle = 0, remoteStyle = 0;
     ASSERT_TRUE(RunSheet(sheet, {Do([&] {
