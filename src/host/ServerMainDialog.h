@@ -60,18 +60,11 @@ class ServerMainDialog : public ui::Dialog {
     EngineInterface* Engine() const { return engine_; }
     ui::CriticalSection& EngineLock() { return engineLock_; }
     float UpdateRate() const { return updateRate_.load(std::memory_order_relaxed); }
-    bool ShutdownIsRequested() const { return shutdownRequested_.load() != 0; }
     void SetConfirmOnClose(bool confirm) { confirmOnClose_ = confirm; }
-    int VersionMajor() const { return version_[0]; }
-    int VersionMinor() const { return version_[1]; }
-    int VersionBuild() const { return version_[2]; }
 
     // Engine callbacks; the engine calls them only inside a call made with EngineLock held.
     int HandleEngineEvent(const char* message);
     int HandleConsoleText(const char* text);
-
-    // Moves the queued console lines out (takes EngineLock).
-    std::vector<std::string> TakeConsoleLines();
 
     // Console commands and window commands.
     void SendCommandLine();
@@ -104,6 +97,8 @@ class ServerMainDialog : public ui::Dialog {
   private:
     friend unsigned __stdcall ServerThreadProc(void* window);
     bool ServerLoopRunning() const;
+    // Moves the queued console lines out (takes EngineLock).
+    std::vector<std::string> TakeConsoleLines();
     void StopServerThread();
     void RunStartupSequence();
     void CreatePlayerListColumns();

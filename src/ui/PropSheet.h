@@ -23,7 +23,6 @@ class PropSheet {
     // IDOK when closed with OK, IDCANCEL otherwise (Cancel, Escape, the close box).
     INT_PTR DoModal();
     HWND Window() const { return window_; }
-    const std::vector<PropertyPage*>& Pages() const { return pages_; }
 
     // Pages report an OK that went through (the platform's apply with its OK flag).
     void NoteApplied(bool byOk) {
