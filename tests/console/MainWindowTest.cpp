@@ -251,6 +251,7 @@ TEST_F(MainWindowTest, QuitMenuYesEndsTheRun) {
 TEST_F(MainWindowTest, SizeCannotChange) {
     RECT before = {}, after = {};
     MINMAXINFO limits = {};
+    LRESULT dragIcon = 0, bigIcon = 0;
     ASSERT_TRUE(RunScript(*window, {Running(), Do([&] {
                                         GetWindowRect(Main(), &before);
                                         SendMessageA(Main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
@@ -258,6 +259,8 @@ TEST_F(MainWindowTest, SizeCannotChange) {
                                         GetWindowRect(Main(), &after);
                                         SendMessageA(Main(), WM_GETMINMAXINFO, 0,
                                                      reinterpret_cast<LPARAM>(&limits));
+                                        dragIcon = SendMessageA(Main(), WM_QUERYDRAGICON, 0, 0);
+                                        bigIcon = SendMessageA(Main(), WM_GETICON, ICON_BIG, 0);
                                     }),
                                     Close()}));
     const LONG width = before.right - before.left, height = before.bottom - before.top;
@@ -270,6 +273,9 @@ TEST_F(MainWindowTest, SizeCannotChange) {
     EXPECT_EQ(limits.ptMinTrackSize.y, height);
     EXPECT_EQ(limits.ptMaxTrackSize.y, height);
     EXPECT_EQ(limits.ptMaxSize.x, width);
+    // Dragged while minimised, the window shows the program's icon.
+    EXPECT_NE(dragIcon, 0);
+    EXPECT_EQ(dragIcon, bigIcon);
 }
 
 TEST_F(MainWindowTest, AboutShowsTheVersionBeforeAndAfterTheEngineStopped) {
