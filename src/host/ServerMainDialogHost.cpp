@@ -28,15 +28,15 @@ constexpr long kMaxResourceFileSize = 1 << 20;
 // Makes the installation folder named in the registry the working folder; without the key or
 // the value the working folder stays as it is.
 void EnterInstallFolder() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    ui::RegistryKey key;
+    if (!key.OpenForReading(HKEY_LOCAL_MACHINE, kInstallKey)) return;
     char folder[260] = {};
     DWORD size = sizeof folder - 1;
     DWORD type = 0;
-    const LONG status = RegQueryValueExA(key, "Install Dir", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(folder), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return;
+    if (RegQueryValueExA(key.Get(), "Install Dir", nullptr, &type, reinterpret_cast<BYTE*>(folder),
+                         &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return;
     folder[sizeof folder - 1] = '\0';
     if (folder[0]) SetCurrentDirectoryA(folder);
 }

@@ -64,6 +64,26 @@ class Handle {
     HANDLE handle_ = nullptr;
 };
 
+// An open registry key, closed when the owner goes.
+class RegistryKey {
+  public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Opens `path` under `root` for reading; false when it does not open.
+    bool OpenForReading(HKEY root, const char* path) {
+        return RegOpenKeyExA(root, path, 0, KEY_READ, &key_) == ERROR_SUCCESS;
+    }
+    HKEY Get() const { return key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
 // Longest time one thread held a lock, for the benchmarks; nothing is measured unless a
 // lock is given one.
 struct LockHoldStats {
