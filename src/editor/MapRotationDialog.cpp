@@ -54,6 +54,8 @@ bool MapRotationDialog::OnInitDialog() {
         LowerMapName(name);
         ui::ListAppendText(rotation, name);
     }
+    ui::ListFitColumn(disk);
+    ui::ListFitColumn(rotation);
     return true;
 }
 
@@ -83,12 +85,14 @@ void MapRotationDialog::AddSelectedMap() {
         return;
     }
     ui::ListAppendText(rotation, map.c_str());
+    ui::ListFitColumn(rotation);
 }
 
 void MapRotationDialog::RemoveSelectedEntry() {
     HWND rotation = Item(IDC_MAP_LIST);
     const int row = ui::ListNextSelected(rotation);
     if (row >= 0) SendMessageA(rotation, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    ui::ListFitColumn(rotation);
 }
 
 void MapRotationDialog::OnOK() {

@@ -39,6 +39,7 @@ bool ChangeMapDialog::OnInitDialog() {
         // Past the end (after a gap) the control appends, so rows stay contiguous.
         ui::ListInsertText(list, static_cast<int>(i), name);
     }
+    ui::ListFitColumn(list);
     UpdateOkButton();
     return true;
 }

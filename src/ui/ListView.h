@@ -58,6 +58,12 @@ inline std::string ListItemText(HWND list, int row) {
     }
 }
 
+// Makes the only column as wide as the list's client area, which shrinks once a vertical
+// scroll bar appears; a wider column would bring a needless horizontal one.
+inline void ListFitColumn(HWND list) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+}
+
 // Gives an empty list its one left-aligned column, as wide as the list allows with the title
 // fitted (the only column spans the list).
 inline void ListAddTextColumn(HWND list, const char* title) {
