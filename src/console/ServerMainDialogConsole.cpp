@@ -84,14 +84,6 @@ int ServerMainDialog::HandleEngineEvent(const char* message) {
     return 0;
 }
 
-std::vector<std::string> ServerMainDialog::TakeConsoleLines() {
-    std::vector<std::string> lines;
-    if (!engineLock_.Ready()) return lines;
-    ui::ScopedLock lock(engineLock_);
-    lines.swap(consoleQueue_);
-    return lines;
-}
-
 bool ServerMainDialog::OnTimer(UINT_PTR /*id*/) {
     UpdateStatus();
     return false;  // the timer message keeps its default processing
@@ -117,8 +109,8 @@ bool ServerMainDialog::UpdatePlayerList() {
     HWND list = Item(IDC_PLAYER_LIST);
     HWND pane = Item(IDC_CONSOLE);
     if (!engine_) {
+        // ShutdownEngine emptied the table and the queue: only the rows are left to go.
         if (List(list, LVM_GETITEMCOUNT) > 0) List(list, LVM_DELETEALLITEMS);
-        AppendConsoleLines(pane, TakeConsoleLines());
         return false;
     }
 

@@ -97,8 +97,6 @@ class ServerMainDialog : public ui::Dialog {
   private:
     friend unsigned __stdcall ServerThreadProc(void* window);
     bool ServerLoopRunning() const;
-    // Moves the queued console lines out (takes EngineLock).
-    std::vector<std::string> TakeConsoleLines();
     void StopServerThread();
     void RunStartupSequence();
     void CreatePlayerListColumns();

@@ -111,6 +111,25 @@ class ProgramTest : public ::testing::Test {
                                    temp, &startup, &process));
     }
 
+    HWND WaitForWindow(const char* title) {
+        HWND window = nullptr;
+        WaitFor([&] { return (window = FindProcessWindow(process.dwProcessId, title)) != nullptr; },
+                20000);
+        return window;
+    }
+    // The exit code once the program has ended, or STILL_ACTIVE after 10 s.
+    DWORD WaitForExit() {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        return code;
+    }
+    bool ConfigWritten() {
+        FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
+        if (config) std::fclose(config);
+        return config != nullptr;
+    }
+
     std::string folder;
     PROCESS_INFORMATION process = {};
 };
@@ -137,9 +156,7 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
     EXPECT_TRUE(
         WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 5000))
         << Text(pane);
-    FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
-    EXPECT_NE(config, nullptr) << "the engine writes the configuration at every start";
-    if (config) std::fclose(config);
+    EXPECT_TRUE(ConfigWritten()) << "the engine writes the configuration at every start";
 
     // Close box: the quit question comes up; Yes ends the program with the cancel result.
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -149,46 +166,25 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
         5000));
     PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, static_cast<DWORD>(IDCANCEL));
+    EXPECT_EQ(WaitForExit(), static_cast<DWORD>(IDCANCEL));
 }
 
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {
     Start("");
-    HWND sheet = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr;
-        },
-        20000));
+    HWND sheet = WaitForWindow("Server Settings");
+    ASSERT_NE(sheet, nullptr);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, static_cast<DWORD>(IDCANCEL));
-    FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
-    EXPECT_NE(config, nullptr);
-    if (config) std::fclose(config);
+    EXPECT_EQ(WaitForExit(), static_cast<DWORD>(IDCANCEL));
+    EXPECT_TRUE(ConfigWritten());
 }
 
 TEST_F(ProgramTest, StartUpSheetAcceptedGoesOnToHosting) {
     Start("");
-    HWND sheet = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            return (sheet = FindProcessWindow(process.dwProcessId, "Server Settings")) != nullptr;
-        },
-        20000));
+    HWND sheet = WaitForWindow("Server Settings");
+    ASSERT_NE(sheet, nullptr);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            return (window = FindProcessWindow(process.dwProcessId, "Korvane Server 1.0.5")) !=
-                   nullptr;
-        },
-        20000));
+    HWND window = WaitForWindow("Korvane Server 1.0.5");
+    ASSERT_NE(window, nullptr);
     HWND pane = GetDlgItem(window, 1000);
     EXPECT_TRUE(
         WaitFor([&] { return Text(pane).find("worlds/antarctica") != std::string::npos; }, 10000));
