@@ -128,10 +128,11 @@ void DragListCtrl::MoveRow(int from, int to) {
     const int count = ui::ListCount(list_);
     if (from >= count || to >= count) return;
     // Deleting first makes a row dragged downwards land after its target and one dragged
-    // upwards land before it. Only the text moves, not the row's selection.
+    // upwards land before it. The text and the item data move, not the row's selection.
     const std::string text = ui::ListItemText(list_, from);
+    const LPARAM data = ui::ListItemData(list_, from);
     SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(from), 0);
-    ui::ListInsertText(list_, to, text.c_str());
+    ui::ListInsertText(list_, to, text.c_str(), data);
 }
 
 LRESULT CALLBACK DragListCtrl::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -1,5 +1,5 @@
 // The Change Map dialog: lists the rotation (lower case, gaps left out) and sends
-// "changemap <row>" for the selected row on OK.
+// "changemap <entry>" for the selected row's rotation entry on OK.
 #include "settings/ChangeMapDialog.h"
 
 #include <commctrl.h>
@@ -36,8 +36,9 @@ bool ChangeMapDialog::OnInitDialog() {
         char name[kMapNameSize + 1] = {};
         if (!serverSettings.GetMapEntry(static_cast<int>(i), name)) continue;  // a gap
         LowerMapName(name);
-        // Past the end (after a gap) the control appends, so rows stay contiguous.
-        ui::ListInsertText(list, static_cast<int>(i), name);
+        // Each row keeps its entry's rotation index: the engine switches by entry, and after
+        // a gap or a drag a row's position no longer is one.
+        ui::ListAppendText(list, name, static_cast<LPARAM>(i));
     }
     ui::ListFitColumn(list);
     UpdateOkButton();
@@ -70,7 +71,7 @@ void ChangeMapDialog::OnOK() {
     // is sent and the dialog stays open.
     const int row = ui::ListNextSelected(Item(IDC_MAP_LIST));
     if (row < 0) return;
-    SendCommand("changemap %d", row);
+    SendCommand("changemap %d", static_cast<int>(ui::ListItemData(Item(IDC_MAP_LIST), row)));
     End(IDOK);
 }
 

@@ -24,18 +24,28 @@ inline bool IsReportView(HWND list) {
     return (GetWindowLongA(list, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
 }
 
-// Inserts a row with text only; a position past the end appends. Returns the row or -1.
-inline int ListInsertText(HWND list, int row, const char* text) {
+// Inserts a row with its text and item data; a position past the end appends. Returns the
+// row or -1.
+inline int ListInsertText(HWND list, int row, const char* text, LPARAM data = 0) {
     LVITEMA item = {};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.pszText = const_cast<char*>(text);
+    item.lParam = data;
     return static_cast<int>(
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-inline int ListAppendText(HWND list, const char* text) {
-    return ListInsertText(list, ListCount(list), text);
+inline int ListAppendText(HWND list, const char* text, LPARAM data = 0) {
+    return ListInsertText(list, ListCount(list), text, data);
+}
+
+inline LPARAM ListItemData(HWND list, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
 }
 
 // The text of column 0, whatever its length.

@@ -91,7 +91,7 @@ TEST_F(ChangeMapDialogTest, CapitalsAreShownLowerCaseAndCancelSendsNothing) {
     EXPECT_EQ(engine.VariableText("map12"), "Worlds/USA");
 }
 
-TEST_F(ChangeMapDialogTest, RowsAfterAGapMoveUpAndSendTheirRowPosition) {
+TEST_F(ChangeMapDialogTest, RowsAfterAGapMoveUpAndSendTheirRotationEntry) {
     for (int i : {0, 1, 3, 4}) engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
     serverSettings.mapCount = 5;
     Run([&](HWND dialog, HWND list) {
@@ -100,10 +100,10 @@ TEST_F(ChangeMapDialogTest, RowsAfterAGapMoveUpAndSendTheirRowPosition) {
         SelectRow(list, 3);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(Commands(), Texts{"changemap 3"});
+    EXPECT_EQ(Commands(), Texts{"changemap 4"});
 }
 
-TEST_F(ChangeMapDialogTest, ADraggedRowIsChosenByItsNewPosition) {
+TEST_F(ChangeMapDialogTest, ADraggedRowKeepsItsRotationEntry) {
     DefaultRotation();
     Run([&](HWND dialog, HWND list) {
         // The dragged row loses its selection on the way, and OK goes with it.
@@ -114,7 +114,7 @@ TEST_F(ChangeMapDialogTest, ADraggedRowIsChosenByItsNewPosition) {
         SelectRow(list, 2);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(Commands(), Texts{"changemap 2"});
+    EXPECT_EQ(Commands(), Texts{"changemap 0"});
 }
 
 TEST_F(ChangeMapDialogTest, NeitherOkWithoutARowNorADoubleClickSendsOrCloses) {
