@@ -4,13 +4,13 @@
 namespace korvane {
 
 uint32_t FrameWait(uint32_t frameStart, uint32_t now) {
-    const uint32_t frameEnd = frameStart + kFrameMs;  // modulo 2^32
-    if (frameEnd < frameStart) return 0;              // the frame wraps past zero
+    // The modular difference is right across the clock's wrap every 49.7 days; a clock that
+    // went back gives a huge difference, and so no wait.
+    const uint32_t elapsed = now - frameStart;
     // A step too quick for the millisecond clock still gets its whole frame: repeating it
     // until the clock moves would tick a fast engine hundreds of times a second.
-    if (now == frameStart) return kFrameMs;
-    if (frameStart < now && now < frameEnd) return frameEnd - now;
-    return 0;
+    if (elapsed == 0) return kFrameMs;
+    return elapsed < kFrameMs ? kFrameMs - elapsed : 0;
 }
 
 uint32_t NextFrameStart(uint32_t now, uint32_t wait, uint32_t afterSleep) {

@@ -20,7 +20,7 @@ inline constexpr uint32_t kFrameMs = 33;
 
 // How long to sleep after a step that ended at `now` in the frame that began at
 // `frameStart`: the rest of the frame (all of it when the step took no measurable time), or 0
-// when the step used the frame up, the clock went back, or the frame's end wraps past zero.
+// when the step used the frame up or the clock went back. Times are compared modulo 2^32.
 uint32_t FrameWait(uint32_t frameStart, uint32_t now);
 
 // The start of the next frame, given the step's end `now`, the wait slept and the clock read

@@ -85,10 +85,11 @@ TEST(FramePacer, WaitRulesNearTheClockWrap) {
     EXPECT_EQ(FrameWait(100, 100), 33u);  // no measurable time: the whole frame
     EXPECT_EQ(FrameWait(100, 133), 0u);   // frame used up
     EXPECT_EQ(FrameWait(100, 99), 0u);    // clock went back
-    // A frame whose end wraps past zero is not slept, before or after the wrap.
-    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF5u), 0u);
-    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 3u), 0u);
-    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF0u), 0u);
+    // A frame whose end wraps past zero is paced like any other, before or after the wrap.
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF5u), 28u);
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 3u), 14u);
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 0xFFFFFFF0u), 33u);
+    EXPECT_EQ(FrameWait(0xFFFFFFF0u, 17u), 0u);  // used up across the wrap
     // A frame that starts right after the wrap is slept normally.
     EXPECT_EQ(FrameWait(0u, 10u), 23u);
     // The overrun correction also works across the wrap.
