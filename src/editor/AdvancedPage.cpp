@@ -121,6 +121,13 @@ void AdvancedPage::OnHScroll(HWND control) {
 
 bool AdvancedPage::Commit() {
     if (!Pull()) return false;
+    // A custom bandwidth is an integer field like the others: "32k" or letters are refused
+    // before anything is sent, rather than throttling every player to 32 or 0.
+    const int preset = SelectedPreset();
+    int custom = 0;
+    if (preset == kCustomBandwidthPreset &&
+        !ui::ParseIntegerField(customBandwidth_.c_str(), &custom))
+        return FailField(IDC_ADV_CUSTOM_BANDWIDTH, "Please enter an integer.");
     ServerSettings& s = serverSettings;
     s.SetAllowUploads(uploads_);
     s.SetLogEvents(logging_);
@@ -132,13 +139,8 @@ bool AdvancedPage::Commit() {
     s.SetKickAfkTime(idleKick_);
     s.SetForceTeamBalance(forceBalance_);
     s.SetTimeSyncCheck(timeSync_);
-    const int preset = SelectedPreset();
     s.SetServerBandwidth(preset);
-    if (preset == kCustomBandwidthPreset) {
-        char text[16] = {};
-        GetWindowTextA(Item(IDC_ADV_CUSTOM_BANDWIDTH), text, sizeof text);
-        s.SetCustomBandwidth(LeadingInt(text));
-    }
+    if (preset == kCustomBandwidthPreset) s.SetCustomBandwidth(custom);
     s.PushSendBandwidth();
     return true;
 }

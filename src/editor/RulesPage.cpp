@@ -35,8 +35,14 @@ bool RulesPage::OnCommand(int id, int code) {
     const bool edited =
         code == EN_CHANGE &&
         (id == IDC_RULES_TIME_LIMIT || id == IDC_RULES_ROUNDS || id == IDC_RULES_FLIP_ROUNDS);
-    const bool clicked = code == BN_CLICKED && (id == IDC_RULES_TEAM_FLIP || id == IDC_RULES_LAN);
-    if (edited || clicked) {
+    if (edited) {
+        // A value still being typed never reaches the running game: the commit waits for a
+        // pause (each keystroke restarts the timer) or for the page to be left.
+        SetTimer(Window(), kTypingTimer, kTypingPauseMs, nullptr);
+        SetModified(true);
+        return true;
+    }
+    if (code == BN_CLICKED && (id == IDC_RULES_TEAM_FLIP || id == IDC_RULES_LAN)) {
         Commit();
         SetModified(true);
         return true;
@@ -57,12 +63,17 @@ void RulesPage::OnHScroll(HWND control) {
     SetModified(true);
 }
 
+void RulesPage::OnTimer(UINT_PTR id) {
+    if (id == kTypingTimer) Commit();
+}
+
 void RulesPage::EditMapRotation() {
     MapRotationDialog dialog(Window());
     dialog.DoModal();
 }
 
 bool RulesPage::Commit() {
+    KillTimer(Window(), kTypingTimer);
     if (!Pull()) return false;
     serverSettings.SetMaxPlayers(maxPlayers_);
     serverSettings.SetTeamFlip(teamFlip_);

@@ -1,5 +1,5 @@
 // The "Rules" page: time limit, rounds per map, maximum players, team flip, LAN only and the
-// map rotation. Its edits and check boxes commit the page at once.
+// map rotation. Its check boxes commit the page at once, its edits once typing pauses.
 #pragma once
 
 #include <string>
@@ -16,11 +16,16 @@ class RulesPage : public ui::PropertyPage {
     void OnInitPage() override;
     bool OnCommand(int id, int code) override;
     void OnHScroll(HWND control) override;
+    void OnTimer(UINT_PTR id) override;
     bool Commit() override;
     // The Map Rotation dialog; a seam so the page can be tested without it.
     virtual void EditMapRotation();
 
   private:
+    // How long typing must pause before an edit commits: "45" typed must not send "4" first.
+    static constexpr UINT kTypingPauseMs = 1000;
+    static constexpr UINT_PTR kTypingTimer = 1;
+
     int maxPlayers_ = 24;
     std::string timeLimit_, rounds_, flipRounds_;
     int teamFlip_ = 0;

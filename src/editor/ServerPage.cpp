@@ -1,45 +1,55 @@
 // The "Server" page.
 #include "editor/ServerPage.h"
 
+#include "host/EngineAccess.h"
 #include "resources/resource.h"
-#include "settings/ServerSettings.h"
 #include "ui/Text.h"
 
 namespace korvane {
 
-ServerPage::ServerPage() : ui::PropertyPage(IDD_SERVER_PAGE) {
-    BindText(IDC_SERVER_NAME, &serverName_, kTextLimit);
-    BindText(IDC_ADMIN_NAME, &adminName_, kTextLimit);
-    BindText(IDC_ADMIN_EMAIL, &adminEmail_, kTextLimit);
-    BindText(IDC_SERVER_WEBSITE, &serverWebsite_, kTextLimit);
-    BindText(IDC_SERVER_PASSWORD, &serverPassword_, kTextLimit);
-    BindText(IDC_REMOTE_ADMIN_PASSWORD, &remoteAdminPassword_, kTextLimit);
+ServerPage::ServerPage()
+    : ui::PropertyPage(IDD_SERVER_PAGE),
+      fields_{{{IDC_SERVER_NAME, "servername", &ServerSettings::GetServerName,
+                &ServerSettings::SetServerName, sizeof ServerSettings::serverName},
+               {IDC_ADMIN_NAME, "adminname", &ServerSettings::GetAdminName,
+                &ServerSettings::SetAdminName, sizeof ServerSettings::adminName},
+               {IDC_ADMIN_EMAIL, "adminemail", &ServerSettings::GetAdminEmail,
+                &ServerSettings::SetAdminEmail, sizeof ServerSettings::adminEmail},
+               {IDC_SERVER_WEBSITE, "serverwebsite", &ServerSettings::GetServerWebsite,
+                &ServerSettings::SetServerWebsite, sizeof ServerSettings::serverWebsite},
+               {IDC_SERVER_PASSWORD, "serverpassword", &ServerSettings::GetServerPassword,
+                &ServerSettings::SetServerPassword, sizeof ServerSettings::serverPassword},
+               {IDC_REMOTE_ADMIN_PASSWORD, "remoteadminpassword",
+                &ServerSettings::GetRemoteAdminPassword, &ServerSettings::SetRemoteAdminPassword,
+                sizeof ServerSettings::remoteAdminPassword}}} {
+    // Each edit takes no more than its getter reads back and its command carries: a longer
+    // text would come back cut the next time the sheet opens, and be sent cut from then on.
+    for (TextField& field : fields_) {
+        const size_t limit = std::min(field.fieldSize - 1, MaxQuotedTextLength(field.key));
+        BindText(field.id, &field.value, static_cast<int>(limit));
+    }
 }
 
 void ServerPage::OnInitPage() {
-    serverName_ = serverSettings.GetServerName();
-    adminName_ = serverSettings.GetAdminName();
-    adminEmail_ = serverSettings.GetAdminEmail();
-    serverWebsite_ = serverSettings.GetServerWebsite();
-    serverPassword_ = serverSettings.GetServerPassword();
-    remoteAdminPassword_ = serverSettings.GetRemoteAdminPassword();
+    for (TextField& field : fields_) {
+        field.value = (serverSettings.*field.get)(&field.storedLonger);
+        field.shown = field.value;
+        if (!field.storedLonger) continue;
+        NoteOnConsole("Stored " + std::string(field.key) + " is longer than the " +
+                      std::to_string(field.fieldSize - 1) +
+                      " characters the Server page can show; it is kept unless you edit it.");
+    }
     Push();
 }
 
 bool ServerPage::OnCommand(int id, int code) {
     if (code != EN_CHANGE) return false;
-    switch (id) {
-        case IDC_SERVER_NAME:
-        case IDC_ADMIN_NAME:
-        case IDC_ADMIN_EMAIL:
-        case IDC_SERVER_WEBSITE:
-        case IDC_SERVER_PASSWORD:
-        case IDC_REMOTE_ADMIN_PASSWORD:
-            SetModified(true);
-            return true;
-        default:
-            return false;
+    for (const TextField& field : fields_) {
+        if (field.id != id) continue;
+        SetModified(true);
+        return true;
     }
+    return false;
 }
 
 bool ServerPage::Commit() {
@@ -48,40 +58,15 @@ bool ServerPage::Commit() {
     auto tooShort = [](const std::string& password) {
         return !password.empty() && password.size() < kMinPasswordLength;
     };
-    if (tooShort(serverPassword_) || tooShort(remoteAdminPassword_)) {
+    if (tooShort(fields_[4].value) || tooShort(fields_[5].value)) {
         MessageBoxA(Window(), ui::ProgramString(IDS_PASSWORD_TOO_SHORT).c_str(),
                     ui::ProgramString(IDS_ERROR_CAPTION).c_str(), MB_OK | MB_ICONSTOP);
         return false;
     }
-    // A text too long for its console command would be refused by the setter without a word:
-    // say so here, where the operator can shorten it.
-    const struct {
-        int id;
-        const char* key;
-        const std::string& value;
-    } fields[] = {{IDC_SERVER_NAME, "servername", serverName_},
-                  {IDC_ADMIN_NAME, "adminname", adminName_},
-                  {IDC_ADMIN_EMAIL, "adminemail", adminEmail_},
-                  {IDC_SERVER_WEBSITE, "serverwebsite", serverWebsite_},
-                  {IDC_SERVER_PASSWORD, "serverpassword", serverPassword_},
-                  {IDC_REMOTE_ADMIN_PASSWORD, "remoteadminpassword", remoteAdminPassword_}};
-    for (const auto& field : fields) {
-        const size_t room = MaxQuotedTextLength(field.key);
-        if (field.value.size() <= room) continue;
-        const std::string text =
-            "Please enter no more than " + std::to_string(room) + " characters.";
-        MessageBoxA(Window(), text.c_str(), ui::WindowText(GetParent(Window())).c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-        SetFocus(Item(field.id));
-        SendMessageA(Item(field.id), EM_SETSEL, 0, -1);
-        return false;
+    for (const TextField& field : fields_) {
+        if (field.storedLonger && field.value == field.shown) continue;
+        (serverSettings.*field.set)(field.value.c_str());
     }
-    serverSettings.SetServerName(serverName_.c_str());
-    serverSettings.SetAdminName(adminName_.c_str());
-    serverSettings.SetAdminEmail(adminEmail_.c_str());
-    serverSettings.SetServerWebsite(serverWebsite_.c_str());
-    serverSettings.SetServerPassword(serverPassword_.c_str());
-    serverSettings.SetRemoteAdminPassword(remoteAdminPassword_.c_str());
     return true;
 }
 

@@ -2,6 +2,9 @@
 // window-thread call into the engine holds EngineLock, so it never overlaps a Tick.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "host/EngineInterface.h"
 #include "ui/Handles.h"
 
@@ -16,7 +19,16 @@ class EngineAccess {
     static EngineInterface* Engine() { return engine_; }
     static ui::CriticalSection* Lock() { return lock_; }
 
+    // Where a line for the operator's console goes (the main window's queue); none in tests.
+    static void SetConsoleSink(std::function<void(const std::string&)> sink) {
+        sink_ = std::move(sink);
+    }
+    static void Note(const std::string& line) {
+        if (sink_) sink_(line);
+    }
+
   private:
+    static inline std::function<void(const std::string&)> sink_;
     static inline EngineInterface* engine_ = nullptr;
     static inline ui::CriticalSection* lock_ = nullptr;
 };
@@ -48,5 +60,10 @@ class EngineCall {
     EngineInterface* engine_;
     ui::CriticalSection* lock_;
 };
+
+// A line of the front end's own for the console pane, shown at the next refresh.
+inline void NoteOnConsole(const std::string& line) {
+    EngineAccess::Note(line);
+}
 
 }  // namespace korvane

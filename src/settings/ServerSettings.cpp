@@ -158,8 +158,12 @@ void ServerSettings::SetRemoteAdminPassword(const char* value) {
     SendOptionalText("remoteadminpassword", value);
 }
 
-// Reads the variable's text into `buffer`; leaves it unchanged when the engine lacks it.
-static const char* ReadText(const char* key, char* buffer, int size, bool blankMeansEmpty) {
+// Reads the variable's text into `buffer`; leaves it unchanged when the engine lacks it. A
+// text that fills the buffer is read once more with room to spare, to tell a value of exactly
+// that length from a longer one.
+static const char* ReadText(const char* key, char* buffer, int size, bool blankMeansEmpty,
+                            bool* cut) {
+    if (cut) *cut = false;
     EngineCall engine;
     if (!engine) return buffer;
     void* handle = nullptr;
@@ -167,27 +171,34 @@ static const char* ReadText(const char* key, char* buffer, int size, bool blankM
     if (!handle) return buffer;
     engine->GetVariableString(handle, buffer, size);
     buffer[size - 1] = '\0';  // whatever the engine did, the text ends inside the buffer
+    if (cut && std::strlen(buffer) == static_cast<size_t>(size - 1)) {
+        char probe[1024] = {};
+        engine->GetVariableString(handle, probe, sizeof probe);
+        probe[sizeof probe - 1] = '\0';
+        *cut = std::strlen(probe) > static_cast<size_t>(size - 1);
+    }
     if (blankMeansEmpty && buffer[0] == ' ' && buffer[1] == '\0') buffer[0] = '\0';
     return buffer;
 }
 
-const char* ServerSettings::GetServerName() {
-    return ReadText("servername", serverName, sizeof serverName, false);
+const char* ServerSettings::GetServerName(bool* cut) {
+    return ReadText("servername", serverName, sizeof serverName, false, cut);
 }
-const char* ServerSettings::GetAdminName() {
-    return ReadText("adminname", adminName, sizeof adminName, true);
+const char* ServerSettings::GetAdminName(bool* cut) {
+    return ReadText("adminname", adminName, sizeof adminName, true, cut);
 }
-const char* ServerSettings::GetAdminEmail() {
-    return ReadText("adminemail", adminEmail, sizeof adminEmail, true);
+const char* ServerSettings::GetAdminEmail(bool* cut) {
+    return ReadText("adminemail", adminEmail, sizeof adminEmail, true, cut);
 }
-const char* ServerSettings::GetServerWebsite() {
-    return ReadText("serverwebsite", serverWebsite, sizeof serverWebsite, true);
+const char* ServerSettings::GetServerWebsite(bool* cut) {
+    return ReadText("serverwebsite", serverWebsite, sizeof serverWebsite, true, cut);
 }
-const char* ServerSettings::GetServerPassword() {
-    return ReadText("serverpassword", serverPassword, sizeof serverPassword, true);
+const char* ServerSettings::GetServerPassword(bool* cut) {
+    return ReadText("serverpassword", serverPassword, sizeof serverPassword, true, cut);
 }
-const char* ServerSettings::GetRemoteAdminPassword() {
-    return ReadText("remoteadminpassword", remoteAdminPassword, sizeof remoteAdminPassword, true);
+const char* ServerSettings::GetRemoteAdminPassword(bool* cut) {
+    return ReadText("remoteadminpassword", remoteAdminPassword, sizeof remoteAdminPassword, true,
+                    cut);
 }
 
 void ServerSettings::PushSendBandwidth() {

@@ -92,12 +92,14 @@ class ServerSettings {
     void SetServerPassword(const char* value);
     void SetRemoteAdminPassword(const char* value);
 
-    const char* GetServerName();
-    const char* GetAdminName();
-    const char* GetAdminEmail();
-    const char* GetServerWebsite();
-    const char* GetServerPassword();
-    const char* GetRemoteAdminPassword();
+    // Each reads the engine's value into its field, cut to fit; `cut`, when given, tells
+    // whether the engine's value was longer than the field.
+    const char* GetServerName(bool* cut = nullptr);
+    const char* GetAdminName(bool* cut = nullptr);
+    const char* GetAdminEmail(bool* cut = nullptr);
+    const char* GetServerWebsite(bool* cut = nullptr);
+    const char* GetServerPassword(bool* cut = nullptr);
+    const char* GetRemoteAdminPassword(bool* cut = nullptr);
 
     int GetServerBandwidth() const { return serverBandwidth; }
     int GetCustomBandwidth() const { return customBandwidth; }

@@ -23,6 +23,7 @@ INT_PTR PropSheet::DoModal() {
     header.pfnCallback = &PropSheet::SheetCallback;
 
     closedWithOk_ = false;
+    applied_ = false;
     PropSheet* outer = opening;
     opening = this;
     const INT_PTR result = ::PropertySheetA(&header);

@@ -24,10 +24,13 @@ class PropSheet {
     INT_PTR DoModal();
     HWND Window() const { return window_; }
 
-    // Pages report an OK that went through (the platform's apply with its OK flag).
+    // Pages report an apply that went through (Apply, or OK with the platform's OK flag).
     void NoteApplied(bool byOk) {
+        applied_ = true;
         if (byOk) closedWithOk_ = true;
     }
+    // Whether any Apply or OK went through during the last DoModal.
+    bool AnyApplied() const { return applied_; }
 
   private:
     static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
@@ -38,6 +41,7 @@ class PropSheet {
     std::vector<PropertyPage*> pages_;
     HWND window_ = nullptr;
     bool closedWithOk_ = false;
+    bool applied_ = false;
 };
 
 }  // namespace korvane::ui

@@ -120,8 +120,9 @@ bool PropertyPage::Pull() {
             case Kind::Text: {
                 std::string text = WindowText(control);
                 if (binding.limit > 0 && static_cast<int>(text.size()) > binding.limit)
-                    return Fail(binding, "Please enter no more than " +
-                                             std::to_string(binding.limit) + " characters.");
+                    return FailField(binding.id, "Please enter no more than " +
+                                                     std::to_string(binding.limit) +
+                                                     " characters.");
                 *binding.text = std::move(text);
                 break;
             }
@@ -131,7 +132,7 @@ bool PropertyPage::Pull() {
             case Kind::Integer: {
                 int value = 0;
                 if (!ParseIntegerField(WindowText(control).c_str(), &value))
-                    return Fail(binding, "Please enter an integer.");
+                    return FailField(binding.id, "Please enter an integer.");
                 *binding.number = value;
                 break;
             }
@@ -140,13 +141,13 @@ bool PropertyPage::Pull() {
     return true;
 }
 
-bool PropertyPage::Fail(const Binding& binding, const std::string& message) {
+bool PropertyPage::FailField(int id, const std::string& message) {
     char caption[128] = {};
     GetWindowTextA(GetParent(window_), caption, sizeof caption);
     MessageBoxA(window_, message.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
-    HWND control = Item(binding.id);
+    HWND control = Item(id);
     SetFocus(control);
-    if (binding.kind != Kind::Check) SendMessageA(control, EM_SETSEL, 0, -1);
+    SendMessageA(control, EM_SETSEL, 0, -1);  // a check box ignores it
     return false;
 }
 
@@ -191,6 +192,9 @@ INT_PTR CALLBACK PropertyPage::PageProc(HWND window, UINT message, WPARAM wParam
                 return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
             case WM_HSCROLL:
                 if (!self->Exchanging()) self->OnHScroll(reinterpret_cast<HWND>(lParam));
+                return TRUE;
+            case WM_TIMER:
+                self->OnTimer(wParam);
                 return TRUE;
             case WM_NOTIFY: {
                 LRESULT result = 0;

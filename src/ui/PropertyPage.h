@@ -40,11 +40,15 @@ class PropertyPage {
     void BindInteger(int id, int* value);  // an edit or a value label
 
     bool Exchanging() const { return exchanging_ > 0; }
+    // Tells the operator what is wrong with the field `id`, puts the focus on it (its text
+    // selected) and returns false, as a refused Pull does.
+    bool FailField(int id, const std::string& message);
 
     // The first time the page is shown; the default pushes.
     virtual void OnInitPage() { Push(); }
     virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }
     virtual void OnHScroll(HWND /*control*/) {}
+    virtual void OnTimer(UINT_PTR /*id*/) {}
     // The page's own commit when it is left (tab change, OK, Apply); false keeps the page.
     virtual bool Commit() { return true; }
 
@@ -57,7 +61,6 @@ class PropertyPage {
         int* number;
         int limit;
     };
-    bool Fail(const Binding& binding, const std::string& message);
     bool OnNotify(NMHDR* header, LRESULT& result);
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

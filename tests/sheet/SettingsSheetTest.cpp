@@ -134,19 +134,39 @@ TEST_F(SettingsSheetTest, CancelWithAShortPasswordAsksNothing) {
     EXPECT_TRUE(Commands().empty());
 }
 
-TEST_F(SettingsSheetTest, TextsTooLongForTheirCommandAreRefusedWithAWord) {
-    const std::string name(242, 'n');  // "+servername" carries at most 241
-    ASSERT_TRUE(RunSheet(sheet, {Do([&] { TypeInto(Page(), IDC_SERVER_NAME, name.c_str()); }),
-                                 Press(PSBTN_OK), AnswerBox(), Settle(), Do([&] {
-                                     TypeInto(Page(), IDC_SERVER_NAME, name.substr(1).c_str());
-                                 }),
-                                 Press(PSBTN_OK)}));
+// Each edit takes only what its getter reads back; a longer stored value is shown cut but
+// never sent back cut, and the console says so.
+TEST_F(SettingsSheetTest, NoTextIsCutSilently) {
+    const std::string stored(10000, 'n');  // a hand-edited file
+    engine.SetVariable("servername", stored);
+    std::vector<std::string> notes;
+    EngineAccess::SetConsoleSink([&](const std::string& line) { notes.push_back(line); });
+    std::vector<LRESULT> limits;
+    std::string shown;
+    ASSERT_TRUE(RunSheet(
+        sheet,
+        {Do([&] {
+             for (int id : {IDC_SERVER_NAME, IDC_ADMIN_NAME, IDC_ADMIN_EMAIL, IDC_SERVER_WEBSITE,
+                            IDC_SERVER_PASSWORD, IDC_REMOTE_ADMIN_PASSWORD})
+                 limits.push_back(SendMessageA(GetDlgItem(Page(), id), EM_GETLIMITTEXT, 0, 0));
+             shown = Text(GetDlgItem(Page(), IDC_SERVER_NAME));
+             TypeInto(Page(), IDC_ADMIN_NAME, std::string(32, 'a').c_str());
+         }),
+         Press(PSBTN_OK), AnswerBox(), Settle(),
+         Do([&] { TypeInto(Page(), IDC_ADMIN_NAME, "Ann"); }), Press(PSBTN_OK)}));
+    EngineAccess::SetConsoleSink(nullptr);
+    EXPECT_EQ(limits, (std::vector<LRESULT>{63, 31, 47, 47, 31, 31}));
+    EXPECT_EQ(shown, stored.substr(0, 63));
     EXPECT_EQ(
         boxes,
-        (std::vector<std::string>{"Please enter no more than 241 characters. | Server Settings"}));
+        (std::vector<std::string>{"Please enter no more than 31 characters. | Server Settings"}));
     const auto sent = Commands();
-    ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(sent[0], "+servername \"" + name.substr(1) + "\"");
+    ASSERT_EQ(sent.size(), 5u);  // every field but the untouched, overlong server name
+    EXPECT_EQ(sent[0], "+adminname \"Ann\"");
+    EXPECT_EQ(engine.VariableText("servername"), stored);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("servername is longer than the 63 characters"), std::string::npos)
+        << notes[0];
 }
 
 TEST_F(SettingsSheetTest, EmptyServerNameIsNotSentAndMaskingIsRight) {
@@ -256,18 +276,23 @@ TEST_F(SettingsSheetTest, EmptyCashPenaltyRefusesTheTabChange) {
     EXPECT_TRUE(Commands().empty());
 }
 
-TEST_F(SettingsSheetTest, RulesPageCommitsEveryEditAtOnce) {
+// Typing 45 must not send 4 first: the edits commit once typing pauses, the boxes at once.
+TEST_F(SettingsSheetTest, RulesEditsCommitWhenTypingPauses) {
     serverSettings.maxPlayers = 32;
     int slider = -1;
     std::string label;
-    std::vector<std::string> afterTyping, afterLan;
+    std::vector<std::string> whileTyping, afterPause, afterLan;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kRules), Settle(), Do([&] {
                                      slider = SliderAt(Page(), IDC_RULES_MAX_PLAYERS);
                                      label = Text(GetDlgItem(Page(), IDC_RULES_MAX_PLAYERS_VALUE));
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_RULES_TIME_LIMIT, "4");
                                      TypeInto(Page(), IDC_RULES_TIME_LIMIT, "45");
-                                     afterTyping = Commands();
+                                     TypeInto(Page(), IDC_RULES_ROUNDS, "");
+                                     whileTyping = Commands();
+                                 }),
+                                 [&] { return !Commands().empty(); }, Do([&] {
+                                     afterPause = Commands();
                                      engine.ClearCalls();
                                      Click(Page(), IDC_RULES_LAN);
                                      afterLan = Commands();
@@ -275,11 +300,9 @@ TEST_F(SettingsSheetTest, RulesPageCommitsEveryEditAtOnce) {
                                  Press(PSBTN_CANCEL)}));
     EXPECT_EQ(slider, 24);
     EXPECT_EQ(label, "32");
-    const std::vector<std::string> first = {"maxplayers 32", "teamflip 0",  "flipround 1",
-                                            "numrounds 5",   "timelimit 4", "lan 0"};
-    ASSERT_EQ(afterTyping.size(), 12u);
-    EXPECT_EQ(std::vector<std::string>(afterTyping.begin(), afterTyping.begin() + 6), first);
-    EXPECT_EQ(afterTyping[10], "timelimit 45");
+    EXPECT_TRUE(whileTyping.empty());
+    EXPECT_EQ(afterPause, (std::vector<std::string>{"maxplayers 32", "teamflip 0", "flipround 1",
+                                                    "numrounds 0", "timelimit 45", "lan 0"}));
     ASSERT_EQ(afterLan.size(), 6u);
     EXPECT_EQ(afterLan[5], "lan 1");
 }
@@ -340,6 +363,24 @@ TEST_F(SettingsSheetTest, BandwidthChoices) {
     EXPECT_FALSE(backEnabled);
     EXPECT_EQ(serverSettings.customBandwidth, 20000);
     EXPECT_EQ(Commands().back(), "sendbandwidth 4000");
+}
+
+TEST_F(SettingsSheetTest, ACustomBandwidthMustBeAnInteger) {
+    bool focusOnEdit = false;
+    ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
+                                     Choose(Page(), IDC_ADV_BANDWIDTH, 5);
+                                     engine.ClearCalls();
+                                     TypeInto(Page(), IDC_ADV_CUSTOM_BANDWIDTH, "32k");
+                                 }),
+                                 Press(PSBTN_OK), AnswerBox(), Settle(), Do([&] {
+                                     focusOnEdit =
+                                         GetFocus() == GetDlgItem(Page(), IDC_ADV_CUSTOM_BANDWIDTH);
+                                 }),
+                                 Press(PSBTN_CANCEL)}));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Please enter an integer. | Server Settings");
+    EXPECT_TRUE(focusOnEdit);
+    EXPECT_TRUE(Commands().empty());
 }
 
 TEST_F(SettingsSheetTest, BandwidthOutsideThePresetsAndTypedNonsense) {
