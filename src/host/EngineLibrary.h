@@ -16,12 +16,15 @@ class EngineLibrary {
     virtual int Create(int version, const InterfaceId* iid, EngineInterface** out) = 0;
     // ReleaseEngine, ordinal 2; its result is of no use.
     virtual void Release() = 0;
+    // After a failed Create: what was looked for, where, and what went wrong.
+    virtual std::string Failure() const { return {}; }
 };
 
 class ServerDllLibrary final : public EngineLibrary {
   public:
     int Create(int version, const InterfaceId* iid, EngineInterface** out) override;
     void Release() override;
+    std::string Failure() const override { return failure_; }
 
   private:
     bool Load();
@@ -29,6 +32,7 @@ class ServerDllLibrary final : public EngineLibrary {
     ui::Library library_;
     CreateEngineFn create_ = nullptr;
     ReleaseEngineFn release_ = nullptr;
+    std::string failure_;
 };
 
 // The full path of `relative` inside the current working folder, or "" when it does not fit.

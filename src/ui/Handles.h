@@ -74,9 +74,10 @@ class RegistryKey {
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Opens `path` under `root` for reading; false when it does not open.
-    bool OpenForReading(HKEY root, const char* path) {
-        return RegOpenKeyExA(root, path, 0, KEY_READ, &key_) == ERROR_SUCCESS;
+    // Opens `path` under `root` for reading (in the registry view `view` asks for, if any);
+    // false when it does not open.
+    bool OpenForReading(HKEY root, const char* path, REGSAM view = 0) {
+        return RegOpenKeyExA(root, path, 0, KEY_READ | view, &key_) == ERROR_SUCCESS;
     }
     HKEY Get() const { return key_; }
 
