@@ -18,7 +18,9 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
             SendCommandLine();
             return true;
         case IDM_QUIT:
-            if (ConfirmQuit()) PostQuitMessage(0);
+            // Ends the modal run with a code of its own: a quit message would end it with
+            // whatever the dialog manager returns, which scripts take for a crash.
+            if (ConfirmQuit()) End(ExitCode());
             return true;
         case IDM_KICK_PLAYER:
             KickSelectedPlayer();
@@ -39,13 +41,14 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
 
 bool ServerMainDialog::ConfirmQuit() {
     if (!engine_) return true;
+    // No is the default: a stray Escape then Enter must not stop a live server.
     return MessageBoxA(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
                        ui::ProgramString(IDS_QUIT_CAPTION).c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void ServerMainDialog::OnCancel() {
-    if (!confirmOnClose_ || ConfirmQuit()) End(IDCANCEL);
+    if (!confirmOnClose_ || ConfirmQuit()) End(ExitCode());
 }
 
 void ServerMainDialog::KickSelectedPlayer() {
@@ -100,7 +103,7 @@ void ServerMainDialog::CloseForEngine() {
         else
             EndDialog(*it, IDCANCEL);
     }
-    End(0);
+    End(kExitOk);
 }
 
 bool ServerMainDialog::OnSysCommand(WPARAM command) {

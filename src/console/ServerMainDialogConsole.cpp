@@ -67,6 +67,15 @@ int Truncate(float value) {
     return static_cast<int>(value);
 }
 
+// The ID column grows to show the widest id in full (ids are what `kick` takes); it never
+// gets narrower than it is, so it does not jump as players come and go.
+void FitIdColumn(HWND list) {
+    const LRESULT before = List(list, LVM_GETCOLUMNWIDTH, 0);
+    List(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    if (List(list, LVM_GETCOLUMNWIDTH, 0) < before)
+        List(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(static_cast<int>(before), 0));
+}
+
 }  // namespace
 
 int ServerMainDialog::HandleConsoleText(const char* text) {
@@ -109,8 +118,9 @@ bool ServerMainDialog::UpdatePlayerList() {
     HWND list = Item(IDC_PLAYER_LIST);
     HWND pane = Item(IDC_CONSOLE);
     if (!engine_) {
-        // ShutdownEngine emptied the table and the queue: only the rows are left to go.
+        // ShutdownEngine emptied the table: the rows go, and the lines it left are shown.
         if (List(list, LVM_GETITEMCOUNT) > 0) List(list, LVM_DELETEALLITEMS);
+        ShowLeftoverLines();
         return false;
     }
 
@@ -171,6 +181,8 @@ bool ServerMainDialog::UpdatePlayerList() {
         SetCell(list, row, 5, FormatDuration(now - player.joinTime).c_str());
     }
 
+    if (changed) FitIdColumn(list);
+
     if (changed && hadSelection) {
         int follow = -1;
         for (int row = 0; row < rows; ++row)
@@ -188,13 +200,21 @@ bool ServerMainDialog::UpdatePlayerList() {
     return true;
 }
 
+void ServerMainDialog::ShowLeftoverLines() {
+    // Only the window thread is left to touch the queue once the engine is gone.
+    if (consoleQueue_.empty()) return;
+    std::vector<std::string> lines;
+    lines.swap(consoleQueue_);
+    AppendConsoleLines(Item(IDC_CONSOLE), lines);
+}
+
 void ServerMainDialog::AppendConsoleLines(HWND pane, const std::vector<std::string>& lines) {
     ConsoleLogBatch(pane, lines);
 }
 
 void ServerMainDialog::SendCommandLine() {
     if (!engine_) return;
-    char command[120] = {};
+    char command[kCommandLineLimit + 1] = {};
     GetDlgItemTextA(Window(), IDC_COMMAND_LINE, command, sizeof command);
     if (!command[0]) return;
     ConsoleLog(Item(IDC_CONSOLE), command);

@@ -12,6 +12,7 @@
 #include "console/PlayerTable.h"
 #include "host/EngineInterface.h"
 #include "host/EngineLibrary.h"
+#include "host/InstallFolder.h"
 #include "host/UpdateRate.h"
 #include "ui/Dialog.h"
 #include "ui/Handles.h"
@@ -19,6 +20,11 @@
 namespace korvane {
 
 class ServerMainDialog;
+
+// The program's exit codes, for the scripts and service wrappers that run it.
+inline constexpr int kExitOk = 0;             // Quit, a confirmed close, the engine's close
+inline constexpr int kExitSocketsFailed = 1;  // also any unexpected failure at start
+inline constexpr int kExitStartupFailed = 2;  // no engine, sheet cancelled, a step failed
 
 // The callback object handed to the engine. It reaches the window only through the
 // process-wide main-window reference, and does nothing while there is none.
@@ -32,6 +38,9 @@ class MainWindowCallbacks final : public HostCallbacks {
 
 class ServerMainDialog : public ui::Dialog {
   public:
+    // The longest command the command line sends whole.
+    static constexpr int kCommandLineLimit = 119;
+
     // A null library means server.dll from the working folder.
     explicit ServerMainDialog(HWND parent = nullptr,
                               std::unique_ptr<EngineLibrary> library = nullptr);
@@ -105,6 +114,15 @@ class ServerMainDialog : public ui::Dialog {
     void CloseForEngine();
     bool OnSysCommand(WPARAM command);
     void PaintMinimised();
+    // A start-up step failed: the engine goes, and whatever it printed about why is shown.
+    void FailStartup();
+    // The engine could not be created: tells the operator what was looked for and where.
+    void ReportMissingEngine();
+    // Moves what is left in the console queue into the pane (no engine runs any more).
+    void ShowLeftoverLines();
+    // 0 for an ending the operator confirmed or the engine asked for; non-zero when the
+    // start-up never reached a hosted game.
+    int ExitCode() const { return startupFailed_ ? kExitStartupFailed : kExitOk; }
 
     static inline ServerMainDialog* instance_ = nullptr;
 
@@ -130,6 +148,8 @@ class ServerMainDialog : public ui::Dialog {
     std::atomic<bool> stopThread_{false};
     int version_[3] = {0, 0, 0};
     bool confirmOnClose_ = true;
+    bool startupFailed_ = false;
+    InstallFolder installFolder_;
 
     UpdateRateMeter rateMeter_;  // server thread only
     std::atomic<float> updateRate_{0};

@@ -20,26 +20,9 @@ bool ShowSettingsAtStartup = true;
 
 namespace {
 
-const char kInstallKey[] = "Software\\Tarnwick\\Korvane\\";
 const char kNetworkService[] = "Internet TCP/IP";
 // resource.txt is a short list of names; anything past this is not read.
 constexpr long kMaxResourceFileSize = 1 << 20;
-
-// Makes the installation folder named in the registry the working folder; without the key or
-// the value the working folder stays as it is.
-void EnterInstallFolder() {
-    ui::RegistryKey key;
-    if (!key.OpenForReading(HKEY_LOCAL_MACHINE, kInstallKey)) return;
-    char folder[260] = {};
-    DWORD size = sizeof folder - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key.Get(), "Install Dir", nullptr, &type, reinterpret_cast<BYTE*>(folder),
-                         &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
-        return;
-    folder[sizeof folder - 1] = '\0';
-    if (folder[0]) SetCurrentDirectoryA(folder);
-}
 
 std::string ReadSmallTextFile(const char* path) {
     std::string text;
@@ -66,11 +49,18 @@ ServerMainDialog::ServerMainDialog(HWND parent, std::unique_ptr<EngineLibrary> l
     icon_ = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     newPlayerName_ = ui::ProgramString(IDS_NEW_PLAYER);
     instance_ = this;
-    EnterInstallFolder();
+    installFolder_ = EnterInstallFolder();
+    // The front end's own lines join the engine's in the queue, in the order they arise.
+    EngineAccess::SetConsoleSink([this](const std::string& line) {
+        if (!engineLock_.Ready()) return consoleQueue_.push_back(line);
+        ui::ScopedLock lock(engineLock_);
+        consoleQueue_.push_back(line);
+    });
 }
 
 ServerMainDialog::~ServerMainDialog() {
     ShutdownEngine();
+    EngineAccess::SetConsoleSink(nullptr);
     if (instance_ == this) instance_ = nullptr;
 }
 
@@ -84,6 +74,8 @@ bool ServerMainDialog::OnInitDialog() {
     }
     SendMessageA(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    // Only what is sent whole can be typed: the command is read back into 120 bytes.
+    SendMessageA(Item(IDC_COMMAND_LINE), EM_LIMITTEXT, kCommandLineLimit, 0);
     CreatePlayerListColumns();
 
     if (startupPending_) {
@@ -99,32 +91,50 @@ void ServerMainDialog::RunStartupSequence() {
         EngineAccess::SetLock(&engineLock_);
     }
     if (!LoadEngine() || !engine_) {
+        ReportMissingEngine();
+        startupFailed_ = true;
         OnCancel();
         PostQuitMessage(0);
         return;
     }
-    if (engine_->AttachHost(&callbacks_) != 0) return ShutdownEngine();
-    if (!SetUpResourceArchives()) return ShutdownEngine();
-    if (!LoadStringLibrary()) return ShutdownEngine();
+    if (engine_->AttachHost(&callbacks_) != 0) return FailStartup();
+    if (!SetUpResourceArchives()) return FailStartup();
+    if (!LoadStringLibrary()) return FailStartup();
 
     serverSettings.LoadSettings();
     if (ShowSettingsAtStartup && RunStartupSettings() != IDOK) {
         serverSettings.SaveSettings();
         confirmOnClose_ = false;
+        startupFailed_ = true;
         OnCancel();
         PostQuitMessage(0);
         return;
     }
     serverSettings.SaveSettings();
 
-    if (!SelectNetworkService()) return ShutdownEngine();
+    if (!SelectNetworkService()) return FailStartup();
     sessionText_ = ui::ProgramString(IDS_SESSION_TEXT);
-    if (!StartHosting()) return ShutdownEngine();
-    if (!StartServerThread()) return ShutdownEngine();
+    if (!StartHosting()) return FailStartup();
+    if (!StartServerThread()) return FailStartup();
 
     // The server thread is ticking from here on, so this call too takes the lock.
     char message[32] = {1, '\n', 0};
     if (EngineCall engine; engine) engine->SendHostMessage(message);
+}
+
+void ServerMainDialog::FailStartup() {
+    startupFailed_ = true;
+    ShutdownEngine();
+    ShowLeftoverLines();
+}
+
+void ServerMainDialog::ReportMissingEngine() {
+    std::string reason = library_->Failure();
+    if (reason.empty()) reason = "The engine's CreateEngine failed.";
+    const std::string text = "Korvane Server could not start the game's engine.\n\n" + reason +
+                             "\n\n" + DescribeInstallFolder(installFolder_);
+    MessageBoxA(Window(), text.c_str(), ui::ProgramString(IDS_QUIT_CAPTION).c_str(),
+                MB_OK | MB_ICONSTOP);
 }
 
 int ServerMainDialog::LoadEngine() {
@@ -229,7 +239,7 @@ void ServerMainDialog::ShutdownEngine() {
         engine->AttachHost(nullptr);
         library_->Release();
     }
-    consoleQueue_.clear();
+    // The queued lines stay: they often say why the engine stopped, and the refresh shows them.
     shutdownRequested_ = 0;
     playerTable_.Clear();
     playersChanged_ = false;

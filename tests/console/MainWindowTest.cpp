@@ -98,6 +98,8 @@ class MainWindowTest : public ::testing::Test {
             HWND box = test::FindMessageBox(Main());
             if (!box) return false;
             question = WindowText(GetDlgItem(box, 0xFFFF));
+            noIsDefault =
+                (GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
             return true;
         };
@@ -113,11 +115,15 @@ class MainWindowTest : public ::testing::Test {
     int deliveredAt = 0;
     DWORD waitingSince = 0;
     std::string question;
+    bool noIsDefault = false;
 };
 
 TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
     std::string afterFirst, afterEmpty, pane, commandLine;
+    LRESULT limit = 0;
     ASSERT_TRUE(RunScript(*window, {Running(), Deliver(""), Refreshed(), Do([&] {
+                                        limit = SendMessageA(Item(IDC_COMMAND_LINE),
+                                                             EM_GETLIMITTEXT, 0, 0);
                                         SetWindowTextA(Item(IDC_CONSOLE), "");
                                         engine.ClearCalls();
                                         Type("say 100% %s done");
@@ -128,6 +134,7 @@ TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
                                     }),
                                     Deliver(""), Refreshed(),
                                     Do([&] { pane = WindowText(Item(IDC_CONSOLE)); }), Close()}));
+    EXPECT_EQ(limit, 119);                          // only what is sent whole can be typed
     EXPECT_EQ(afterFirst, "say 100% %s done\r\n");  // echoed at once, exactly as typed
     EXPECT_EQ(commandLine, "");
     EXPECT_EQ(afterEmpty, afterFirst);
@@ -197,8 +204,12 @@ TEST_F(MainWindowTest, SelectionFollowsThePlayerAndKickHitsOnlyTheSelected) {
     HWND list = nullptr;
     std::string selectedAfterJoin;
     int selectedAfterLeave = 0;
+    LONG listStyle = 0;
     ASSERT_TRUE(RunScript(
-        *window, {Running(), Do([&] { list = Item(IDC_PLAYER_LIST); }),
+        *window, {Running(), Do([&] {
+                      list = Item(IDC_PLAYER_LIST);
+                      listStyle = GetWindowLongA(list, GWL_STYLE);
+                  }),
                   Deliver(std::string("\x01") + "5"), Refreshed(), Do([&] {
                       Select(list, 0);  // player 5
                       engine.ClearCalls();
@@ -217,6 +228,31 @@ TEST_F(MainWindowTest, SelectionFollowsThePlayerAndKickHitsOnlyTheSelected) {
     EXPECT_EQ(engine.CallsStartingWith("KickPlayer"), (std::vector<std::string>{"KickPlayer 5"}));
     EXPECT_EQ(selectedAfterJoin, "5");
     EXPECT_EQ(selectedAfterLeave, -1);
+    // Kick acts on the selection, so it stays visible while the command line has the focus.
+    EXPECT_TRUE(listStyle & LVS_SHOWSELALWAYS);
+}
+
+TEST_F(MainWindowTest, IdColumnShowsWholeIds) {
+    HWND list = nullptr;
+    int headerWidth = 0, width = 0, idWidth = 0, widthAfterLeave = 0;
+    ASSERT_TRUE(RunScript(
+        *window, {Running(), Do([&] {
+                      list = Item(IDC_PLAYER_LIST);
+                      headerWidth = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+                  }),
+                  Deliver(std::string("\x01") + "2000000000"), Refreshed(), Do([&] {
+                      width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+                      idWidth = static_cast<int>(SendMessageA(
+                          list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("2000000000")));
+                  }),
+                  Deliver(std::string("\x02") + "2000000000"), Refreshed(), Do([&] {
+                      widthAfterLeave =
+                          static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+                  }),
+                  Close()}));
+    EXPECT_GT(width, idWidth);
+    EXPECT_GE(width, headerWidth);
+    EXPECT_EQ(widthAfterLeave, width);  // it does not jump back
 }
 
 TEST_F(MainWindowTest, QuitAndCloseAskFirst) {
@@ -237,15 +273,63 @@ TEST_F(MainWindowTest, QuitAndCloseAskFirst) {
         15000, &result));
     EXPECT_TRUE(stillRunning);
     EXPECT_EQ(question, "Are you sure you want to quit?");
-    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(noIsDefault);  // a stray Escape then Enter keeps the server
+    EXPECT_EQ(result, 0);      // a confirmed close is a clean end for scripts
     EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
 }
 
-TEST_F(MainWindowTest, QuitMenuYesEndsTheRun) {
-    ASSERT_TRUE(
-        RunScript(*window, {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
-                            AnswerQuestion(IDYES)}));
+TEST_F(MainWindowTest, QuitMenuYesEndsTheRunWithCodeZero) {
+    INT_PTR result = -1;
+    ASSERT_TRUE(RunScript(*window,
+                          {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
+                           AnswerQuestion(IDYES)},
+                          15000, &result));
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(noIsDefault);
     EXPECT_EQ(engine.Calls().back(), "ReleaseEngine");
+}
+
+// The sheet over the running server: an OK has the engine write the file after the last
+// command, so the next start keeps the change; Cancel with nothing applied writes nothing.
+TEST_F(MainWindowTest, SettingsConfirmedWhileRunningAreWrittenToTheFile) {
+    HWND sheet = nullptr;
+    std::vector<std::string> afterOk, afterCancel;
+    auto openSheet = [&] {
+        return [&] {
+            PostMessageA(Main(), WM_COMMAND, IDM_SETTINGS, 0);
+            return true;
+        };
+    };
+    auto press = [&](int button) {
+        return [&, button] {
+            sheet = FindWindowA(nullptr, "Server Settings");
+            if (!sheet || !IsWindowVisible(sheet)) return false;
+            if (button == PSBTN_OK) engine.ClearCalls();
+            PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
+            return true;
+        };
+    };
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), openSheet(), press(PSBTN_OK), [&] { return !IsWindow(sheet); }, Do([&] {
+             afterOk = engine.Calls();
+             engine.ClearCalls();
+         }),
+         openSheet(), press(PSBTN_CANCEL), [&] { return !IsWindow(sheet); },
+         Do([&] { afterCancel = engine.Calls(); }), Close()}));
+    auto positions = [](const std::vector<std::string>& calls, const std::string& prefix) {
+        std::vector<size_t> found;
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].rfind(prefix, 0) == 0) found.push_back(i);
+        return found;
+    };
+    const auto writes = positions(afterOk, "WriteConfigFile korvane/server.cfg 4");
+    const auto commands = positions(afterOk, "ExecuteCommand ");
+    ASSERT_EQ(writes.size(), 1u);
+    ASSERT_FALSE(commands.empty());
+    EXPECT_GT(writes[0], commands.back());  // after the pages' last command
+    EXPECT_TRUE(positions(afterCancel, "WriteConfigFile").empty());
+    EXPECT_EQ(engine.overlappingCalls, 0);
 }
 
 TEST_F(MainWindowTest, SizeCannotChange) {

@@ -204,19 +204,86 @@ TEST_F(StartupTest, MissingStringLibraryShutsTheEngineDown) {
     EXPECT_EQ(engine.archives.size(), 2u);
 }
 
-TEST_F(StartupTest, EngineThatCannotBeCreatedClosesTheWindow) {
+// Runs `window` until its start-up message box, answers it and returns its text.
+std::string AnswerStartupBox(ui::Dialog& window, INT_PTR& result) {
+    std::string text;
+    bool timedOut = false;
+    result = RunModal(
+        window,
+        [&] {
+            HWND box = test::FindMessageBox(window.Window());
+            if (!box) return false;
+            text = test::WindowText(GetDlgItem(box, 0xFFFF));
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return true;
+        },
+        5000, &timedOut);
+    EXPECT_FALSE(timedOut);
+    return text;
+}
+
+TEST_F(StartupTest, EngineThatCannotBeCreatedIsExplainedAndClosesTheWindow) {
     for (const char* step : {"CreateEngine", "NullEngine"}) {
         RecordingEngine failing;
         failing.failStep = step;
         TestWindow window(failing);
-        bool timedOut = false;
-        const INT_PTR result = RunModal(
-            window, [] { return false; }, 5000, &timedOut);
-        EXPECT_FALSE(timedOut) << step;
-        EXPECT_EQ(result, IDCANCEL) << step;
+        INT_PTR result = 0;
+        const std::string text = AnswerStartupBox(window, result);
+        EXPECT_NE(text.find("could not start the game's engine"), std::string::npos) << text;
+        EXPECT_NE(text.find("\"Install Dir\""), std::string::npos) << text;
+        EXPECT_EQ(result, 2) << step;  // a start-up failure, not a clean end
         EXPECT_TRUE(failing.CallsStartingWith("AttachHost").empty());
         EXPECT_TRUE(failing.CallsStartingWith("ReleaseEngine").empty());
     }
+}
+
+TEST_F(StartupTest, MissingServerDllNamesTheFileAndTheFolder) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string empty = std::string(temp) + "korvane-no-engine";
+    CreateDirectoryA(empty.c_str(), nullptr);
+    ServerMainDialog window;  // the real loader
+    SetCurrentDirectoryA(empty.c_str());
+    INT_PTR result = 0;
+    const std::string text = AnswerStartupBox(window, result);
+    char full[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof full, full);
+    EXPECT_NE(text.find(std::string(full) + "\\server.dll was not found"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("HKEY_LOCAL_MACHINE\\Software\\Tarnwick\\Korvane"), std::string::npos)
+        << text;
+    EXPECT_EQ(result, 2);
+}
+
+// Whatever the engine printed about why it stopped reaches the pane before it goes.
+TEST_F(StartupTest, TheEnginesLastWordsReachThePane) {
+    RecordingEngine failing;
+    failing.failStep = "OpenHost";
+    failing.failureText = "port 27015 is in use";
+    TestWindow window(failing);
+    SetCurrentDirectoryA(folder.c_str());
+    std::string afterFailure, afterStop;
+    RunModal(window, [&] {
+        afterFailure = test::WindowText(window.Item(IDC_CONSOLE));
+        window.End(IDCANCEL);
+        return true;
+    });
+
+    engine.onTick = [&] { engine.callbacks->OnConsoleText("map data damaged, stopping"); };
+    engine.tickResult = 0;
+    auto stopping = MakeWindow();
+    DWORD stoppedAt = 0;
+    RunModal(*stopping, [&] {
+        if (stopping->Engine()) return false;
+        if (!stoppedAt) stoppedAt = GetTickCount();
+        afterStop = test::WindowText(stopping->Item(IDC_CONSOLE));
+        const bool shown = afterStop.find("map data damaged") != std::string::npos;
+        if (!shown && GetTickCount() - stoppedAt < 500) return false;  // a few more refreshes
+        stopping->End(IDCANCEL);
+        return true;
+    });
+    EXPECT_NE(afterFailure.find("port 27015 is in use"), std::string::npos) << afterFailure;
+    EXPECT_NE(afterStop.find("map data damaged, stopping"), std::string::npos) << afterStop;
 }
 
 TEST_F(StartupTest, CancelledSettingsSheetWritesTheFileAndEndsWithoutAQuestion) {

@@ -158,15 +158,16 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
         << Text(pane);
     EXPECT_TRUE(ConfigWritten()) << "the engine writes the configuration at every start";
 
-    // Close box: the quit question comes up; Yes ends the program with the cancel result.
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // File > Quit: the quit question comes up; Yes ends the program with code 0, which
+    // service wrappers and restart scripts take for a clean end.
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(32773, 0), 0);
     HWND question = nullptr;
     ASSERT_TRUE(WaitFor(
         [&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; },
         5000));
     PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
-    EXPECT_EQ(WaitForExit(), static_cast<DWORD>(IDCANCEL));
+    EXPECT_EQ(WaitForExit(), 0u);
 }
 
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {

@@ -316,7 +316,9 @@ int RecordingEngine::OpenHost(HostOpenRecord* record) {
     CallScope scope(*this);
     Note("OpenHost");
     lastOpen = *record;
-    return failStep == "OpenHost" ? 0 : 1;
+    if (failStep != "OpenHost") return 1;
+    if (callbacks && !failureText.empty()) callbacks->OnConsoleText(failureText.c_str());
+    return 0;
 }
 
 int RecordingEngine::GetVersion(int* major, int* minor, int* build) {

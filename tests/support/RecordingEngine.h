@@ -27,6 +27,8 @@ class RecordingEngine final : public EngineInterface {
     // What to fail: "CreateEngine", "NullEngine", "AttachHost", "SetResourceArchives",
     // "GetServiceProviders", "CommitServiceProviders", "OpenHost".
     std::string failStep;
+    // Console text the engine prints when it fails OpenHost, as an engine says why.
+    std::string failureText;
     // Commands that ExecuteConfigFile runs, as if they were the file's lines.
     std::vector<std::string> configFile;
     bool offerTcpIp = true;
