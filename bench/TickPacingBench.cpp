@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/ServerMainDialog.h"
+#include "support/TestWindow.h"
 #include "support/ModalDriver.h"
 #include "support/RecordingEngine.h"
 
@@ -32,19 +32,12 @@ LONGLONG Now() {
     return now.QuadPart;
 }
 
-class TimedWindow : public korvane::ServerMainDialog {
-  public:
-    using korvane::ServerMainDialog::ServerMainDialog;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    korvane::ShowSettingsAtStartup = false;
-
     const char* dir = std::getenv("KORVANE_INSTALL_DIR");
     RecordingEngine engine;
     std::vector<LONGLONG> ticks;
@@ -61,7 +54,7 @@ int main(int argc, char** argv) {
     };
     const double sinceStart = static_cast<double>(toInt(nowFile) - toInt(created)) * 1e-7;
 
-    TimedWindow window(nullptr, std::make_unique<korvane::test::RecordingLibrary>(engine));
+    korvane::test::TestWindow window(engine);
     if (dir) SetCurrentDirectoryA(dir);
     const DWORD begin = GetTickCount();
     korvane::test::RunModal(
@@ -91,6 +84,7 @@ int main(int argc, char** argv) {
     std::printf("  interval p99      %.2f ms\n", intervals[intervals.size() * 99 / 100]);
     std::printf("  interval max      %.2f ms\n", intervals.back());
     std::printf("  process start to first Tick  %.0f ms\n", firstTick * 1000.0);
-    std::printf("  window's update rate figure  %d\n", static_cast<int>(window.UpdateRate()));
+    std::printf("  window's update rate figure  %d\n",
+                static_cast<int>(window.Host().UpdateRate()));
     return 0;
 }

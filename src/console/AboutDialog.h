@@ -1,6 +1,7 @@
 // The About box: the engine's version and a line of fixed text.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "ui/Dialog.h"
@@ -9,9 +10,9 @@ namespace korvane {
 
 class AboutDialog : public ui::Dialog {
   public:
-    // Asks the engine for its version (under EngineLock); without an engine, shows
-    // `fallback`, the version read at start-up.
-    AboutDialog(HWND parent, const int fallback[3]);
+    // `version`: the engine's, as the host gives it (the one read at start-up once the
+    // engine has gone).
+    AboutDialog(HWND parent, const std::array<int, 3>& version);
     const std::string& VersionLine() const { return versionLine_; }
 
   protected:

@@ -1,17 +1,17 @@
-// The main window's commands: quit and close with the question, kick, the Game menu's
-// dialogs, About, the system menu, and painting while minimised.
-#include <windows.h>
-#include <commctrl.h>
-
+// The main window's commands: the command line, quit and close with the question, kick, the
+// Game menu's dialogs, About, the system menu, the fixed size and the minimised icon.
 #include "console/AboutDialog.h"
-#include "host/EngineAccess.h"
-#include "host/ServerMainDialog.h"
+#include "console/ConsolePane.h"
+#include "console/ServerMainDialog.h"
+#include "editor/ChangeMapDialog.h"
+#include "editor/SettingsPropSheet.h"
 #include "resources/resource.h"
-#include "ui/ListView.h"
+#include "ui/Text.h"
+#include "ui/WindowTools.h"
 
 namespace korvane {
 
-bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
+bool ServerMainDialog::OnCommand(int id, int code, HWND) {
     if (code != BN_CLICKED && code != 0 && code != 1) return false;
     switch (id) {
         case IDC_SEND:
@@ -25,9 +25,12 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
         case IDM_KICK_PLAYER:
             KickSelectedPlayer();
             return true;
-        case IDM_CHANGE_MAP:
-            ShowChangeMap();
+        case IDM_CHANGE_MAP: {
+            // The dialog sends its own command; how it was closed does not matter here.
+            ChangeMapDialog dialog(Window(), host_.Settings());
+            dialog.DoModal();
             return true;
+        }
         case IDM_SETTINGS:
             ShowSettings();
             return true;
@@ -40,95 +43,84 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND /*control*/) {
 }
 
 bool ServerMainDialog::ConfirmQuit() {
-    if (!engine_) return true;
+    if (!host_.EngineLoaded()) return true;
     // No is the default: a stray Escape then Enter must not stop a live server.
-    return MessageBoxA(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
-                       ui::ProgramString(IDS_QUIT_CAPTION).c_str(),
-                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return ui::AskYesNo(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
+                        ui::ProgramString(IDS_QUIT_CAPTION).c_str());
 }
 
 void ServerMainDialog::OnCancel() {
     if (!confirmOnClose_ || ConfirmQuit()) End(ExitCode());
 }
 
+void ServerMainDialog::SendCommandLine() {
+    if (!host_.EngineLoaded()) return;
+    char command[kCommandLineLimit + 1] = {};
+    GetDlgItemTextA(Window(), IDC_COMMAND_LINE, command, sizeof command);
+    if (!command[0]) return;
+    // The echo reaches the pane at once, before anything the engine answers.
+    ConsoleLog(Item(IDC_CONSOLE), command);
+    SetDlgItemTextA(Window(), IDC_COMMAND_LINE, "");
+    host_.Execute(command);
+}
+
 void ServerMainDialog::KickSelectedPlayer() {
-    if (!engine_) return;
-    HWND list = Item(IDC_PLAYER_LIST);
-    const int row = ui::ListNextSelected(list);
-    if (row < 0) return;
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-    if (EngineCall engine; engine) engine->KickPlayer(static_cast<int>(item.lParam));
+    if (!host_.EngineLoaded()) return;
+    if (const std::optional<int32_t> id = players_.SelectedPlayer()) host_.Kick(*id);
+}
+
+void ServerMainDialog::ShowSettings() {
+    // Every change reaches the engine through the pages' own commits. Once the operator has
+    // confirmed them (OK, or an Apply that went through), the engine writes the file, so the
+    // next start does not bring the old values back.
+    SettingsPropSheet sheet(Window(), host_.Settings());
+    const bool accepted = sheet.DoModal() == IDOK;
+    if (accepted || sheet.AnyApplied()) host_.Settings().SaveSettings();
 }
 
 void ServerMainDialog::ShowAbout() {
-    AboutDialog about(Window(), version_);
+    AboutDialog about(Window(), host_.Version());
     about.DoModal();
 }
 
-namespace {
-
-struct OwnedSearch {
-    HWND owner;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectOwnedDialogs(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<OwnedSearch*>(data);
-    char cls[32] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") != 0 || window == search->owner) return TRUE;
-    for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER)) {
-        if (owner == search->owner) {
-            search->found.push_back(window);
-            break;
-        }
-    }
-    return TRUE;
-}
-
-}  // namespace
-
-void ServerMainDialog::CloseForEngine() {
-    // Dialogs and message boxes open over the window run modal loops of their own; they are
-    // ended first (newest first), so that the window's own modal run can end behind them.
-    OwnedSearch search = {Window(), {}};
-    EnumThreadWindows(GetCurrentThreadId(), &CollectOwnedDialogs,
-                      reinterpret_cast<LPARAM>(&search));
-    for (auto it = search.found.rbegin(); it != search.found.rend(); ++it) {
-        if (SendMessageA(*it, PSM_GETCURRENTPAGEHWND, 0, 0))
-            PostMessageA(*it, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        else
-            EndDialog(*it, IDCANCEL);
-    }
-    End(kExitOk);
-}
-
-bool ServerMainDialog::OnSysCommand(WPARAM command) {
-    switch (command & 0xFFF0) {
-        case IDM_ABOUTBOX_SYS:
-            ShowAbout();
+bool ServerMainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case kEngineCloseMessage:
+            // Dialogs and message boxes open over the window end first, newest first.
+            ui::EndOwnedDialogs(Window());
+            End(kExitOk);
             return true;
-        case SC_SIZE:
-        case SC_MAXIMIZE:
+        case kEngineStoppedMessage:
+            OnEngineStopped();
             return true;
-        default:
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case IDM_ABOUTBOX_SYS:
+                    ShowAbout();
+                    return true;
+                case SC_SIZE:
+                case SC_MAXIMIZE:
+                    return true;
+                default:
+                    return false;
+            }
+        case WM_GETMINMAXINFO: {
+            // The window keeps the size its template gives it: no sizing, no maximising.
+            RECT frame = {};
+            GetWindowRect(Window(), &frame);
+            const POINT size = {frame.right - frame.left, frame.bottom - frame.top};
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMaxSize = size;
+            info->ptMinTrackSize = size;
+            info->ptMaxTrackSize = size;
+            info->ptMaxPosition = {frame.left, frame.top};
             return false;
+        }
+        case WM_PAINT:
+            return ui::PaintIconWhenMinimised(Window(), icon_);
+        default:
+            return ui::Dialog::OnMessage(message, wParam, lParam, result);
     }
-}
-
-void ServerMainDialog::PaintMinimised() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(Window(), &paint);
-    SendMessageA(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    RECT client;
-    GetClientRect(Window(), &client);
-    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, icon_);
-    EndPaint(Window(), &paint);
 }
 
 }  // namespace korvane

@@ -1,19 +1,19 @@
 // The "Advanced" page.
 #include "editor/AdvancedPage.h"
 
-#include "editor/PageControls.h"
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingTable.h"
 
 namespace korvane {
 
-AdvancedPage::AdvancedPage() : ui::PropertyPage(IDD_ADVANCED_PAGE) {
+AdvancedPage::AdvancedPage(ServerSettings& settings)
+    : ui::PropertyPage(IDD_ADVANCED_PAGE), settings_(settings) {
     BindCheck(IDC_ADV_UPLOADS, &uploads_);
     BindCheck(IDC_ADV_LOG_EVENTS, &logging_);
     BindCheck(IDC_ADV_VOTING, &voting_);
-    BindInteger(IDC_ADV_KICK_RATIO_VALUE, &kickRatio_);
-    BindInteger(IDC_ADV_MAP_RATIO_VALUE, &mapRatio_);
+    BindSlider(IDC_ADV_KICK_RATIO, IDC_ADV_KICK_RATIO_VALUE, &kickRatio_, 0, 100);
+    BindSlider(IDC_ADV_MAP_RATIO, IDC_ADV_MAP_RATIO_VALUE, &mapRatio_, 0, 100);
     BindCheck(IDC_ADV_AUTO_BALANCE, &autoBalance_);
     BindCheck(IDC_ADV_VOIP, &voip_);
     BindText(IDC_ADV_CUSTOM_BANDWIDTH, &customBandwidth_, 9);
@@ -23,12 +23,12 @@ AdvancedPage::AdvancedPage() : ui::PropertyPage(IDD_ADVANCED_PAGE) {
 }
 
 void AdvancedPage::OnInitPage() {
-    const ServerSettings& s = serverSettings;
+    const ServerSettings& s = settings_;
     uploads_ = s.allowUploads;
     logging_ = s.logEvents;
     voting_ = s.voting;
-    kickRatio_ = SetSlider(Item(IDC_ADV_KICK_RATIO), 0, 100, FractionToPosition(s.playerKickVote));
-    mapRatio_ = SetSlider(Item(IDC_ADV_MAP_RATIO), 0, 100, FractionToPosition(s.mapVote));
+    kickRatio_ = FractionToPosition(s.playerKickVote);
+    mapRatio_ = FractionToPosition(s.mapVote);
     ApplyVotingRule();
     autoBalance_ = s.autoTeamBalance;
     voip_ = s.voip;
@@ -39,7 +39,7 @@ void AdvancedPage::OnInitPage() {
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     // A stored preset outside the table (a hand-edited file) shows as the default preset,
     // the one the engine is then given.
-    preset_ = s.GetServerBandwidth();
+    preset_ = s.serverBandwidth;
     if (preset_ < 0 || preset_ >= kBandwidthPresetCount) preset_ = kDefaultBandwidthPreset;
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(preset_), 0);
     ApplyBandwidthRule(preset_);
@@ -51,15 +51,14 @@ void AdvancedPage::OnInitPage() {
 }
 
 void AdvancedPage::ApplyVotingRule() {
-    Enable(Item(IDC_ADV_KICK_RATIO), voting_ != 0);
-    Enable(Item(IDC_ADV_MAP_RATIO), voting_ != 0);
+    EnableWindow(Item(IDC_ADV_KICK_RATIO), voting_ != 0);
+    EnableWindow(Item(IDC_ADV_MAP_RATIO), voting_ != 0);
 }
 
 void AdvancedPage::ApplyBandwidthRule(int preset) {
     const bool custom = preset == kCustomBandwidthPreset;
-    Enable(Item(IDC_ADV_CUSTOM_BANDWIDTH), custom);
-    const long long value =
-        custom ? serverSettings.GetCustomBandwidth() : BandwidthPresetValues[preset];
+    EnableWindow(Item(IDC_ADV_CUSTOM_BANDWIDTH), custom);
+    const long long value = custom ? settings_.customBandwidth : BandwidthPresetValues[preset];
     customBandwidth_ = std::to_string(value);
     Push(IDC_ADV_CUSTOM_BANDWIDTH);
 }
@@ -81,7 +80,7 @@ int AdvancedPage::SelectedPreset() {
     return selected;
 }
 
-bool AdvancedPage::OnCommand(int id, int code) {
+bool AdvancedPage::OnCommand(int id, int code, HWND) {
     if (code == BN_CLICKED && id == IDC_ADV_VOTING) {
         Pull();  // the flag is read even when the idle-kick field refuses
         ApplyVotingRule();
@@ -90,13 +89,13 @@ bool AdvancedPage::OnCommand(int id, int code) {
     }
     if (code == BN_CLICKED && (id == IDC_ADV_AUTO_BALANCE || id == IDC_ADV_UPLOADS ||
                                id == IDC_ADV_LOG_EVENTS || id == IDC_ADV_VOIP)) {
-        Commit();
+        PullAndCommit();
         SetModified(true);
         return true;
     }
     if (id == IDC_ADV_BANDWIDTH && code == CBN_SELCHANGE) {
         ApplyBandwidthRule(SelectedPreset());
-        Commit();
+        PullAndCommit();
         SetModified(true);
         return true;
     }
@@ -108,19 +107,7 @@ bool AdvancedPage::OnCommand(int id, int code) {
     return false;
 }
 
-void AdvancedPage::OnHScroll(HWND control) {
-    if (control == Item(IDC_ADV_KICK_RATIO)) {
-        kickRatio_ = SliderPosition(control);
-        Push(IDC_ADV_KICK_RATIO_VALUE);
-    } else if (control == Item(IDC_ADV_MAP_RATIO)) {
-        mapRatio_ = SliderPosition(control);
-        Push(IDC_ADV_MAP_RATIO_VALUE);
-    }
-    SetModified(true);
-}
-
 bool AdvancedPage::Commit() {
-    if (!Pull()) return false;
     // A custom bandwidth is an integer field like the others: "32k" or letters are refused
     // before anything is sent, rather than throttling every player to 32 or 0.
     const int preset = SelectedPreset();
@@ -128,19 +115,19 @@ bool AdvancedPage::Commit() {
     if (preset == kCustomBandwidthPreset &&
         !ui::ParseIntegerField(customBandwidth_.c_str(), &custom))
         return FailField(IDC_ADV_CUSTOM_BANDWIDTH, "Please enter an integer.");
-    ServerSettings& s = serverSettings;
-    s.SetAllowUploads(uploads_);
-    s.SetLogEvents(logging_);
-    s.SetVoting(voting_);
-    s.SetPlayerKickVote(PositionToFraction(SliderPosition(Item(IDC_ADV_KICK_RATIO))));
-    s.SetMapVote(PositionToFraction(SliderPosition(Item(IDC_ADV_MAP_RATIO))));
-    s.SetAutoTeamBalance(autoBalance_);
-    s.SetVoip(voip_);
-    s.SetKickAfkTime(idleKick_);
-    s.SetForceTeamBalance(forceBalance_);
-    s.SetTimeSyncCheck(timeSync_);
-    s.SetServerBandwidth(preset);
-    if (preset == kCustomBandwidthPreset) s.SetCustomBandwidth(custom);
+    ServerSettings& s = settings_;
+    s.Set(&ServerSettings::allowUploads, uploads_);
+    s.Set(&ServerSettings::logEvents, logging_);
+    s.Set(&ServerSettings::voting, voting_);
+    s.Set(&ServerSettings::playerKickVote, PositionToFraction(kickRatio_));
+    s.Set(&ServerSettings::mapVote, PositionToFraction(mapRatio_));
+    s.Set(&ServerSettings::autoTeamBalance, autoBalance_);
+    s.Set(&ServerSettings::voip, voip_);
+    s.Set(&ServerSettings::kickAfkTime, idleKick_);
+    s.Set(&ServerSettings::forceTeamBalance, forceBalance_);
+    s.Set(&ServerSettings::timeSyncCheck, timeSync_);
+    s.Set(&ServerSettings::serverBandwidth, preset);
+    if (preset == kCustomBandwidthPreset) s.Set(&ServerSettings::customBandwidth, custom);
     s.PushSendBandwidth();
     return true;
 }

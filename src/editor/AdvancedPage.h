@@ -5,18 +5,18 @@
 
 #include <string>
 
+#include "settings/ServerSettings.h"
 #include "ui/PropertyPage.h"
 
 namespace korvane {
 
 class AdvancedPage : public ui::PropertyPage {
   public:
-    AdvancedPage();
+    explicit AdvancedPage(ServerSettings& settings);
 
   protected:
     void OnInitPage() override;
-    bool OnCommand(int id, int code) override;
-    void OnHScroll(HWND control) override;
+    bool OnCommand(int id, int code, HWND control) override;
     bool Commit() override;
 
   private:
@@ -26,6 +26,7 @@ class AdvancedPage : public ui::PropertyPage {
     void ApplyBandwidthRule(int preset);
     void ApplyVotingRule();
 
+    ServerSettings& settings_;
     int uploads_ = 0, logging_ = 0, voting_ = 0, autoBalance_ = 0, voip_ = 0;
     int forceBalance_ = 0, timeSync_ = 0;
     int kickRatio_ = 0, mapRatio_ = 0;

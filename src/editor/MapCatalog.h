@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/EngineInterface.h"
+#include "host/EngineGate.h"
 
 namespace korvane {
 
@@ -28,6 +28,7 @@ void AppendCatalogNames(const DirectoryEntry* head, bool useAlternativeName,
 // Lists `folder` through the engine (under EngineLock, with the wait cursor) and appends its
 // map names. False, with nothing appended, only when no folder is given; a missing engine or
 // an empty listing appends nothing and is still true.
-bool MapCatalog(const char* folder, bool useAlternativeName, std::vector<std::string>& names);
+bool MapCatalog(EngineGate& gate, const char* folder, bool useAlternativeName,
+                std::vector<std::string>& names);
 
 }  // namespace korvane

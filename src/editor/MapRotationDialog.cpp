@@ -11,24 +11,13 @@
 #include "settings/MapName.h"
 #include "settings/ServerSettings.h"
 #include "ui/ListView.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
-bool FitsAnyRotationEntry(const std::string& name) {
-    return MapEntryFits(static_cast<int>(kMaxMapCount) - 1, name);
-}
-
-MapRotationDialog::MapRotationDialog(HWND parent)
-    : Dialog(IDD_MAP_ROTATION, parent),
-      // A shared icon from LoadIcon: it is never destroyed.
-      icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
-
-bool MapRotationDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_QUERYDRAGICON) {
-        result = reinterpret_cast<LRESULT>(icon_);
-        return true;
-    }
-    return Dialog::OnMessage(message, wParam, lParam, result);
+MapRotationDialog::MapRotationDialog(HWND parent, ServerSettings& settings)
+    : Dialog(IDD_MAP_ROTATION, parent), settings_(settings) {
+    SetDragIcon(ui::ProgramIcon(IDR_MAINFRAME));
 }
 
 bool MapRotationDialog::OnInitDialog() {
@@ -43,17 +32,12 @@ bool MapRotationDialog::OnInitDialog() {
 
     // Every map on disk, whether or not it is in the rotation; the control keeps them sorted.
     std::vector<std::string> maps;
-    MapCatalog("worlds", true, maps);
+    MapCatalog(settings_.Gate(), "worlds", true, maps);
     for (const std::string& map : maps) ui::ListAppendText(disk, map.c_str());
 
-    const uint32_t count =
-        serverSettings.mapCount < kMaxMapCount ? serverSettings.mapCount : kMaxMapCount;
-    for (uint32_t i = 0; i < count; ++i) {
-        char name[kMapNameSize + 1] = {};
-        if (!serverSettings.GetMapEntry(static_cast<int>(i), name)) continue;  // a gap closes up
-        LowerMapName(name);
-        ui::ListAppendText(rotation, name);
-    }
+    // A gap in the rotation closes up: OK writes the entries 0..n-1.
+    for (const RotationEntry& entry : settings_.ReadRotation())
+        ui::ListAppendText(rotation, entry.name.c_str());
     ui::ListFitColumn(disk);
     ui::ListFitColumn(rotation);
     return true;
@@ -105,10 +89,10 @@ void MapRotationDialog::OnOK() {
     for (int row = 0; row < rows && written < static_cast<int>(kMaxMapCount); ++row) {
         const std::string map = LowerMapName(ui::ListItemText(rotation, row));
         if (!MapEntryFits(written, map)) continue;
-        serverSettings.SetMapEntry(written, map.c_str());
+        settings_.SetMapEntry(written, map.c_str());
         ++written;
     }
-    serverSettings.SetMapCount(written);
+    settings_.SetMapCount(written);
     End(IDOK);
 }
 

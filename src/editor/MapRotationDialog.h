@@ -7,18 +7,17 @@
 #include <string>
 
 #include "editor/DragListCtrl.h"
+#include "settings/ServerSettings.h"
 #include "ui/Dialog.h"
 
 namespace korvane {
 
 class MapRotationDialog : public ui::Dialog {
   public:
-    // The Rules page passes its sheet; run with DoModal.
-    explicit MapRotationDialog(HWND parent = nullptr);
-    ~MapRotationDialog() override = default;
+    // The Rules page passes its page; run with DoModal.
+    MapRotationDialog(HWND parent, ServerSettings& settings);
 
   protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnOK() override;
@@ -27,12 +26,8 @@ class MapRotationDialog : public ui::Dialog {
     void AddSelectedMap();
     void RemoveSelectedEntry();
 
+    ServerSettings& settings_;
     DragListCtrl rotation_;
-    HICON icon_;
 };
-
-// Whether a map name can go into the rotation at all: "map<i> <name>" must fit the command
-// buffer at every position the rotation can have.
-bool FitsAnyRotationEntry(const std::string& name);
 
 }  // namespace korvane

@@ -2,14 +2,14 @@
 #include "editor/RulesPage.h"
 
 #include "editor/MapRotationDialog.h"
-#include "editor/PageControls.h"
 #include "resources/resource.h"
-#include "settings/ServerSettings.h"
 
 namespace korvane {
 
-RulesPage::RulesPage() : ui::PropertyPage(IDD_RULES_PAGE) {
-    BindInteger(IDC_RULES_MAX_PLAYERS_VALUE, &maxPlayers_);
+RulesPage::RulesPage(ServerSettings& settings)
+    : ui::PropertyPage(IDD_RULES_PAGE), settings_(settings) {
+    // Not clamped: a hand-edited 32 stays 32 until the operator moves the slider.
+    BindSlider(IDC_RULES_MAX_PLAYERS, IDC_RULES_MAX_PLAYERS_VALUE, &maxPlayers_, 2, 24, false);
     BindText(IDC_RULES_TIME_LIMIT, &timeLimit_);
     BindText(IDC_RULES_ROUNDS, &rounds_);
     BindCheck(IDC_RULES_TEAM_FLIP, &teamFlip_);
@@ -18,20 +18,16 @@ RulesPage::RulesPage() : ui::PropertyPage(IDD_RULES_PAGE) {
 }
 
 void RulesPage::OnInitPage() {
-    const ServerSettings& s = serverSettings;
-    SetSlider(Item(IDC_RULES_MAX_PLAYERS), 2, 24, s.maxPlayers);
-    // The stored value, not the slider's clamped one: a hand-edited 32 stays 32 until the
-    // operator moves the slider.
-    maxPlayers_ = s.maxPlayers;
-    timeLimit_ = std::to_string(s.timeLimit);
-    rounds_ = std::to_string(s.numRounds);
-    teamFlip_ = s.teamFlip;
-    flipRounds_ = std::to_string(s.flipRound);
-    lan_ = serverSettings.IsLan();
+    maxPlayers_ = settings_.maxPlayers;
+    timeLimit_ = std::to_string(settings_.timeLimit);
+    rounds_ = std::to_string(settings_.numRounds);
+    teamFlip_ = settings_.teamFlip;
+    flipRounds_ = std::to_string(settings_.flipRound);
+    lan_ = settings_.IsLan();
     Push();
 }
 
-bool RulesPage::OnCommand(int id, int code) {
+bool RulesPage::OnCommand(int id, int code, HWND) {
     const bool edited =
         code == EN_CHANGE &&
         (id == IDC_RULES_TIME_LIMIT || id == IDC_RULES_ROUNDS || id == IDC_RULES_FLIP_ROUNDS);
@@ -43,7 +39,7 @@ bool RulesPage::OnCommand(int id, int code) {
         return true;
     }
     if (code == BN_CLICKED && (id == IDC_RULES_TEAM_FLIP || id == IDC_RULES_LAN)) {
-        Commit();
+        PullAndCommit();
         SetModified(true);
         return true;
     }
@@ -55,32 +51,25 @@ bool RulesPage::OnCommand(int id, int code) {
     return false;
 }
 
-void RulesPage::OnHScroll(HWND control) {
-    if (control == Item(IDC_RULES_MAX_PLAYERS)) {
-        maxPlayers_ = SliderPosition(control);
-        Push(IDC_RULES_MAX_PLAYERS_VALUE);
-    }
-    SetModified(true);
-}
-
-void RulesPage::OnTimer(UINT_PTR id) {
-    if (id == kTypingTimer) Commit();
+bool RulesPage::OnTimer(UINT_PTR id) {
+    if (id != kTypingTimer) return false;
+    PullAndCommit();
+    return true;
 }
 
 void RulesPage::EditMapRotation() {
-    MapRotationDialog dialog(Window());
+    MapRotationDialog dialog(Window(), settings_);
     dialog.DoModal();
 }
 
 bool RulesPage::Commit() {
     KillTimer(Window(), kTypingTimer);
-    if (!Pull()) return false;
-    serverSettings.SetMaxPlayers(maxPlayers_);
-    serverSettings.SetTeamFlip(teamFlip_);
-    serverSettings.SetFlipRound(LeadingInt(flipRounds_));
-    serverSettings.SetNumRounds(LeadingInt(rounds_));
-    serverSettings.SetTimeLimit(LeadingInt(timeLimit_));
-    serverSettings.SetLan(lan_);
+    settings_.Set(&ServerSettings::maxPlayers, maxPlayers_);
+    settings_.Set(&ServerSettings::teamFlip, teamFlip_);
+    settings_.Set(&ServerSettings::flipRound, LeadingInt(flipRounds_));
+    settings_.Set(&ServerSettings::numRounds, LeadingInt(rounds_));
+    settings_.Set(&ServerSettings::timeLimit, LeadingInt(timeLimit_));
+    settings_.Set(&ServerSettings::lan, lan_);
     return true;
 }
 

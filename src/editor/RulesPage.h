@@ -4,19 +4,19 @@
 
 #include <string>
 
+#include "settings/ServerSettings.h"
 #include "ui/PropertyPage.h"
 
 namespace korvane {
 
 class RulesPage : public ui::PropertyPage {
   public:
-    RulesPage();
+    explicit RulesPage(ServerSettings& settings);
 
   protected:
     void OnInitPage() override;
-    bool OnCommand(int id, int code) override;
-    void OnHScroll(HWND control) override;
-    void OnTimer(UINT_PTR id) override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnTimer(UINT_PTR id) override;
     bool Commit() override;
     // The Map Rotation dialog; a seam so the page can be tested without it.
     virtual void EditMapRotation();
@@ -26,6 +26,7 @@ class RulesPage : public ui::PropertyPage {
     static constexpr UINT kTypingPauseMs = 1000;
     static constexpr UINT_PTR kTypingTimer = 1;
 
+    ServerSettings& settings_;
     int maxPlayers_ = 24;
     std::string timeLimit_, rounds_, flipRounds_;
     int teamFlip_ = 0;

@@ -1,48 +1,40 @@
 // The "Server" page.
 #include "editor/ServerPage.h"
 
-#include "host/EngineAccess.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
 
 namespace korvane {
 
-ServerPage::ServerPage()
-    : ui::PropertyPage(IDD_SERVER_PAGE),
-      fields_{{{IDC_SERVER_NAME, "servername", &ServerSettings::GetServerName,
-                &ServerSettings::SetServerName, sizeof ServerSettings::serverName},
-               {IDC_ADMIN_NAME, "adminname", &ServerSettings::GetAdminName,
-                &ServerSettings::SetAdminName, sizeof ServerSettings::adminName},
-               {IDC_ADMIN_EMAIL, "adminemail", &ServerSettings::GetAdminEmail,
-                &ServerSettings::SetAdminEmail, sizeof ServerSettings::adminEmail},
-               {IDC_SERVER_WEBSITE, "serverwebsite", &ServerSettings::GetServerWebsite,
-                &ServerSettings::SetServerWebsite, sizeof ServerSettings::serverWebsite},
-               {IDC_SERVER_PASSWORD, "serverpassword", &ServerSettings::GetServerPassword,
-                &ServerSettings::SetServerPassword, sizeof ServerSettings::serverPassword},
-               {IDC_REMOTE_ADMIN_PASSWORD, "remoteadminpassword",
-                &ServerSettings::GetRemoteAdminPassword, &ServerSettings::SetRemoteAdminPassword,
-                sizeof ServerSettings::remoteAdminPassword}}} {
-    // Each edit takes no more than its getter reads back and its command carries: a longer
-    // text would come back cut the next time the sheet opens, and be sent cut from then on.
-    for (TextField& field : fields_) {
-        const size_t limit = std::min(field.fieldSize - 1, MaxQuotedTextLength(field.key));
-        BindText(field.id, &field.value, static_cast<int>(limit));
+ServerPage::ServerPage(ServerSettings& settings)
+    : ui::PropertyPage(IDD_SERVER_PAGE), settings_(settings) {
+    static constexpr int kIds[kTextOptionCount] = {IDC_SERVER_NAME,     IDC_ADMIN_NAME,
+                                                   IDC_ADMIN_EMAIL,     IDC_SERVER_WEBSITE,
+                                                   IDC_SERVER_PASSWORD, IDC_REMOTE_ADMIN_PASSWORD};
+    for (int i = 0; i < kTextOptionCount; ++i) {
+        TextField& field = fields_[static_cast<size_t>(i)];
+        field.id = kIds[i];
+        field.option = static_cast<TextOption>(i);
+        // Each edit takes no more than its getter reads back and its command carries: a
+        // longer text would come back cut the next time the sheet opens, and be sent cut.
+        BindText(field.id, &field.value, static_cast<int>(ServerSettings::TextRoom(field.option)));
     }
 }
 
 void ServerPage::OnInitPage() {
     for (TextField& field : fields_) {
-        field.value = (serverSettings.*field.get)(&field.storedLonger);
+        field.value = settings_.GetText(field.option, &field.storedLonger);
         field.shown = field.value;
         if (!field.storedLonger) continue;
-        NoteOnConsole("Stored " + std::string(field.key) + " is longer than the " +
-                      std::to_string(field.fieldSize - 1) +
-                      " characters the Server page can show; it is kept unless you edit it.");
+        settings_.Gate().Note("Stored " + std::string(TextOptionKey(field.option)) +
+                              " is longer than the " + std::to_string(field.value.size()) +
+                              " characters the Server page can show; it is kept unless you edit "
+                              "it.");
     }
     Push();
 }
 
-bool ServerPage::OnCommand(int id, int code) {
+bool ServerPage::OnCommand(int id, int code, HWND) {
     if (code != EN_CHANGE) return false;
     for (const TextField& field : fields_) {
         if (field.id != id) continue;
@@ -53,19 +45,19 @@ bool ServerPage::OnCommand(int id, int code) {
 }
 
 bool ServerPage::Commit() {
-    if (!Pull()) return false;
     // An empty password means none; a short one is refused before anything is written.
-    auto tooShort = [](const std::string& password) {
-        return !password.empty() && password.size() < kMinPasswordLength;
+    auto tooShort = [](const TextField& field) {
+        return !field.value.empty() && field.value.size() < kMinPasswordLength;
     };
-    if (tooShort(fields_[4].value) || tooShort(fields_[5].value)) {
+    if (tooShort(fields_[static_cast<size_t>(TextOption::ServerPassword)]) ||
+        tooShort(fields_[static_cast<size_t>(TextOption::RemoteAdminPassword)])) {
         MessageBoxA(Window(), ui::ProgramString(IDS_PASSWORD_TOO_SHORT).c_str(),
                     ui::ProgramString(IDS_ERROR_CAPTION).c_str(), MB_OK | MB_ICONSTOP);
         return false;
     }
     for (const TextField& field : fields_) {
         if (field.storedLonger && field.value == field.shown) continue;
-        (serverSettings.*field.set)(field.value.c_str());
+        settings_.SetText(field.option, field.value.c_str());
     }
     return true;
 }

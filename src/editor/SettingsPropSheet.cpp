@@ -6,8 +6,12 @@
 
 namespace korvane {
 
-SettingsPropSheet::SettingsPropSheet(HWND owner)
-    : ui::PropSheet(owner, ui::ProgramString(IDS_SETTINGS_CAPTION)) {
+SettingsPropSheet::SettingsPropSheet(HWND owner, ServerSettings& settings)
+    : ui::PropSheet(owner, ui::ProgramString(IDS_SETTINGS_CAPTION)),
+      serverPage_(settings),
+      rulesPage_(settings),
+      teamRulesPage_(settings),
+      advancedPage_(settings) {
     AddPage(&serverPage_);
     AddPage(&rulesPage_);
     AddPage(&teamRulesPage_);

@@ -11,13 +11,11 @@ namespace korvane {
 
 class SettingsPropSheet : public ui::PropSheet {
   public:
-    explicit SettingsPropSheet(HWND owner);
-
-    RulesPage& Rules() { return rulesPage_; }
+    SettingsPropSheet(HWND owner, ServerSettings& settings);
 
   private:
-    RulesPage rulesPage_;
     ServerPage serverPage_;
+    RulesPage rulesPage_;
     TeamRulesPage teamRulesPage_;
     AdvancedPage advancedPage_;
 };

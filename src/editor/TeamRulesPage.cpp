@@ -1,16 +1,15 @@
 // The "Team Rules" page.
 #include "editor/TeamRulesPage.h"
 
-#include "editor/PageControls.h"
 #include "resources/resource.h"
-#include "settings/ServerSettings.h"
 
 namespace korvane {
 
-TeamRulesPage::TeamRulesPage() : ui::PropertyPage(IDD_TEAM_RULES_PAGE) {
-    BindInteger(IDC_TEAM_FF_TEAM_VALUE, &ffTeam_);
-    BindInteger(IDC_TEAM_FF_ALLIES_VALUE, &ffAllies_);
-    BindInteger(IDC_TEAM_MIRROR_PCT_VALUE, &mirrorPercent_);
+TeamRulesPage::TeamRulesPage(ServerSettings& settings)
+    : ui::PropertyPage(IDD_TEAM_RULES_PAGE), settings_(settings) {
+    BindSlider(IDC_TEAM_FF_TEAM, IDC_TEAM_FF_TEAM_VALUE, &ffTeam_, 0, 100);
+    BindSlider(IDC_TEAM_FF_ALLIES, IDC_TEAM_FF_ALLIES_VALUE, &ffAllies_, 0, 100);
+    BindSlider(IDC_TEAM_MIRROR_PCT, IDC_TEAM_MIRROR_PCT_VALUE, &mirrorPercent_, 1, 200);
     // The flags come before the cash field, so a click with the field empty still reads
     // them before the field's complaint stops the pull.
     BindCheck(IDC_TEAM_MIRROR_DAMAGE, &mirrorDamage_);
@@ -21,28 +20,26 @@ TeamRulesPage::TeamRulesPage() : ui::PropertyPage(IDD_TEAM_RULES_PAGE) {
 }
 
 void TeamRulesPage::OnInitPage() {
-    const ServerSettings& s = serverSettings;
-    ffTeam_ = SetSlider(Item(IDC_TEAM_FF_TEAM), 0, 100, FractionToPosition(s.ffTeam));
-    ffAllies_ = SetSlider(Item(IDC_TEAM_FF_ALLIES), 0, 100, FractionToPosition(s.ffAllies));
-    mirrorPercent_ =
-        SetSlider(Item(IDC_TEAM_MIRROR_PCT), 1, 200, FractionToPosition(s.mirrorDamagePercent));
-    mirrorDamage_ = s.mirrorDamage;
-    tkPunish_ = s.tkPunish;
-    tksToKick_ = std::to_string(s.numTksToKick);
-    civsToKick_ = std::to_string(s.numCivsToKick);
-    mirrorCash_ = s.mirrorCash;
+    ffTeam_ = FractionToPosition(settings_.ffTeam);
+    ffAllies_ = FractionToPosition(settings_.ffAllies);
+    mirrorPercent_ = FractionToPosition(settings_.mirrorDamagePercent);
+    mirrorDamage_ = settings_.mirrorDamage;
+    tkPunish_ = settings_.tkPunish;
+    tksToKick_ = std::to_string(settings_.numTksToKick);
+    civsToKick_ = std::to_string(settings_.numCivsToKick);
+    mirrorCash_ = settings_.mirrorCash;
     SendMessageA(Item(IDC_TEAM_CASH_PENALTY), EM_LIMITTEXT, 4, 0);
-    ApplyEnableRules();
     Push();
+    ApplyEnableRules();
 }
 
 void TeamRulesPage::ApplyEnableRules() {
-    Enable(Item(IDC_TEAM_MIRROR_PCT), mirrorDamage_ != 0);
-    Enable(Item(IDC_TEAM_TKS_TO_KICK), tkPunish_ != 0);
-    Enable(Item(IDC_TEAM_CIVS_TO_KICK), tkPunish_ != 0);
+    EnableWindow(Item(IDC_TEAM_MIRROR_PCT), mirrorDamage_ != 0);
+    EnableWindow(Item(IDC_TEAM_TKS_TO_KICK), tkPunish_ != 0);
+    EnableWindow(Item(IDC_TEAM_CIVS_TO_KICK), tkPunish_ != 0);
 }
 
-bool TeamRulesPage::OnCommand(int id, int code) {
+bool TeamRulesPage::OnCommand(int id, int code, HWND) {
     if (code == BN_CLICKED && (id == IDC_TEAM_MIRROR_DAMAGE || id == IDC_TEAM_TK_PUNISH)) {
         Pull();  // its verdict does not matter here: the flags are read either way
         ApplyEnableRules();
@@ -57,32 +54,15 @@ bool TeamRulesPage::OnCommand(int id, int code) {
     return false;
 }
 
-void TeamRulesPage::OnHScroll(HWND control) {
-    // Only the moved slider's label is refreshed: text typed into the edits stays.
-    if (control == Item(IDC_TEAM_FF_TEAM)) {
-        ffTeam_ = SliderPosition(control);
-        Push(IDC_TEAM_FF_TEAM_VALUE);
-    } else if (control == Item(IDC_TEAM_FF_ALLIES)) {
-        ffAllies_ = SliderPosition(control);
-        Push(IDC_TEAM_FF_ALLIES_VALUE);
-    } else if (control == Item(IDC_TEAM_MIRROR_PCT)) {
-        mirrorPercent_ = SliderPosition(control);
-        Push(IDC_TEAM_MIRROR_PCT_VALUE);
-    }
-    SetModified(true);
-}
-
 bool TeamRulesPage::Commit() {
-    if (!Pull()) return false;
-    ServerSettings& s = serverSettings;
-    s.SetMirrorDamage(mirrorDamage_);
-    s.SetMirrorDamagePercent(PositionToFraction(SliderPosition(Item(IDC_TEAM_MIRROR_PCT))));
-    s.SetTkPunish(tkPunish_);
-    s.SetFfTeam(PositionToFraction(SliderPosition(Item(IDC_TEAM_FF_TEAM))));
-    s.SetFfAllies(PositionToFraction(SliderPosition(Item(IDC_TEAM_FF_ALLIES))));
-    s.SetNumTksToKick(LeadingInt(tksToKick_));
-    s.SetNumCivsToKick(LeadingInt(civsToKick_));
-    s.SetMirrorCash(mirrorCash_);
+    settings_.Set(&ServerSettings::mirrorDamage, mirrorDamage_);
+    settings_.Set(&ServerSettings::mirrorDamagePercent, PositionToFraction(mirrorPercent_));
+    settings_.Set(&ServerSettings::tkPunish, tkPunish_);
+    settings_.Set(&ServerSettings::ffTeam, PositionToFraction(ffTeam_));
+    settings_.Set(&ServerSettings::ffAllies, PositionToFraction(ffAllies_));
+    settings_.Set(&ServerSettings::numTksToKick, LeadingInt(tksToKick_));
+    settings_.Set(&ServerSettings::numCivsToKick, LeadingInt(civsToKick_));
+    settings_.Set(&ServerSettings::mirrorCash, mirrorCash_);
     return true;
 }
 

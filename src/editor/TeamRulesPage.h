@@ -4,23 +4,24 @@
 
 #include <string>
 
+#include "settings/ServerSettings.h"
 #include "ui/PropertyPage.h"
 
 namespace korvane {
 
 class TeamRulesPage : public ui::PropertyPage {
   public:
-    TeamRulesPage();
+    explicit TeamRulesPage(ServerSettings& settings);
 
   protected:
     void OnInitPage() override;
-    bool OnCommand(int id, int code) override;
-    void OnHScroll(HWND control) override;
+    bool OnCommand(int id, int code, HWND control) override;
     bool Commit() override;
 
   private:
     void ApplyEnableRules();
 
+    ServerSettings& settings_;
     int ffTeam_ = 0, ffAllies_ = 0, mirrorPercent_ = 0;  // slider positions, in the labels
     int mirrorDamage_ = 0, tkPunish_ = 0;
     std::string tksToKick_, civsToKick_;

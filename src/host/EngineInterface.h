@@ -31,6 +31,28 @@ inline bool SameInterfaceId(const InterfaceId& a, const InterfaceId& b) {
     return true;
 }
 
+// The first byte of an event message says what happened; the text after it carries the rest.
+enum class EngineEvent : uint8_t {
+    PlayerJoined = 1,    // the player's id
+    PlayerLeft = 2,      // the player's id
+    PlayersUpdated = 3,  // groups "id name\nteam specialty ", ended by the id -1
+    ConsoleText = 6,     // a line for the console, up to its first line feed
+    CloseHost = 7,       // the engine asks the front end to close
+};
+
+// The text id both sides use for "no team" and "no specialty"; an update's specialty 8
+// stands for it.
+inline constexpr uint32_t kUnassignedText = 1073;
+inline constexpr int32_t kUnassignedSpecialty = 8;
+
+// Variable flags: the engine writes variables carrying kVariableSaved to its configuration
+// file; the host gives each of its options kHostOptionFlags, which includes it.
+inline constexpr int kVariableSaved = 4;
+inline constexpr int kHostOptionFlags = 5;
+
+// The message the host sends once the server thread runs: the byte 1 and a line feed.
+inline constexpr char kHostReadyMessage[] = {1, '\n', 0};
+
 struct HostOpenRecord {
     int32_t zero0;
     int32_t zero4;

@@ -4,7 +4,8 @@
 #include <winsock2.h>
 #include <commctrl.h>
 
-#include "host/ServerMainDialog.h"
+#include "console/ServerMainDialog.h"
+#include "host/EngineHost.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
 
@@ -38,13 +39,10 @@ bool ServerApp::InitInstance() {
 }
 
 int ServerApp::Run(const char* arguments) {
-    if (CommandLineSkipsSettings(arguments)) ShowSettingsAtStartup = false;
-    INT_PTR result = 0;
-    {
-        ServerMainDialog window;
-        result = window.DoModal();
-    }
-    return static_cast<int>(result);
+    // The host outlives its window: the window's end shuts the engine down first.
+    EngineHost host;
+    ServerMainDialog window(host, !CommandLineSkipsSettings(arguments));
+    return static_cast<int>(window.DoModal());
 }
 
 }  // namespace korvane

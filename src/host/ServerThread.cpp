@@ -1,11 +1,12 @@
-// The server thread: one engine step per 33 ms frame under EngineLock, the update-rate
-// measurement, and the start and stop of the thread.
+// The server thread's life and pacing.
+#include "host/ServerThread.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 #include <process.h>
 
 #include "host/FramePacer.h"
-#include "host/ServerMainDialog.h"
+#include "ui/Dialog.h"
 
 namespace korvane {
 
@@ -13,10 +14,6 @@ namespace {
 
 // The clock's zero: read once, before the program's main entry.
 const DWORD clockBase = timeGetTime();
-
-float ClockSeconds() {
-    return static_cast<float>(static_cast<DWORD>(timeGetTime() - clockBase)) * 0.001f;
-}
 
 // Asks for 1 ms timer resolution for as long as the thread runs: with the default period of
 // about 15.6 ms, a 33 ms frame could not be kept.
@@ -62,58 +59,53 @@ class SystemPacingClock final : public PacingClock {
 
 }  // namespace
 
-unsigned __stdcall ServerThreadProc(void* argument) {
-    auto* window = static_cast<ServerMainDialog*>(argument);
+float ClockSeconds() {
+    return static_cast<float>(static_cast<DWORD>(timeGetTime() - clockBase)) * 0.001f;
+}
+
+bool ServerThread::Start(ui::CriticalSection& lock, std::function<void()> step) {
+    if (thread_) return false;
+    KeepTimerResolutionWhenHidden();
+    lock_ = &lock;
+    step_ = std::move(step);
+    stop_ = false;
+    // Started suspended, so the loop's first check already sees the thread as started.
+    const uintptr_t thread =
+        _beginthreadex(nullptr, 0, &ServerThread::Proc, this, CREATE_SUSPENDED, nullptr);
+    if (thread == 0 || thread == static_cast<uintptr_t>(-1)) return false;
+    thread_.Reset(reinterpret_cast<HANDLE>(thread));
+    started_ = true;
+    ResumeThread(thread_.Get());
+    return true;
+}
+
+void ServerThread::Stop() {
+    stop_ = true;
+    if (thread_) {
+        WaitForSingleObject(thread_.Get(), INFINITE);
+        thread_.Reset();
+    }
+    started_ = false;
+}
+
+unsigned __stdcall ServerThread::Proc(void* self) {
     try {
-        TimerResolution resolution;
-        SystemPacingClock clock;
-        RunPacedLoop(
-            clock, [window] { return window->ServerLoopRunning(); },
-            [window] {
-                ui::ScopedLock lock(window->engineLock_);
-                window->ServerStep();
-            });
+        static_cast<ServerThread*>(self)->Run();
     } catch (...) {
         ui::ReportCallbackFailure("server thread");
     }
     return 0;
 }
 
-int ServerMainDialog::StartServerThread() {
-    KeepTimerResolutionWhenHidden();
-    stopThread_ = false;
-    // Started suspended so the loop's first check already sees the stored handle.
-    const uintptr_t thread =
-        _beginthreadex(nullptr, 0, &ServerThreadProc, this, CREATE_SUSPENDED, nullptr);
-    if (thread == 0 || thread == static_cast<uintptr_t>(-1)) {
-        ShutdownEngine();
-        return 0;
-    }
-    serverThread_.Reset(reinterpret_cast<HANDLE>(thread));
-    threadStarted_ = true;
-    ResumeThread(serverThread_.Get());
-    SetTimer(Window(), 0, 100, nullptr);
-    return 1;
-}
-
-bool ServerMainDialog::ServerLoopRunning() const {
-    return !stopThread_.load() && threadStarted_.load() && engine_ != nullptr;
-}
-
-void ServerMainDialog::StopServerThread() {
-    stopThread_ = true;
-    if (serverThread_) {
-        WaitForSingleObject(serverThread_.Get(), INFINITE);
-        serverThread_.Reset();
-    }
-    threadStarted_ = false;
-}
-
-void ServerMainDialog::ServerStep() {
-    if (!engine_ || shutdownRequested_.load() != 0 || !threadStarted_.load()) return;
-    const float now = ClockSeconds();
-    updateRate_.store(rateMeter_.Step(now, ClockSeconds()), std::memory_order_relaxed);
-    if (engine_->Tick(0) == 0) shutdownRequested_ = 1;
+void ServerThread::Run() {
+    TimerResolution resolution;
+    SystemPacingClock clock;
+    RunPacedLoop(
+        clock, [this] { return !stop_.load() && started_.load(); },
+        [this] {
+            ui::ScopedLock lock(*lock_);
+            step_();
+        });
 }
 
 }  // namespace korvane

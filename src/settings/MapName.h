@@ -1,11 +1,11 @@
-// Rules for the text of a rotation entry, shared by the map dialogs and the catalog; free of
-// windows.h so they can be checked anywhere.
+// Rules for the text of a rotation entry, shared by the map dialogs, the catalog and the
+// start-up; free of windows.h so they can be checked anywhere.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
-#include "settings/ServerSettings.h"
+#include "settings/SettingValues.h"
 
 namespace korvane {
 
@@ -27,6 +27,12 @@ inline bool MapEntryFits(int index, const std::string& name) {
     const int prefix = std::snprintf(nullptr, 0, "map%d ", index);
     return prefix >= 0 &&
            static_cast<size_t>(prefix) + name.size() < static_cast<size_t>(kCommandSize);
+}
+
+// Whether a map name can go into the rotation at all: "map<i> <name>" must fit the command
+// buffer at every position the rotation can have.
+inline bool FitsAnyRotationEntry(const std::string& name) {
+    return MapEntryFits(static_cast<int>(kMaxMapCount) - 1, name);
 }
 
 }  // namespace korvane

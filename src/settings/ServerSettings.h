@@ -1,136 +1,112 @@
-// The process-wide copy of the server options, and every operation that changes or reads an
-// option in the engine (one console command per change).
+// The front end's copy of the server options, and every operation that changes or reads an
+// option in the engine (one console command per change), reaching the engine through its
+// host's gate.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/EngineGate.h"
+#include "settings/SettingTable.h"
+#include "settings/SettingValues.h"
 
 namespace korvane {
 
-// Rotation entries beyond this are never read, marked or written: a hand-edited "nummaps" of
-// billions (or a negative one) must not turn into a loop of billions.
-inline constexpr uint32_t kMaxMapCount = 256;
-// A command, with its terminator, fits this buffer; a longer one is refused, never cut.
-inline constexpr int kCommandSize = 256;
-// Readers of a rotation entry pass at least this much.
-inline constexpr int kMapNameSize = 255;
-
-// The engine's float, truncated toward zero; NaN gives 0 and values beyond the int range
-// saturate, since the plain conversion is undefined there.
-int32_t TruncateToInt(float value);
+// One entry of the rotation as the map dialogs show it: its position in the engine's
+// rotation (gaps are skipped, so it may differ from the row) and its name in lower case.
+struct RotationEntry {
+    int index;
+    std::string name;
+};
 
 class ServerSettings {
   public:
-    int32_t timeSyncCheck;
-    uint32_t mapCount;
-    int32_t incapacitatedTime;
-    int32_t dedicated;
-    int32_t forceTeamBalance;
-    int32_t mirrorCash;
-    int32_t kickAfkTime;
-    int32_t timeLimit;
-    int32_t maxPlayers;
-    float ffTeam;
-    float ffAllies;
-    int32_t mirrorDamage;
-    float mirrorDamagePercent;
-    int32_t tkPunish;
-    int32_t numTksToKick;
-    int32_t numCivsToKick;
-    int32_t voting;
-    float playerKickVote;
-    float mapVote;
-    int32_t autoTeamBalance;
-    int32_t logEvents;
-    int32_t numRounds;
-    int32_t teamFlip;
-    int32_t flipRound;
-    float kaTime;
-    int32_t allowUploads;
-    int32_t voip;
-    int32_t lan;
-    int32_t serverBandwidth;
-    int32_t customBandwidth;
-    char serverName[64];
-    char adminName[32];
-    char adminEmail[48];
-    char serverWebsite[48];
-    char serverPassword[32];
-    char remoteAdminPassword[32];
+    explicit ServerSettings(EngineGate& gate) : gate_(gate) {}
+    ServerSettings(const ServerSettings&) = delete;
+    ServerSettings& operator=(const ServerSettings&) = delete;
 
-    void SetTimeLimit(int value);
-    void SetNumRounds(int value);
-    void SetTeamFlip(int value);
-    void SetFlipRound(int value);
-    void SetMaxPlayers(int value);
-    void SetFfTeam(float value);
-    void SetFfAllies(float value);
-    void SetMirrorDamage(int value);
-    void SetMirrorDamagePercent(float value);
-    void SetTkPunish(int value);
-    void SetNumTksToKick(int value);
-    void SetNumCivsToKick(int value);
-    void SetKickAfkTime(int value);
-    void SetVoting(int value);
-    void SetPlayerKickVote(float value);
-    void SetMapVote(float value);
-    void SetAutoTeamBalance(int value);
-    void SetLogEvents(int value);
-    void SetAllowUploads(int value);
-    void SetVoip(int value);
-    void SetLan(int value);
-    void SetServerBandwidth(int value);
-    void SetCustomBandwidth(int value);
-    void SetMirrorCash(int value);
-    void SetForceTeamBalance(int value);
-    void SetTimeSyncCheck(int value);
+    int32_t timeSyncCheck = 0;
+    uint32_t mapCount = 0;
+    int32_t incapacitatedTime = 0;
+    int32_t dedicated = 0;
+    int32_t forceTeamBalance = 0;
+    int32_t mirrorCash = 0;
+    int32_t kickAfkTime = 0;
+    int32_t timeLimit = 0;
+    int32_t maxPlayers = 0;
+    float ffTeam = 0;
+    float ffAllies = 0;
+    int32_t mirrorDamage = 0;
+    float mirrorDamagePercent = 0;
+    int32_t tkPunish = 0;
+    int32_t numTksToKick = 0;
+    int32_t numCivsToKick = 0;
+    int32_t voting = 0;
+    float playerKickVote = 0;
+    float mapVote = 0;
+    int32_t autoTeamBalance = 0;
+    int32_t logEvents = 0;
+    int32_t numRounds = 0;
+    int32_t teamFlip = 0;
+    int32_t flipRound = 0;
+    float kaTime = 0;
+    int32_t allowUploads = 0;
+    int32_t voip = 0;
+    int32_t lan = 0;
+    int32_t serverBandwidth = 0;
+    int32_t customBandwidth = 0;
+    char serverName[64] = {};
+    char adminName[32] = {};
+    char adminEmail[48] = {};
+    char serverWebsite[48] = {};
+    char serverPassword[32] = {};
+    char remoteAdminPassword[32] = {};
 
-    void SetServerName(const char* value);
-    void SetAdminName(const char* value);
-    void SetAdminEmail(const char* value);
-    void SetServerWebsite(const char* value);
-    void SetServerPassword(const char* value);
-    void SetRemoteAdminPassword(const char* value);
+    EngineGate& Gate() { return gate_; }
 
-    // Each reads the engine's value into its field, cut to fit; `cut`, when given, tells
-    // whether the engine's value was longer than the field.
-    const char* GetServerName(bool* cut = nullptr);
-    const char* GetAdminName(bool* cut = nullptr);
-    const char* GetAdminEmail(bool* cut = nullptr);
-    const char* GetServerWebsite(bool* cut = nullptr);
-    const char* GetServerPassword(bool* cut = nullptr);
-    const char* GetRemoteAdminPassword(bool* cut = nullptr);
+    // Stores `value` in the option's field and sends "<key> <value>" with the option's key
+    // from the table ("%d" for whole numbers, "%f" for fractions).
+    void Set(int32_t ServerSettings::*field, int value);
+    void Set(float ServerSettings::*field, float value);
 
-    int GetServerBandwidth() const { return serverBandwidth; }
-    int GetCustomBandwidth() const { return customBandwidth; }
+    // The six texts. An empty one is sent as one blank ("none"), except the server name,
+    // which is never sent empty. A text its command cannot carry whole is not sent.
+    void SetText(TextOption option, const char* value);
+    // Reads the engine's value into the option's field, cut to fit, and returns it; `cut`,
+    // when given, tells whether the engine's value was longer than the field.
+    const char* GetText(TextOption option, bool* cut = nullptr);
+    // The longest text the option's field reads back and its command carries.
+    static size_t TextRoom(TextOption option);
+
     int IsLan() const { return lan != 0 ? 1 : 0; }
-    // Sends "sendbandwidth" for the chosen preset, or the custom value for "CUSTOM". A
-    // preset index outside the table (only a hand-edited file gives one) sends the default
-    // preset's value.
+    // Sends "sendbandwidth" for the chosen preset, or the custom value for "CUSTOM". A preset
+    // index outside the table (only a hand-edited file gives one) sends the default preset's.
     void PushSendBandwidth();
 
     // Rotation entry i is the engine variable "map<i>"; the count is "nummaps".
     int GetMapEntry(int index, char* buffer);
     void SetMapEntry(int index, const char* name);
     void SetMapCount(int count);
+    // The rotation's entries up to the count, gaps left out, names in lower case.
+    std::vector<RotationEntry> ReadRotation();
+    // Switches the running game to rotation entry `index`.
+    bool ChangeMap(int index);
 
     void PushDefaults();
     void LoadSettings();
     int SaveSettings();
+
+  private:
+    // Formats a console command into a bounded buffer and sends it under the lock. False,
+    // with nothing sent, when there is no engine or the text would not fit: a cut command
+    // would carry a different value (a shortened password, a truncated map name).
+    bool Send(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The field a text option reads into, and its size.
+    std::pair<char*, size_t> TextField(TextOption option);
+
+    EngineGate& gate_;
 };
-
-// All fields start at zero; filled by LoadSettings at start-up.
-extern ServerSettings serverSettings;
-
-// The longest text that "+<key> \"<text>\"" can carry within a command.
-size_t MaxQuotedTextLength(const char* key);
-
-// Formats a console command into a bounded buffer and sends it to the engine under the lock.
-// Returns false, and sends nothing, when there is no engine or the text would not fit.
-bool SendCommand(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-// snprintf into `buffer`; false when the result was cut to fit.
-bool FormatBounded(char* buffer, int size, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
 
 }  // namespace korvane

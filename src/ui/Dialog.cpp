@@ -1,6 +1,8 @@
 // The dialog procedure and the message fan-out of the thin window layer.
 #include "ui/Dialog.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <exception>
 
@@ -10,7 +12,7 @@ Dialog::~Dialog() {
     // A dialog object that goes while its window still exists must not receive more messages.
     if (window_ && IsWindow(window_)) {
         SetWindowLongPtrA(window_, DWLP_USER, 0);
-        DestroyWindow(window_);
+        if (ownsWindow_) DestroyWindow(window_);
     }
 }
 
@@ -46,6 +48,10 @@ bool Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
             return OnNotify(reinterpret_cast<NMHDR*>(lParam), result);
         case WM_TIMER:
             return OnTimer(wParam);
+        case WM_QUERYDRAGICON:
+            if (!dragIcon_) return false;
+            result = reinterpret_cast<LRESULT>(dragIcon_);
+            return true;
         case WM_DESTROY:
             OnDestroy();
             return false;
@@ -55,16 +61,26 @@ bool Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Dialog* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<Dialog*>(lParam);
-        self->window_ = window;
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
-    } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    }
-    if (!self) return FALSE;
+    Dialog* self = message == WM_INITDIALOG
+                       ? reinterpret_cast<Dialog*>(lParam)
+                       : reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    return Dispatch(self, window, message, wParam, lParam);
+}
 
+INT_PTR CALLBACK Dialog::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Dialog* self =
+        message == WM_INITDIALOG
+            ? reinterpret_cast<Dialog*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam)
+            : reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    return Dispatch(self, window, message, wParam, lParam);
+}
+
+INT_PTR Dialog::Dispatch(Dialog* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!self) return FALSE;
+    if (message == WM_INITDIALOG) {
+        self->window_ = window;
+        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    }
     LRESULT result = 0;
     bool handled = false;
     try {

@@ -1,5 +1,7 @@
-// A modal dialog built from a template, with one virtual message hook that fans out to
-// handlers; the dialog procedure finds the object through the window's user data.
+// A dialog built from a template, with one virtual message hook that fans out to handlers.
+// The same dialog procedure serves modal dialogs and property pages: it finds the object
+// through the window's user data, keeps exceptions out of Windows and returns notification
+// answers through DWLP_MSGRESULT.
 #pragma once
 
 #include <windows.h>
@@ -36,14 +38,24 @@ class Dialog {
     // WM_DESTROY: the window is going, whatever ended the modal run.
     virtual void OnDestroy() {}
 
+    // The icon shown while the minimised window is dragged (WM_QUERYDRAGICON).
+    void SetDragIcon(HICON icon) { dragIcon_ = icon; }
     int TemplateId() const { return templateId_; }
+
+    // The dialog procedure of property pages: the object comes with the page's description.
+    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // A page's window belongs to its sheet, which destroys it.
+    void LeaveWindowToOwner() { ownsWindow_ = false; }
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR Dispatch(Dialog* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     int templateId_;
     HWND parent_;
     HWND window_ = nullptr;
+    HICON dragIcon_ = nullptr;
+    bool ownsWindow_ = true;
 };
 
 // Reports an exception caught at a callback boundary; never throws.

@@ -85,60 +85,19 @@ class RegistryKey {
     HKEY key_ = nullptr;
 };
 
-// Longest time one thread held a lock, for the benchmarks; nothing is measured unless a
-// lock is given one.
-struct LockHoldStats {
-    DWORD thread = 0;      // the thread whose holds are measured
-    LONGLONG longest = 0;  // in performance-counter ticks
-    LONGLONG total = 0;
-    LONGLONG holds = 0;
-};
-
-// A critical section that can be created and deleted explicitly, because its owner's lifetime
-// (the main window) is longer than the time the lock may be used.
+// A critical section for the lifetime of its owner.
 class CriticalSection {
   public:
-    CriticalSection() = default;
-    ~CriticalSection() { Delete(); }
+    CriticalSection() { InitializeCriticalSection(&section_); }
+    ~CriticalSection() { DeleteCriticalSection(&section_); }
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
 
-    void Create() {
-        if (!ready_) {
-            InitializeCriticalSection(&section_);
-            ready_ = true;
-        }
-    }
-    void Delete() {
-        if (ready_) {
-            DeleteCriticalSection(&section_);
-            ready_ = false;
-        }
-    }
-    bool Ready() const { return ready_; }
-    void Enter() {
-        EnterCriticalSection(&section_);
-        if (stats_ && depth_++ == 0) QueryPerformanceCounter(&enteredAt_);
-    }
-    void Leave() {
-        if (stats_ && --depth_ == 0 && GetCurrentThreadId() == stats_->thread) {
-            LARGE_INTEGER now;
-            QueryPerformanceCounter(&now);
-            const LONGLONG held = now.QuadPart - enteredAt_.QuadPart;
-            if (held > stats_->longest) stats_->longest = held;
-            stats_->total += held;
-            ++stats_->holds;
-        }
-        LeaveCriticalSection(&section_);
-    }
-    void MeasureHolds(LockHoldStats* stats) { stats_ = stats; }
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
 
   private:
-    CRITICAL_SECTION section_{};
-    bool ready_ = false;
-    LockHoldStats* stats_ = nullptr;
-    int depth_ = 0;  // touched only by the holder
-    LARGE_INTEGER enteredAt_{};
+    CRITICAL_SECTION section_;
 };
 
 class ScopedLock {

@@ -1,4 +1,4 @@
-// Property pages: the page procedure, the held-value exchange and the commit on leaving.
+// Property pages: the held-value exchange, slider bindings and the commit on leaving.
 #include "ui/PropertyPage.h"
 
 #include <cerrno>
@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/Dialog.h"
 #include "ui/PropSheet.h"
 #include "ui/Text.h"
 
@@ -27,6 +26,12 @@ class ExchangeScope {
     int& depth_;
 };
 
+void SetNumber(HWND control, int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    SetWindowTextA(control, text);
+}
+
 }  // namespace
 
 bool ParseIntegerField(const char* text, int* value) {
@@ -46,8 +51,8 @@ bool ParseIntegerField(const char* text, int* value) {
     return true;
 }
 
-PropertyPage::~PropertyPage() {
-    if (window_ && IsWindow(window_)) SetWindowLongPtrA(window_, DWLP_USER, 0);
+PropertyPage::PropertyPage(int templateId) : Dialog(templateId, nullptr) {
+    LeaveWindowToOwner();
 }
 
 PROPSHEETPAGEA PropertyPage::Describe(PropSheet* sheet) {
@@ -56,17 +61,16 @@ PROPSHEETPAGEA PropertyPage::Describe(PropSheet* sheet) {
     page.dwSize = sizeof page;
     page.dwFlags = PSP_DEFAULT;
     page.hInstance = GetModuleHandleA(nullptr);
-    page.pszTemplate = MAKEINTRESOURCEA(templateId_);
-    page.pfnDlgProc = &PropertyPage::PageProc;
-    page.lParam = reinterpret_cast<LPARAM>(this);
+    page.pszTemplate = MAKEINTRESOURCEA(TemplateId());
+    page.pfnDlgProc = &Dialog::PageProc;
+    page.lParam = reinterpret_cast<LPARAM>(static_cast<Dialog*>(this));
     return page;
 }
 
 void PropertyPage::SetModified(bool modified) {
-    if (!window_) return;
-    HWND sheet = GetParent(window_);
-    SendMessageA(sheet, modified ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(window_),
-                 0);
+    if (!Window()) return;
+    SendMessageA(GetParent(Window()), modified ? PSM_CHANGED : PSM_UNCHANGED,
+                 reinterpret_cast<WPARAM>(Window()), 0);
 }
 
 void PropertyPage::BindText(int id, std::string* value, int limit) {
@@ -78,41 +82,52 @@ void PropertyPage::BindCheck(int id, int* value) {
 void PropertyPage::BindInteger(int id, int* value) {
     bindings_.push_back({id, Kind::Integer, nullptr, value, 0});
 }
+void PropertyPage::BindSlider(int slider, int label, int* value, int low, int high, bool clamp) {
+    bindings_.push_back({slider, Kind::Slider, nullptr, value, 0, label, low, high, clamp});
+}
 
 void PropertyPage::Push() {
-    for (const Binding& binding : bindings_) Push(binding.id);
+    if (!Window()) return;
+    ExchangeScope scope(exchanging_);
+    for (const Binding& binding : bindings_) PushBinding(binding);
 }
 
 void PropertyPage::Push(int id) {
-    if (!window_) return;
+    if (!Window()) return;
     ExchangeScope scope(exchanging_);
-    for (const Binding& binding : bindings_) {
-        if (binding.id != id) continue;
-        HWND control = Item(binding.id);
-        switch (binding.kind) {
-            case Kind::Text:
-                if (binding.limit > 0)
-                    SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(binding.limit), 0);
-                SetWindowTextA(control, binding.text->c_str());
-                break;
-            case Kind::Check: {
-                const int state =
-                    *binding.number >= 0 && *binding.number <= 2 ? *binding.number : 0;
-                SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
-                break;
-            }
-            case Kind::Integer: {
-                char text[16];
-                std::snprintf(text, sizeof text, "%d", *binding.number);
-                SetWindowTextA(control, text);
-                break;
-            }
+    for (const Binding& binding : bindings_)
+        if (binding.id == id) PushBinding(binding);
+}
+
+void PropertyPage::PushBinding(const Binding& binding) {
+    HWND control = Item(binding.id);
+    switch (binding.kind) {
+        case Kind::Text:
+            if (binding.limit > 0)
+                SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(binding.limit), 0);
+            SetWindowTextA(control, binding.text->c_str());
+            break;
+        case Kind::Check: {
+            const int state = *binding.number >= 0 && *binding.number <= 2 ? *binding.number : 0;
+            SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+            break;
         }
+        case Kind::Integer:
+            SetNumber(control, *binding.number);
+            break;
+        case Kind::Slider:
+            // The control clamps the position; a clamping binding takes the clamped value.
+            SendMessageA(control, TBM_SETRANGE, TRUE, MAKELPARAM(binding.low, binding.high));
+            SendMessageA(control, TBM_SETPOS, TRUE, *binding.number);
+            if (binding.clamp)
+                *binding.number = static_cast<int>(SendMessageA(control, TBM_GETPOS, 0, 0));
+            SetNumber(Item(binding.label), *binding.number);
+            break;
     }
 }
 
 bool PropertyPage::Pull() {
-    if (!window_) return true;
+    if (!Window()) return true;
     ExchangeScope scope(exchanging_);
     for (const Binding& binding : bindings_) {
         HWND control = Item(binding.id);
@@ -136,19 +151,50 @@ bool PropertyPage::Pull() {
                 *binding.number = value;
                 break;
             }
+            case Kind::Slider:
+                break;  // kept up to date as the slider moves
         }
     }
     return true;
 }
 
 bool PropertyPage::FailField(int id, const std::string& message) {
-    char caption[128] = {};
-    GetWindowTextA(GetParent(window_), caption, sizeof caption);
-    MessageBoxA(window_, message.c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(Window(), message.c_str(), WindowText(GetParent(Window())).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
     HWND control = Item(id);
     SetFocus(control);
     SendMessageA(control, EM_SETSEL, 0, -1);  // a check box ignores it
     return false;
+}
+
+void PropertyPage::OnSliderMoved(HWND slider) {
+    // Only the moved slider's label is refreshed: text typed into the edits stays.
+    for (const Binding& binding : bindings_) {
+        if (binding.kind != Kind::Slider || Item(binding.id) != slider) continue;
+        *binding.number = static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0));
+        ExchangeScope scope(exchanging_);
+        SetNumber(Item(binding.label), *binding.number);
+    }
+    SetModified(true);
+}
+
+bool PropertyPage::OnInitDialog() {
+    OnInitPage();
+    return true;
+}
+
+bool PropertyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_COMMAND:
+            // The page's own writes to its controls are not the operator's doing.
+            if (Exchanging()) return false;
+            return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_HSCROLL:
+            if (!Exchanging()) OnSliderMoved(reinterpret_cast<HWND>(lParam));
+            return true;
+        default:
+            return Dialog::OnMessage(message, wParam, lParam, result);
+    }
 }
 
 bool PropertyPage::OnNotify(NMHDR* header, LRESULT& result) {
@@ -160,7 +206,7 @@ bool PropertyPage::OnNotify(NMHDR* header, LRESULT& result) {
             return true;
         case PSN_KILLACTIVE:
             // A nonzero answer keeps the page: the tab does not change and OK or Apply stops.
-            result = Commit() && Pull() ? FALSE : TRUE;
+            result = PullAndCommit() ? FALSE : TRUE;
             return true;
         case PSN_APPLY:
             SetModified(false);
@@ -169,49 +215,6 @@ bool PropertyPage::OnNotify(NMHDR* header, LRESULT& result) {
             return true;
         default:
             return false;
-    }
-}
-
-INT_PTR CALLBACK PropertyPage::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    PropertyPage* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<PropertyPage*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam);
-        self->window_ = window;
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(window, DWLP_USER));
-    }
-    if (!self) return FALSE;
-    try {
-        switch (message) {
-            case WM_INITDIALOG:
-                self->OnInitPage();
-                return TRUE;
-            case WM_COMMAND:
-                if (self->Exchanging()) return FALSE;
-                return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-            case WM_HSCROLL:
-                if (!self->Exchanging()) self->OnHScroll(reinterpret_cast<HWND>(lParam));
-                return TRUE;
-            case WM_TIMER:
-                self->OnTimer(wParam);
-                return TRUE;
-            case WM_NOTIFY: {
-                LRESULT result = 0;
-                if (!self->OnNotify(reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
-                SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
-                return TRUE;
-            }
-            case WM_NCDESTROY:
-                SetWindowLongPtrA(window, DWLP_USER, 0);
-                self->window_ = nullptr;
-                return FALSE;
-            default:
-                return FALSE;
-        }
-    } catch (...) {
-        ReportCallbackFailure("property page");
-        return FALSE;
     }
 }
 

@@ -1,6 +1,7 @@
-// A property page with the held-value exchange written once: controls are bound to held
-// values, Push writes the values into the controls, Pull reads and validates them, and the
-// notifications the exchange itself causes never reach the page's handlers.
+// A property page is a dialog of its sheet, with the held-value exchange written once:
+// controls are bound to held values, Push writes the values into the controls, Pull reads
+// and validates them, and the notifications the exchange itself causes never reach the
+// page's handlers. Leaving the page (tab, OK, Apply) pulls, then runs the page's Commit.
 #pragma once
 
 #include <windows.h>
@@ -9,20 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "ui/Dialog.h"
+
 namespace korvane::ui {
 
 class PropSheet;
 
-class PropertyPage {
+class PropertyPage : public Dialog {
   public:
-    explicit PropertyPage(int templateId) : templateId_(templateId) {}
-    virtual ~PropertyPage();
-    PropertyPage(const PropertyPage&) = delete;
-    PropertyPage& operator=(const PropertyPage&) = delete;
+    explicit PropertyPage(int templateId);
 
     PROPSHEETPAGEA Describe(PropSheet* sheet);
-    HWND Window() const { return window_; }
-    HWND Item(int id) const { return GetDlgItem(window_, id); }
     // Enables or disables the sheet's Apply button for this page.
     void SetModified(bool modified);
 
@@ -32,12 +30,19 @@ class PropertyPage {
     // Reads the controls back into the held values; on a value that does not validate, tells
     // the operator, puts the focus on the field and returns false.
     bool Pull();
+    // What leaving the page does: Pull, then the page's own Commit. False keeps the page.
+    bool PullAndCommit() { return Pull() && Commit(); }
 
   protected:
     // Bindings, made once (usually in the constructor).
     void BindText(int id, std::string* value, int limit = 0);  // limit > 0: at most that many
     void BindCheck(int id, int* value);
-    void BindInteger(int id, int* value);  // an edit or a value label
+    void BindInteger(int id, int* value);
+    // A track bar from `low` to `high` whose label shows the held value; moving it changes the
+    // value and the label and marks the page modified. With `clamp`, the held value becomes
+    // the slider's (clamped) position on every push; without, a stored value outside the range
+    // shows in the label until the slider is moved.
+    void BindSlider(int slider, int label, int* value, int low, int high, bool clamp = true);
 
     bool Exchanging() const { return exchanging_ > 0; }
     // Tells the operator what is wrong with the field `id`, puts the focus on it (its text
@@ -46,27 +51,31 @@ class PropertyPage {
 
     // The first time the page is shown; the default pushes.
     virtual void OnInitPage() { Push(); }
-    virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }
-    virtual void OnHScroll(HWND /*control*/) {}
-    virtual void OnTimer(UINT_PTR /*id*/) {}
-    // The page's own commit when it is left (tab change, OK, Apply); false keeps the page.
+    // The page's own commit, after a successful Pull; false keeps the page.
     virtual bool Commit() { return true; }
 
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnInitDialog() override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    // A page has no OK or Cancel of its own: those are the sheet's.
+    void OnOK() override {}
+    void OnCancel() override {}
+
   private:
-    enum class Kind { Text, Check, Integer };
+    enum class Kind { Text, Check, Integer, Slider };
     struct Binding {
         int id;
         Kind kind;
         std::string* text;
         int* number;
         int limit;
+        int label = 0, low = 0, high = 0;
+        bool clamp = false;
     };
-    bool OnNotify(NMHDR* header, LRESULT& result);
-    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void PushBinding(const Binding& binding);
+    void OnSliderMoved(HWND slider);
 
-    int templateId_;
     PropSheet* sheet_ = nullptr;
-    HWND window_ = nullptr;
     std::vector<Binding> bindings_;
     int exchanging_ = 0;
 };

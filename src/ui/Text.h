@@ -1,4 +1,4 @@
-// Texts from the program's string table and from windows, as std::string.
+// Texts (and the icon) from the program's own resources, and window texts as std::string.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,11 @@ inline std::string ProgramString(UINT id) {
     char text[256] = {};
     LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
     return text;
+}
+
+// An icon of the program's own resources; shared, so it is never destroyed.
+inline HICON ProgramIcon(UINT id) {
+    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
 }
 
 // A window's whole text, whatever its length.

@@ -10,6 +10,7 @@
 
 #include "console/ConsoleBuffer.h"
 #include "console/ConsolePane.h"
+#include "ui/Text.h"
 
 namespace korvane {
 namespace {
@@ -29,12 +30,7 @@ class ConsolePaneTest : public ::testing::Test {
                                    WS_VSCROLL | WS_HSCROLL,
                                0, 0, 580, 100, parent, nullptr, nullptr, nullptr);
     }
-    static std::string Text(HWND pane) {
-        std::string text(static_cast<size_t>(GetWindowTextLengthA(pane)) + 1, '\0');
-        text.resize(
-            static_cast<size_t>(GetWindowTextA(pane, text.data(), static_cast<int>(text.size()))));
-        return text;
-    }
+    static std::string Text(HWND pane) { return ui::WindowText(pane); }
     static int Lines(HWND pane) {
         return static_cast<int>(SendMessageA(pane, EM_GETLINECOUNT, 0, 0));
     }

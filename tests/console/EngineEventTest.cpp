@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "console/PlayerTable.h"
+#include "host/PlayerTable.h"
 
 namespace korvane {
 namespace {

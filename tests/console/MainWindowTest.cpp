@@ -8,40 +8,20 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "settings/ServerSettings.h"
+#include "support/Lists.h"
+#include "support/ModalDriver.h"
 #include "support/TestWindow.h"
+#include "ui/Text.h"
 
 namespace korvane {
 namespace {
 
+using test::Cell;
 using test::RecordingEngine;
 using test::RunScript;
+using test::Step;
 using test::TestWindow;
-using test::WindowText;
-using Step = std::function<bool()>;
-
-std::string Cell(HWND list, int row, int column) {
-    char text[300] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int SelectedRow(HWND list) {
-    return static_cast<int>(
-        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
-void Select(HWND list, int row) {
-    LVITEMA state = {};
-    state.stateMask = LVIS_SELECTED;
-    state.state = LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&state));
-}
+using ui::WindowText;
 
 // Counts the cell writes the list receives, to see that steady rows are left alone.
 WNDPROC listProc = nullptr;
@@ -53,11 +33,7 @@ LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 class MainWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        serverSettings = ServerSettings{};
-        ShowSettingsAtStartup = false;
-        window = std::make_unique<TestWindow>(engine);
-    }
+    void SetUp() override { window = std::make_unique<TestWindow>(engine); }
     HWND Main() { return window->Window(); }
     HWND Item(int id) { return window->Item(id); }
     Step Running() {
@@ -148,12 +124,13 @@ TEST_F(MainWindowTest, CommandLineDoesNothingAfterTheEngineStopped) {
     engine.tickResult = 0;
     std::string commandLine;
     ASSERT_TRUE(RunScript(
-        *window, {[&] { return window->Engine() == nullptr && IsWindowVisible(Main()); }, Do([&] {
-                      engine.ClearCalls();
-                      Type("status");
-                      commandLine = WindowText(Item(IDC_COMMAND_LINE));
-                  }),
-                  Close()}));
+        *window,
+        {[&] { return !window->Host().EngineLoaded() && IsWindowVisible(Main()); }, Do([&] {
+             engine.ClearCalls();
+             Type("status");
+             commandLine = WindowText(Item(IDC_COMMAND_LINE));
+         }),
+         Close()}));
     EXPECT_EQ(commandLine, "status");
     EXPECT_TRUE(engine.CallsStartingWith("ExecuteCommand").empty());
 }
@@ -179,7 +156,7 @@ TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
                   Refreshed(), Do([&] {
                       writesWhenSteady = cellWrites;
                       for (int id : {1073, 1073 + 65536, -1})
-                          texts.push_back(window->LoadResourceText(id));
+                          texts.push_back(window->Host().ResourceText(id));
                   }),
                   Close()}));
     ASSERT_EQ(first.size(), 6u);
@@ -211,17 +188,17 @@ TEST_F(MainWindowTest, SelectionFollowsThePlayerAndKickHitsOnlyTheSelected) {
                       listStyle = GetWindowLongA(list, GWL_STYLE);
                   }),
                   Deliver(std::string("\x01") + "5"), Refreshed(), Do([&] {
-                      Select(list, 0);  // player 5
+                      test::SelectRow(list, 0);  // player 5
                       engine.ClearCalls();
                       SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);
                   }),
                   // Player 2 joins and sorts before player 5: the selection moves with player 5.
                   Deliver(std::string("\x01") + "2"), Refreshed(), Do([&] {
-                      const int row = SelectedRow(list);
+                      const int row = ui::ListNextSelected(list);
                       selectedAfterJoin = row >= 0 ? Cell(list, row, 0) : "";
                   }),
                   Deliver(std::string("\x02") + "5"), Refreshed(), Do([&] {
-                      selectedAfterLeave = SelectedRow(list);
+                      selectedAfterLeave = ui::ListNextSelected(list);
                       SendMessageA(Main(), WM_COMMAND, IDM_KICK_PLAYER, 0);  // nothing selected now
                   }),
                   Close()}));
@@ -262,7 +239,7 @@ TEST_F(MainWindowTest, QuitAndCloseAskFirst) {
     ASSERT_TRUE(RunScript(
         *window,
         {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_QUIT, 0); }),
-         AnswerQuestion(IDNO), Do([&] { stillRunning = window->Engine() != nullptr; }),
+         AnswerQuestion(IDNO), Do([&] { stillRunning = window->Host().EngineLoaded(); }),
          // Escape in the command line is the close request.
          Do([&] {
              SetFocus(Item(IDC_COMMAND_LINE));
@@ -381,7 +358,7 @@ TEST_F(MainWindowTest, AboutShowsTheVersionBeforeAndAfterTheEngineStopped) {
         *window,
         {Running(), Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }), readAbout(),
          Do([&] { PostMessageA(Main(), WM_SYSCOMMAND, IDM_ABOUTBOX_SYS, 0); }), readAbout(),
-         Do([&] { engine.tickResult = 0; }), [&] { return window->Engine() == nullptr; },
+         Do([&] { engine.tickResult = 0; }), [&] { return !window->Host().EngineLoaded(); },
          Do([&] { PostMessageA(Main(), WM_COMMAND, IDM_ABOUT, 0); }), readAbout(), Close()}));
     EXPECT_EQ(lines, (std::vector<std::string>{"Version 1.0.5", "Version 1.0.5", "Version 1.0.5"}));
 }

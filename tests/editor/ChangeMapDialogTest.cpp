@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "editor/ListTestSupport.h"
-#include "host/EngineAccess.h"
+#include "editor/ChangeMapDialog.h"
 #include "resources/resource.h"
-#include "settings/ChangeMapDialog.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingTable.h"
+#include "support/Lists.h"
+#include "support/ModalDriver.h"
+#include "support/TestGate.h"
 #include "support/TestWindow.h"
 
 namespace korvane {
@@ -29,20 +30,14 @@ void Press(HWND dialog, int id) {
 
 class ChangeMapDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        serverSettings = ServerSettings{};
-        EngineAccess::SetEngine(&engine);
-    }
-    void TearDown() override { EngineAccess::SetEngine(nullptr); }
-
     void DefaultRotation() {
         for (int i = 0; i < kDefaultMapCount; ++i)
             engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
-        serverSettings.mapCount = kDefaultMapCount;
+        settings.mapCount = kDefaultMapCount;
     }
     // Runs the dialog: `check` runs once inside it and must close it.
     INT_PTR Run(const std::function<void(HWND dialog, HWND list)>& check) {
-        ChangeMapDialog dialog;
+        ChangeMapDialog dialog(nullptr, settings);
         bool timedOut = false;
         const INT_PTR result = test::RunModal(
             dialog,
@@ -59,6 +54,8 @@ class ChangeMapDialogTest : public ::testing::Test {
     Texts Commands() const { return engine.Commands(); }
 
     test::RecordingEngine engine;
+    test::DirectGate gate{&engine};
+    ServerSettings settings{gate};
 };
 
 TEST_F(ChangeMapDialogTest, TheDefaultRotationIsListedInOrderAndLimaSendsChangemap4) {
@@ -93,7 +90,7 @@ TEST_F(ChangeMapDialogTest, CapitalsAreShownLowerCaseAndCancelSendsNothing) {
 
 TEST_F(ChangeMapDialogTest, RowsAfterAGapMoveUpAndSendTheirRotationEntry) {
     for (int i : {0, 1, 3, 4}) engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
-    serverSettings.mapCount = 5;
+    settings.mapCount = 5;
     Run([&](HWND dialog, HWND list) {
         EXPECT_EQ(Rows(list), (Texts{"worlds/antarctica", "worlds/argentina", "worlds/colombia",
                                      "worlds/lima"}));
@@ -140,7 +137,7 @@ struct DialogSearch {
 BOOL CALLBACK MatchChangeMap(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<DialogSearch*>(data);
     if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
-        test::WindowText(window) == "Change Map") {
+        ui::WindowText(window) == "Change Map") {
         search->found = window;
         return FALSE;
     }
@@ -155,8 +152,6 @@ HWND FindChangeMap(HWND owner) {
 }
 
 TEST(GameChangeMap, OpensTheDialogOverTheMainWindowAndItsChoiceReachesTheEngine) {
-    serverSettings = ServerSettings{};
-    ShowSettingsAtStartup = false;
     test::RecordingEngine engine;
     test::TestWindow window(engine);
     HWND changeMap = nullptr;
@@ -166,7 +161,7 @@ TEST(GameChangeMap, OpensTheDialogOverTheMainWindowAndItsChoiceReachesTheEngine)
                  [&] {
                      for (int i = 0; i < kDefaultMapCount; ++i)
                          engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
-                     serverSettings.mapCount = kDefaultMapCount;
+                     window.Host().Settings().mapCount = kDefaultMapCount;
                      // Posted: the dialog's modal loop must not run inside this step.
                      PostMessageA(window.Window(), WM_COMMAND, MAKEWPARAM(IDM_CHANGE_MAP, 0), 0);
                      return true;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/DragListCtrl.h"
-#include "editor/ListTestSupport.h"
+#include "support/Lists.h"
 
 namespace korvane {
 namespace {

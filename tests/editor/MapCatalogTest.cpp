@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "editor/MapCatalog.h"
-#include "host/EngineAccess.h"
 #include "support/RecordingEngine.h"
+#include "support/TestGate.h"
 
 namespace korvane {
 namespace {
@@ -62,15 +62,14 @@ TEST(MapCatalogFilter, TakesDatFilesByTheirNameAndKeepsTheChosenNameLessFourChar
 
 class MapCatalogTest : public ::testing::Test {
   protected:
-    void SetUp() override { EngineAccess::SetEngine(&engine); }
-    void TearDown() override { EngineAccess::SetEngine(nullptr); }
     test::RecordingEngine engine;
+    test::DirectGate gate{&engine};
 };
 
 TEST_F(MapCatalogTest, ListsTheFolderOnceKeepsListingOrderAndGivesTheListBack) {
     engine.directory = {{1, "usa.dat"}, {1, "notes.txt"}, {2, "old.dat"}, {1, "Lima.DAT"}};
     std::vector<std::string> names = {"kept"};
-    EXPECT_TRUE(MapCatalog("worlds", true, names));
+    EXPECT_TRUE(MapCatalog(gate, "worlds", true, names));
     EXPECT_EQ(names, (std::vector<std::string>{"kept", "worlds/usa", "worlds/lima"}));
     EXPECT_EQ(engine.Calls(),
               (std::vector<std::string>{"ListDirectory worlds", "FreeDirectoryList"}));
@@ -79,14 +78,14 @@ TEST_F(MapCatalogTest, ListsTheFolderOnceKeepsListingOrderAndGivesTheListBack) {
 
 TEST_F(MapCatalogTest, AnEmptyListingIsTrueAndNoFolderIsFalse) {
     std::vector<std::string> names;
-    EXPECT_TRUE(MapCatalog("worlds", true, names));
+    EXPECT_TRUE(MapCatalog(gate, "worlds", true, names));
     EXPECT_TRUE(names.empty());
     // A null list has nothing to give back.
     EXPECT_EQ(engine.Calls(), (std::vector<std::string>{"ListDirectory worlds"}));
 
     engine.ClearCalls();
     engine.directory = {{1, "usa.dat"}};
-    EXPECT_FALSE(MapCatalog(nullptr, true, names));
+    EXPECT_FALSE(MapCatalog(gate, nullptr, true, names));
     EXPECT_TRUE(names.empty());
     EXPECT_TRUE(engine.Calls().empty());
 }

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "editor/ListTestSupport.h"
 #include "editor/MapRotationDialog.h"
-#include "host/EngineAccess.h"
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingTable.h"
 #include "support/ModalDriver.h"
+#include "support/Lists.h"
 #include "support/RecordingEngine.h"
+#include "support/TestGate.h"
 
 namespace korvane {
 namespace {
@@ -33,20 +33,17 @@ void Press(HWND dialog, int id) {
 class MapRotationDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        serverSettings = ServerSettings{};
-        EngineAccess::SetEngine(&engine);
         for (int i = 0; i < kDefaultMapCount; ++i)
             engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
-        serverSettings.mapCount = kDefaultMapCount;
+        settings.mapCount = kDefaultMapCount;
         engine.directory = {
             {1, "usa.dat"}, {1, "Lima.DAT"}, {1, "readme.txt"}, {1, "antarctica.dat"}};
     }
-    void TearDown() override { EngineAccess::SetEngine(nullptr); }
 
     // Runs the dialog: `act` runs once inside it, with the disk list and the rotation list,
     // and must close it. Calls made while it opened are kept in `opening`.
     INT_PTR Run(const std::function<void(HWND dialog, HWND disk, HWND rotation)>& act) {
-        MapRotationDialog dialog(nullptr);
+        MapRotationDialog dialog(nullptr, settings);
         bool timedOut = false;
         const INT_PTR result = test::RunModal(
             dialog,
@@ -84,6 +81,8 @@ class MapRotationDialogTest : public ::testing::Test {
     }
 
     test::RecordingEngine engine;
+    test::DirectGate gate{&engine};
+    ServerSettings settings{gate};
     Texts opening;
 };
 
@@ -120,14 +119,14 @@ TEST_F(MapRotationDialogTest, RemovingThreeOfThirteenWritesTenEntriesThenTheCoun
                         "worlds/schinasea", "worlds/srilanka", "worlds/tunnel",
                         "worlds/uganda"};
     EXPECT_EQ(Written(), Entries(kept));
-    EXPECT_EQ(serverSettings.mapCount, 10u);
+    EXPECT_EQ(settings.mapCount, 10u);
     // Entries past the count keep their old texts.
     EXPECT_EQ(engine.VariableText("map10"), "worlds/tunnel");
     EXPECT_EQ(engine.VariableText("map12"), "worlds/usa");
 }
 
 TEST_F(MapRotationDialogTest, AMapAddedTwiceAndCapitalsAreWrittenLowerCase) {
-    serverSettings.mapCount = 2;
+    settings.mapCount = 2;
     engine.SetVariable("map1", "Worlds/Chechnya");
     Run([&](HWND dialog, HWND disk, HWND rotation) {
         EXPECT_EQ(Rows(rotation), (Texts{"worlds/antarctica", "worlds/chechnya"}));
@@ -142,7 +141,7 @@ TEST_F(MapRotationDialogTest, AMapAddedTwiceAndCapitalsAreWrittenLowerCase) {
 }
 
 TEST_F(MapRotationDialogTest, ADraggedRotationIsWrittenInItsNewOrder) {
-    serverSettings.mapCount = 4;
+    settings.mapCount = 4;
     Run([&](HWND dialog, HWND, HWND rotation) {
         test::DragRow(rotation, 3, {2, 1});
         Press(dialog, IDOK);
@@ -152,7 +151,7 @@ TEST_F(MapRotationDialogTest, ADraggedRotationIsWrittenInItsNewOrder) {
 }
 
 TEST_F(MapRotationDialogTest, AnEmptyRotationWritesOnlyTheCountZero) {
-    serverSettings.mapCount = 0;
+    settings.mapCount = 0;
     engine.directory.clear();
     Run([&](HWND dialog, HWND disk, HWND rotation) {
         EXPECT_EQ(ui::ListCount(disk), 0);
@@ -161,7 +160,7 @@ TEST_F(MapRotationDialogTest, AnEmptyRotationWritesOnlyTheCountZero) {
         Press(dialog, IDOK);
     });
     EXPECT_EQ(Written(), Texts{"nummaps 0"});
-    EXPECT_EQ(serverSettings.mapCount, 0u);
+    EXPECT_EQ(settings.mapCount, 0u);
 }
 
 TEST_F(MapRotationDialogTest, NamesTooLongForTheCommandAreNeverWrittenCut) {
@@ -170,7 +169,7 @@ TEST_F(MapRotationDialogTest, NamesTooLongForTheCommandAreNeverWrittenCut) {
     const std::string longMap(250, 'm');
     engine.directory = {{1, longMap + ".dat"}};
     engine.SetVariable("map0", "worlds/" + std::string(247, 'k'));
-    serverSettings.mapCount = 2;
+    settings.mapCount = 2;
     Run([&](HWND dialog, HWND disk, HWND rotation) {
         ASSERT_EQ(ui::ListCount(disk), 1);
         SelectRow(disk, 0);

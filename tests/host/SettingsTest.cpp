@@ -7,10 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "host/EngineAccess.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingTable.h"
 #include "support/RecordingEngine.h"
+#include "support/TestGate.h"
 
 namespace korvane {
 namespace {
@@ -19,12 +19,6 @@ using test::RecordingEngine;
 
 class SettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        serverSettings = ServerSettings{};
-        EngineAccess::SetEngine(&engine);
-    }
-    void TearDown() override { EngineAccess::SetEngine(nullptr); }
-
     std::vector<std::string> Commands() { return engine.Commands(); }
     std::string LastCommand() {
         auto all = Commands();
@@ -32,10 +26,12 @@ class SettingsTest : public ::testing::Test {
     }
 
     RecordingEngine engine;
+    test::DirectGate gate{&engine};
+    ServerSettings settings{gate};
 };
 
 TEST_F(SettingsTest, DefaultsAreSentAsTheEngineConsoleExpectsThem) {
-    serverSettings.PushDefaults();
+    settings.PushDefaults();
     const auto sent = Commands();
     ASSERT_EQ(sent.size(), 50u);
     EXPECT_EQ(sent[0], "+servername \"Korvane Server\"");
@@ -54,13 +50,13 @@ TEST_F(SettingsTest, DefaultsAreSentAsTheEngineConsoleExpectsThem) {
 }
 
 TEST_F(SettingsTest, FirstLoadWithoutFileMarksEveryOptionAndTheDefaultRotation) {
-    serverSettings.LoadSettings();
-    EXPECT_EQ(serverSettings.mapCount, 13u);
-    EXPECT_EQ(serverSettings.maxPlayers, 16);
-    EXPECT_FLOAT_EQ(serverSettings.ffTeam, 0.5f);
-    EXPECT_EQ(serverSettings.serverBandwidth, 2);
-    EXPECT_EQ(serverSettings.customBandwidth, 32000);
-    EXPECT_EQ(serverSettings.timeSyncCheck, 1);
+    settings.LoadSettings();
+    EXPECT_EQ(settings.mapCount, 13u);
+    EXPECT_EQ(settings.maxPlayers, 16);
+    EXPECT_FLOAT_EQ(settings.ffTeam, 0.5f);
+    EXPECT_EQ(settings.serverBandwidth, 2);
+    EXPECT_EQ(settings.customBandwidth, 32000);
+    EXPECT_EQ(settings.timeSyncCheck, 1);
     EXPECT_EQ(LastCommand(), "sendbandwidth 32000");
     for (const SettingEntry& row : SettingTable)
         EXPECT_EQ(engine.VariableFlags(row.name), 5) << row.name;
@@ -74,11 +70,11 @@ TEST_F(SettingsTest, FirstLoadWithoutFileMarksEveryOptionAndTheDefaultRotation) 
 TEST_F(SettingsTest, FileValuesAreReadBackTruncatedTowardZero) {
     engine.configFile = {"timelimit 7.9", "numrounds -2.5",    "ffteam 0.25",
                          "nummaps 5",     "serverbandwidth 5", "custombandwidth 20000"};
-    serverSettings.LoadSettings();
-    EXPECT_EQ(serverSettings.timeLimit, 7);
-    EXPECT_EQ(serverSettings.numRounds, -2);
-    EXPECT_FLOAT_EQ(serverSettings.ffTeam, 0.25f);
-    EXPECT_EQ(serverSettings.mapCount, 5u);
+    settings.LoadSettings();
+    EXPECT_EQ(settings.timeLimit, 7);
+    EXPECT_EQ(settings.numRounds, -2);
+    EXPECT_FLOAT_EQ(settings.ffTeam, 0.25f);
+    EXPECT_EQ(settings.mapCount, 5u);
     EXPECT_EQ(LastCommand(), "sendbandwidth 20000");
     // Entries in use are marked for saving; the rest stay out of the next file.
     EXPECT_EQ(engine.VariableFlags("map4"), 5);
@@ -88,16 +84,16 @@ TEST_F(SettingsTest, FileValuesAreReadBackTruncatedTowardZero) {
 
 TEST_F(SettingsTest, HandEditedCountsAndNumbersStayBounded) {
     engine.configFile = {"nummaps -3"};
-    serverSettings.LoadSettings();
-    EXPECT_EQ(serverSettings.mapCount, 0u);
+    settings.LoadSettings();
+    EXPECT_EQ(settings.mapCount, 0u);
 
     engine.ClearCalls();
     engine.configFile = {"nummaps 4000000000", "timelimit 1e30", "maxplayers -1e30", "voting nan"};
-    serverSettings.LoadSettings();
-    EXPECT_EQ(serverSettings.mapCount, kMaxMapCount);
-    EXPECT_EQ(serverSettings.timeLimit, INT32_MAX);
-    EXPECT_EQ(serverSettings.maxPlayers, INT32_MIN);
-    EXPECT_EQ(serverSettings.voting, 0);
+    settings.LoadSettings();
+    EXPECT_EQ(settings.mapCount, kMaxMapCount);
+    EXPECT_EQ(settings.timeLimit, INT32_MAX);
+    EXPECT_EQ(settings.maxPlayers, INT32_MIN);
+    EXPECT_EQ(settings.voting, 0);
     size_t marked = 0;
     for (const std::string& call : engine.CallsStartingWith("GetVariableFlags map"))
         marked += std::isdigit(static_cast<unsigned char>(call[20])) ? 1 : 0;
@@ -105,17 +101,17 @@ TEST_F(SettingsTest, HandEditedCountsAndNumbersStayBounded) {
 }
 
 TEST_F(SettingsTest, NumericSettersStoreAndSendOneCommand) {
-    serverSettings.SetFfTeam(0.5f);
-    EXPECT_FLOAT_EQ(serverSettings.ffTeam, 0.5f);
+    settings.Set(&ServerSettings::ffTeam, 0.5f);
+    EXPECT_FLOAT_EQ(settings.ffTeam, 0.5f);
     EXPECT_EQ(LastCommand(), "ffteam 0.500000");
-    serverSettings.SetMaxPlayers(24);
-    EXPECT_EQ(serverSettings.maxPlayers, 24);
+    settings.Set(&ServerSettings::maxPlayers, 24);
+    EXPECT_EQ(settings.maxPlayers, 24);
     EXPECT_EQ(LastCommand(), "maxplayers 24");
-    serverSettings.SetPlayerKickVote(0.75f);
+    settings.Set(&ServerSettings::playerKickVote, 0.75f);
     EXPECT_EQ(LastCommand(), "playerkickvote 0.750000");
-    serverSettings.SetTimeSyncCheck(0);
+    settings.Set(&ServerSettings::timeSyncCheck, 0);
     EXPECT_EQ(LastCommand(), "TimeSyncCheck 0");
-    serverSettings.SetServerBandwidth(3);
+    settings.Set(&ServerSettings::serverBandwidth, 3);
     EXPECT_EQ(LastCommand(), "serverbandwidth 3");  // sendbandwidth is the caller's business
     EXPECT_EQ(Commands().size(), 5u);
 }
@@ -130,88 +126,88 @@ TEST_F(SettingsTest, SendBandwidthFollowsThePresetOrTheCustomValue) {
                  {6, 12000, "sendbandwidth 32000"},    {-1, 0, "sendbandwidth 32000"},
                  {INT32_MIN, 0, "sendbandwidth 32000"}};
     for (const Case& c : cases) {
-        serverSettings.serverBandwidth = c.preset;
-        serverSettings.customBandwidth = c.custom;
-        serverSettings.PushSendBandwidth();
+        settings.serverBandwidth = c.preset;
+        settings.customBandwidth = c.custom;
+        settings.PushSendBandwidth();
         EXPECT_EQ(LastCommand(), c.sent) << c.preset;
     }
 }
 
 TEST_F(SettingsTest, OptionalTextsUseOneBlankForEmpty) {
-    serverSettings.SetAdminName("");
+    settings.SetText(TextOption::AdminName, "");
     EXPECT_EQ(LastCommand(), "+adminname \" \"");
-    EXPECT_STREQ(serverSettings.GetAdminName(), "");
+    EXPECT_STREQ(settings.GetText(TextOption::AdminName), "");
 
-    serverSettings.SetServerWebsite("http://x/\"q\"");
+    settings.SetText(TextOption::ServerWebsite, "http://x/\"q\"");
     EXPECT_EQ(LastCommand(), "+serverwebsite \"http://x/\"q\"\"");
 
-    serverSettings.SetServerName("Alpha");
-    EXPECT_STREQ(serverSettings.GetServerName(), "Alpha");
+    settings.SetText(TextOption::ServerName, "Alpha");
+    EXPECT_STREQ(settings.GetText(TextOption::ServerName), "Alpha");
     engine.ClearCalls();
-    serverSettings.SetServerName("");
+    settings.SetText(TextOption::ServerName, "");
     EXPECT_TRUE(Commands().empty());
-    EXPECT_STREQ(serverSettings.GetServerName(), "Alpha");
+    EXPECT_STREQ(settings.GetText(TextOption::ServerName), "Alpha");
 
     engine.SetVariable("servername", " ");
-    EXPECT_STREQ(serverSettings.GetServerName(), " ");
+    EXPECT_STREQ(settings.GetText(TextOption::ServerName), " ");
     engine.SetVariable("adminemail", "  ");
-    EXPECT_STREQ(serverSettings.GetAdminEmail(), "  ");
+    EXPECT_STREQ(settings.GetText(TextOption::AdminEmail), "  ");
 }
 
 TEST_F(SettingsTest, GettersCutToTheirBuffersAndKeepOldTextForUnknownVariables) {
     engine.SetVariable("adminemail", std::string(40, 'e'));
-    EXPECT_EQ(std::strlen(serverSettings.GetAdminEmail()), 40u);
+    EXPECT_EQ(std::strlen(settings.GetText(TextOption::AdminEmail)), 40u);
     engine.SetVariable("adminemail", std::string(60, 'f'));
-    EXPECT_EQ(std::string(serverSettings.GetAdminEmail()), std::string(47, 'f'));
+    EXPECT_EQ(std::string(settings.GetText(TextOption::AdminEmail)), std::string(47, 'f'));
     EXPECT_EQ(engine.CallsStartingWith("GetVariableString adminemail 48").size(), 2u);
 
     // Never set in the engine: the buffer is returned as it was.
-    std::strcpy(serverSettings.serverPassword, "kept");
-    EXPECT_STREQ(serverSettings.GetServerPassword(), "kept");
+    std::strcpy(settings.serverPassword, "kept");
+    EXPECT_STREQ(settings.GetText(TextOption::ServerPassword), "kept");
 }
 
 TEST_F(SettingsTest, OverlongCommandsAreRefusedNotCut) {
     const std::string name(240, 'n');
-    serverSettings.SetAdminName(name.c_str());
+    settings.SetText(TextOption::AdminName, name.c_str());
     EXPECT_EQ(LastCommand(), "+adminname \"" + name + "\"");  // 254 characters: fits
 
     engine.ClearCalls();
     const std::string longer(254, 'p');
-    serverSettings.SetRemoteAdminPassword(longer.c_str());
-    serverSettings.SetMapEntry(1, ("worlds/" + std::string(250, 'm')).c_str());
+    settings.SetText(TextOption::RemoteAdminPassword, longer.c_str());
+    settings.SetMapEntry(1, ("worlds/" + std::string(250, 'm')).c_str());
     EXPECT_TRUE(engine.Calls().empty());
 }
 
 TEST_F(SettingsTest, RotationEntriesAreReadWrittenAndMarked) {
-    serverSettings.SetMapEntry(3, "worlds/usa");
+    settings.SetMapEntry(3, "worlds/usa");
     const auto calls = engine.Calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], "ExecuteCommand map3 worlds/usa");
     EXPECT_EQ(calls[1], "SetVariableFlags map3 5");
 
-    serverSettings.SetMapCount(4);
-    EXPECT_EQ(serverSettings.mapCount, 4u);
+    settings.SetMapCount(4);
+    EXPECT_EQ(settings.mapCount, 4u);
     EXPECT_EQ(LastCommand(), "nummaps 4");
 
     char buffer[kMapNameSize + 1];
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(serverSettings.GetMapEntry(3, buffer), 1);
+    EXPECT_EQ(settings.GetMapEntry(3, buffer), 1);
     EXPECT_STREQ(buffer, "worlds/usa");
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(serverSettings.GetMapEntry(99, buffer), 0);
+    EXPECT_EQ(settings.GetMapEntry(99, buffer), 0);
     EXPECT_EQ(buffer[0], 'x');
 
-    serverSettings.SetMapCount(-5);
-    EXPECT_EQ(serverSettings.mapCount, 0u);
+    settings.SetMapCount(-5);
+    EXPECT_EQ(settings.mapCount, 0u);
     EXPECT_EQ(LastCommand(), "nummaps 0");
 }
 
 TEST_F(SettingsTest, NothingIsSentWithoutAnEngine) {
-    EngineAccess::SetEngine(nullptr);
-    serverSettings.SetMaxPlayers(8);
-    EXPECT_EQ(serverSettings.maxPlayers, 8);
+    gate.SetEngine(nullptr);
+    settings.Set(&ServerSettings::maxPlayers, 8);
+    EXPECT_EQ(settings.maxPlayers, 8);
     char buffer[kMapNameSize] = "old";
-    EXPECT_EQ(serverSettings.GetMapEntry(0, buffer), 0);
+    EXPECT_EQ(settings.GetMapEntry(0, buffer), 0);
     EXPECT_TRUE(engine.Calls().empty());
 }
 

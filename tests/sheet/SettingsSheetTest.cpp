@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "host/EngineAccess.h"
+#include "editor/SettingsPropSheet.h"
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
 #include "sheet/SheetDriver.h"
 #include "support/RecordingEngine.h"
+#include "support/TestGate.h"
 
 namespace korvane {
 namespace {
@@ -24,12 +25,9 @@ enum Tab { kServer = 0, kRules = 1, kTeamRules = 2, kAdvanced = 3 };
 class SettingsSheetTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        serverSettings = ServerSettings{};
-        EngineAccess::SetEngine(&engine);
-        serverSettings.LoadSettings();
+        settings.LoadSettings();
         engine.ClearCalls();
     }
-    void TearDown() override { EngineAccess::SetEngine(nullptr); }
 
     std::vector<std::string> Commands() { return engine.Commands(); }
     HWND Sheet() { return sheet.Window(); }
@@ -54,7 +52,7 @@ class SettingsSheetTest : public ::testing::Test {
         return [this] {
             HWND box = FindMessageBox(Sheet());
             if (!box) return false;
-            boxes.push_back(Text(GetDlgItem(box, 0xFFFF)) + " | " + Text(box));
+            boxes.push_back(ui::WindowText(GetDlgItem(box, 0xFFFF)) + " | " + ui::WindowText(box));
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return true;
         };
@@ -69,7 +67,9 @@ class SettingsSheetTest : public ::testing::Test {
     }
 
     RecordingEngine engine;
-    SettingsPropSheet sheet{nullptr};
+    DirectGate gate{&engine};
+    ServerSettings settings{gate};
+    SettingsPropSheet sheet{nullptr, settings};
     std::vector<std::string> boxes;
     int settled = 0;
 };
@@ -139,8 +139,6 @@ TEST_F(SettingsSheetTest, CancelWithAShortPasswordAsksNothing) {
 TEST_F(SettingsSheetTest, NoTextIsCutSilently) {
     const std::string stored(10000, 'n');  // a hand-edited file
     engine.SetVariable("servername", stored);
-    std::vector<std::string> notes;
-    EngineAccess::SetConsoleSink([&](const std::string& line) { notes.push_back(line); });
     std::vector<LRESULT> limits;
     std::string shown;
     ASSERT_TRUE(RunSheet(
@@ -149,12 +147,11 @@ TEST_F(SettingsSheetTest, NoTextIsCutSilently) {
              for (int id : {IDC_SERVER_NAME, IDC_ADMIN_NAME, IDC_ADMIN_EMAIL, IDC_SERVER_WEBSITE,
                             IDC_SERVER_PASSWORD, IDC_REMOTE_ADMIN_PASSWORD})
                  limits.push_back(SendMessageA(GetDlgItem(Page(), id), EM_GETLIMITTEXT, 0, 0));
-             shown = Text(GetDlgItem(Page(), IDC_SERVER_NAME));
+             shown = ui::WindowText(GetDlgItem(Page(), IDC_SERVER_NAME));
              TypeInto(Page(), IDC_ADMIN_NAME, std::string(32, 'a').c_str());
          }),
          Press(PSBTN_OK), AnswerBox(), Settle(),
          Do([&] { TypeInto(Page(), IDC_ADMIN_NAME, "Ann"); }), Press(PSBTN_OK)}));
-    EngineAccess::SetConsoleSink(nullptr);
     EXPECT_EQ(limits, (std::vector<LRESULT>{63, 31, 47, 47, 31, 31}));
     EXPECT_EQ(shown, stored.substr(0, 63));
     EXPECT_EQ(
@@ -164,9 +161,9 @@ TEST_F(SettingsSheetTest, NoTextIsCutSilently) {
     ASSERT_EQ(sent.size(), 5u);  // every field but the untouched, overlong server name
     EXPECT_EQ(sent[0], "+adminname \"Ann\"");
     EXPECT_EQ(engine.VariableText("servername"), stored);
-    ASSERT_EQ(notes.size(), 1u);
-    EXPECT_NE(notes[0].find("servername is longer than the 63 characters"), std::string::npos)
-        << notes[0];
+    ASSERT_EQ(gate.notes.size(), 1u);
+    EXPECT_NE(gate.notes[0].find("servername is longer than the 63 characters"), std::string::npos)
+        << gate.notes[0];
 }
 
 TEST_F(SettingsSheetTest, EmptyServerNameIsNotSentAndMaskingIsRight) {
@@ -187,18 +184,18 @@ TEST_F(SettingsSheetTest, EmptyServerNameIsNotSentAndMaskingIsRight) {
 }
 
 TEST_F(SettingsSheetTest, TeamRulesSlidersAndTheirFractions) {
-    serverSettings.ffTeam = 0.5f;
-    serverSettings.mirrorDamagePercent = 0.0f;
-    serverSettings.tkPunish = 0;
+    settings.ffTeam = 0.5f;
+    settings.mirrorDamagePercent = 0.0f;
+    settings.tkPunish = 0;
     std::string ffLabel, pctLabel;
     int ffSlider = -1, pctSlider = -1;
     bool killEditsBefore = true, killEditsAfter = false, applyAfterTick = false;
     ASSERT_TRUE(RunSheet(
         sheet, {GoTo(kTeamRules), Settle(), Do([&] {
                     ffSlider = SliderAt(Page(), IDC_TEAM_FF_TEAM);
-                    ffLabel = Text(GetDlgItem(Page(), IDC_TEAM_FF_TEAM_VALUE));
+                    ffLabel = ui::WindowText(GetDlgItem(Page(), IDC_TEAM_FF_TEAM_VALUE));
                     pctSlider = SliderAt(Page(), IDC_TEAM_MIRROR_PCT);
-                    pctLabel = Text(GetDlgItem(Page(), IDC_TEAM_MIRROR_PCT_VALUE));
+                    pctLabel = ui::WindowText(GetDlgItem(Page(), IDC_TEAM_MIRROR_PCT_VALUE));
                     killEditsBefore = IsWindowEnabled(GetDlgItem(Page(), IDC_TEAM_TKS_TO_KICK)) ||
                                       IsWindowEnabled(GetDlgItem(Page(), IDC_TEAM_CIVS_TO_KICK));
                     engine.ClearCalls();
@@ -222,19 +219,20 @@ TEST_F(SettingsSheetTest, TeamRulesSlidersAndTheirFractions) {
 }
 
 TEST_F(SettingsSheetTest, SliderMovesKeepTypedTextAndCommittedPositionsReadBackTheSame) {
-    serverSettings.mirrorDamagePercent = 1.5f;
+    settings.mirrorDamagePercent = 1.5f;
     std::string pctLabel, allyLabel, typed;
-    ASSERT_TRUE(RunSheet(sheet, {GoTo(kTeamRules), Settle(), Do([&] {
-                                     pctLabel = Text(GetDlgItem(Page(), IDC_TEAM_MIRROR_PCT_VALUE));
-                                     engine.ClearCalls();
-                                     TypeInto(Page(), IDC_TEAM_TKS_TO_KICK, "9");
-                                     TypeInto(Page(), IDC_TEAM_CASH_PENALTY, "75");
-                                     MoveSlider(Page(), IDC_TEAM_FF_ALLIES, 60);
-                                     MoveSlider(Page(), IDC_TEAM_MIRROR_PCT, 200);
-                                     allyLabel = Text(GetDlgItem(Page(), IDC_TEAM_FF_ALLIES_VALUE));
-                                     typed = Text(GetDlgItem(Page(), IDC_TEAM_TKS_TO_KICK));
-                                 }),
-                                 Press(PSBTN_OK)}));
+    ASSERT_TRUE(RunSheet(
+        sheet, {GoTo(kTeamRules), Settle(), Do([&] {
+                    pctLabel = ui::WindowText(GetDlgItem(Page(), IDC_TEAM_MIRROR_PCT_VALUE));
+                    engine.ClearCalls();
+                    TypeInto(Page(), IDC_TEAM_TKS_TO_KICK, "9");
+                    TypeInto(Page(), IDC_TEAM_CASH_PENALTY, "75");
+                    MoveSlider(Page(), IDC_TEAM_FF_ALLIES, 60);
+                    MoveSlider(Page(), IDC_TEAM_MIRROR_PCT, 200);
+                    allyLabel = ui::WindowText(GetDlgItem(Page(), IDC_TEAM_FF_ALLIES_VALUE));
+                    typed = ui::WindowText(GetDlgItem(Page(), IDC_TEAM_TKS_TO_KICK));
+                }),
+                Press(PSBTN_OK)}));
     EXPECT_EQ(pctLabel, "150");
     EXPECT_EQ(allyLabel, "60");
     EXPECT_EQ(typed, "9");
@@ -246,7 +244,7 @@ TEST_F(SettingsSheetTest, SliderMovesKeepTypedTextAndCommittedPositionsReadBackT
     EXPECT_EQ(sent[7], "mirrorcash 75");
 
     // Opened again, the committed 60 shows as 60.
-    SettingsPropSheet again(nullptr);
+    SettingsPropSheet again(nullptr, settings);
     int slider = -1;
     ASSERT_TRUE(RunSheet(again, {[&] {
                                      PostMessageA(again.Window(), PSM_SETCURSEL, kTeamRules, 0);
@@ -278,13 +276,14 @@ TEST_F(SettingsSheetTest, EmptyCashPenaltyRefusesTheTabChange) {
 
 // Typing 45 must not send 4 first: the edits commit once typing pauses, the boxes at once.
 TEST_F(SettingsSheetTest, RulesEditsCommitWhenTypingPauses) {
-    serverSettings.maxPlayers = 32;
+    settings.maxPlayers = 32;
     int slider = -1;
     std::string label;
     std::vector<std::string> whileTyping, afterPause, afterLan;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kRules), Settle(), Do([&] {
                                      slider = SliderAt(Page(), IDC_RULES_MAX_PLAYERS);
-                                     label = Text(GetDlgItem(Page(), IDC_RULES_MAX_PLAYERS_VALUE));
+                                     label = ui::WindowText(
+                                         GetDlgItem(Page(), IDC_RULES_MAX_PLAYERS_VALUE));
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_RULES_TIME_LIMIT, "4");
                                      TypeInto(Page(), IDC_RULES_TIME_LIMIT, "45");
@@ -308,7 +307,7 @@ TEST_F(SettingsSheetTest, RulesEditsCommitWhenTypingPauses) {
 }
 
 TEST_F(SettingsSheetTest, RulesSliderReplacesTheStoredMaximum) {
-    serverSettings.maxPlayers = 32;
+    settings.maxPlayers = 32;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kRules), Settle(), Do([&] {
                                      engine.ClearCalls();
                                      MoveSlider(Page(), IDC_RULES_MAX_PLAYERS, 20);
@@ -327,14 +326,14 @@ TEST_F(SettingsSheetTest, BandwidthChoices) {
     std::vector<std::string> afterT1, afterCustom;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
                                      HWND edit = GetDlgItem(Page(), IDC_ADV_CUSTOM_BANDWIDTH);
-                                     dslText = Text(edit);
+                                     dslText = ui::WindowText(edit);
                                      dslEnabled = IsWindowEnabled(edit);
                                      engine.ClearCalls();
                                      Choose(Page(), IDC_ADV_BANDWIDTH, 3);
-                                     t1Text = Text(edit);
+                                     t1Text = ui::WindowText(edit);
                                      afterT1 = Commands();
                                      Choose(Page(), IDC_ADV_BANDWIDTH, 5);
-                                     customText = Text(edit);
+                                     customText = ui::WindowText(edit);
                                      customEnabled = IsWindowEnabled(edit);
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_ADV_CUSTOM_BANDWIDTH, "20000");
@@ -344,7 +343,7 @@ TEST_F(SettingsSheetTest, BandwidthChoices) {
                                      engine.ClearCalls();
                                      Choose(Page(), IDC_ADV_BANDWIDTH, 0);
                                      HWND edit = GetDlgItem(Page(), IDC_ADV_CUSTOM_BANDWIDTH);
-                                     backText = Text(edit);
+                                     backText = ui::WindowText(edit);
                                      backEnabled = IsWindowEnabled(edit);
                                  }),
                                  Press(PSBTN_CANCEL)}));
@@ -361,34 +360,35 @@ TEST_F(SettingsSheetTest, BandwidthChoices) {
     EXPECT_EQ(afterCustom.back(), "sendbandwidth 20000");
     EXPECT_EQ(backText, "4000");
     EXPECT_FALSE(backEnabled);
-    EXPECT_EQ(serverSettings.customBandwidth, 20000);
+    EXPECT_EQ(settings.customBandwidth, 20000);
     EXPECT_EQ(Commands().back(), "sendbandwidth 4000");
 }
 
 TEST_F(SettingsSheetTest, ACustomBandwidthMustBeAnInteger) {
-    bool focusOnEdit = false;
+    DWORD selection = 0;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
                                      Choose(Page(), IDC_ADV_BANDWIDTH, 5);
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_ADV_CUSTOM_BANDWIDTH, "32k");
                                  }),
                                  Press(PSBTN_OK), AnswerBox(), Settle(), Do([&] {
-                                     focusOnEdit =
-                                         GetFocus() == GetDlgItem(Page(), IDC_ADV_CUSTOM_BANDWIDTH);
+                                     selection = static_cast<DWORD>(SendMessageA(
+                                         GetDlgItem(Page(), IDC_ADV_CUSTOM_BANDWIDTH),
+                                         EM_GETSEL, 0, 0));
                                  }),
                                  Press(PSBTN_CANCEL)}));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Please enter an integer. | Server Settings");
-    EXPECT_TRUE(focusOnEdit);
+    EXPECT_EQ(selection, MAKELONG(0, 3));  // the field is picked out for a new value
     EXPECT_TRUE(Commands().empty());
 }
 
 TEST_F(SettingsSheetTest, BandwidthOutsideThePresetsAndTypedNonsense) {
-    serverSettings.serverBandwidth = 9;  // a hand-edited file
+    settings.serverBandwidth = 9;  // a hand-edited file
     std::string shown;
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
                                      HWND combo = GetDlgItem(Page(), IDC_ADV_BANDWIDTH);
-                                     shown = Text(combo);
+                                     shown = ui::WindowText(combo);
                                      SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
                                      SetWindowTextA(combo, "fast");
                                      engine.ClearCalls();
@@ -402,27 +402,26 @@ TEST_F(SettingsSheetTest, BandwidthOutsideThePresetsAndTypedNonsense) {
 }
 
 TEST_F(SettingsSheetTest, VotingEnablesTheRatiosAndCommittingBoxesSendThePage) {
-    serverSettings.voting = 0;
-    serverSettings.playerKickVote = 0.6f;
+    settings.voting = 0;
+    settings.playerKickVote = 0.6f;
     bool before = true, after = false, apply = false;
     std::string kickLabel;
     std::vector<std::string> afterVoting, afterLogging;
-    ASSERT_TRUE(RunSheet(sheet, {GoTo(kAdvanced), Settle(), Do([&] {
-                                     before =
-                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) ||
-                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
-                                     kickLabel = Text(GetDlgItem(Page(), IDC_ADV_KICK_RATIO_VALUE));
-                                     engine.ClearCalls();
-                                     Click(Page(), IDC_ADV_VOTING);
-                                     after =
-                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) &&
-                                         IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
-                                     apply = ApplyEnabled(Sheet());
-                                     afterVoting = Commands();
-                                     Click(Page(), IDC_ADV_LOG_EVENTS);
-                                     afterLogging = Commands();
-                                 }),
-                                 Press(PSBTN_CANCEL)}));
+    ASSERT_TRUE(RunSheet(
+        sheet, {GoTo(kAdvanced), Settle(), Do([&] {
+                    before = IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) ||
+                             IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
+                    kickLabel = ui::WindowText(GetDlgItem(Page(), IDC_ADV_KICK_RATIO_VALUE));
+                    engine.ClearCalls();
+                    Click(Page(), IDC_ADV_VOTING);
+                    after = IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_KICK_RATIO)) &&
+                            IsWindowEnabled(GetDlgItem(Page(), IDC_ADV_MAP_RATIO));
+                    apply = ApplyEnabled(Sheet());
+                    afterVoting = Commands();
+                    Click(Page(), IDC_ADV_LOG_EVENTS);
+                    afterLogging = Commands();
+                }),
+                Press(PSBTN_CANCEL)}));
     EXPECT_FALSE(before);
     EXPECT_TRUE(after);
     EXPECT_TRUE(apply);

@@ -9,29 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "editor/SettingsPropSheet.h"
+#include "ui/PropSheet.h"
+#include "ui/Text.h"
 #include "support/ModalDriver.h"
 
 namespace korvane::test {
 
-using Step = std::function<bool()>;
-
-// Runs the sheet with the steps in order (each repeated until it returns true); the sheet
-// must be closed by the last step. Returns false on a time-out; `result` gets DoModal's.
-inline bool RunSheet(SettingsPropSheet& sheet, std::vector<Step> steps, INT_PTR* result = nullptr) {
-    size_t next = 0;
-    bool timedOut = false;
-    const INT_PTR ended =
-        RunModalCall([&] { return sheet.DoModal(); },
-                     [&] { PostMessageA(sheet.Window(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
-                     [&] {
-                         if (!sheet.Window()) return false;
-                         if (next < steps.size() && steps[next]()) ++next;
-                         return next >= steps.size();
-                     },
-                     15000, &timedOut);
-    if (result) *result = ended;
-    return !timedOut;
+// Runs the sheet with the steps in order; the sheet must be closed by the last step. Returns
+// false on a time-out; `result` gets DoModal's.
+inline bool RunSheet(ui::PropSheet& sheet, std::vector<Step> steps, INT_PTR* result = nullptr) {
+    // A step waits for the sheet's window before it runs.
+    for (Step& step : steps)
+        step = [&sheet, step = std::move(step)] { return sheet.Window() && step(); };
+    return RunSteps([&] { return sheet.DoModal(); },
+                    [&] { PostMessageA(sheet.Window(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
+                    std::move(steps), 15000, result);
 }
 
 inline HWND CurrentPage(HWND sheet) {
@@ -46,12 +38,6 @@ inline int CurrentTab(HWND sheet) {
 inline bool ApplyEnabled(HWND sheet) {
     constexpr int kApplyButton = 0x3021;
     return IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE;
-}
-
-inline std::string Text(HWND control) {
-    char text[512] = {};
-    GetWindowTextA(control, text, sizeof text);
-    return text;
 }
 
 // Typing: the edit's text changes and its page hears of it.

@@ -54,6 +54,33 @@ INT_PTR RunModalCall(const std::function<INT_PTR()>& run, const std::function<vo
     return result;
 }
 
+bool RunSteps(const std::function<INT_PTR()>& run, const std::function<void()>& abort,
+              std::vector<Step> steps, DWORD timeoutMs, INT_PTR* result) {
+    size_t next = 0;
+    bool timedOut = false;
+    const INT_PTR ended = RunModalCall(
+        run, abort,
+        [&] {
+            if (next < steps.size() && steps[next]()) ++next;
+            return next >= steps.size();
+        },
+        timeoutMs, &timedOut);
+    if (result) *result = ended;
+    return !timedOut;
+}
+
+bool RunScript(ui::Dialog& dialog, std::vector<Step> steps, DWORD timeoutMs, INT_PTR* result) {
+    return RunSteps([&dialog] { return dialog.DoModal(); }, [&dialog] { dialog.End(-2); },
+                    std::move(steps), timeoutMs, result);
+}
+
+Step Do(std::function<void()> action) {
+    return [action = std::move(action)] {
+        action();
+        return true;
+    };
+}
+
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (!condition()) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "ui/Dialog.h"
 
@@ -19,6 +20,17 @@ INT_PTR RunModal(ui::Dialog& dialog, std::function<bool()> step, DWORD timeoutMs
 // The same for any modal run: `run` runs it, `abort` ends it on a time-out.
 INT_PTR RunModalCall(const std::function<INT_PTR()>& run, const std::function<void()>& abort,
                      std::function<bool()> step, DWORD timeoutMs = 15000, bool* timedOut = nullptr);
+
+// Steps run in order from inside a modal loop, each repeated until it returns true.
+using Step = std::function<bool()>;
+// Runs `run` (a modal loop) with the steps; the last must end it. False on a time-out.
+bool RunSteps(const std::function<INT_PTR()>& run, const std::function<void()>& abort,
+              std::vector<Step> steps, DWORD timeoutMs = 15000, INT_PTR* result = nullptr);
+// The same for a dialog.
+bool RunScript(ui::Dialog& dialog, std::vector<Step> steps, DWORD timeoutMs = 15000,
+               INT_PTR* result = nullptr);
+// A step that runs `action` once.
+Step Do(std::function<void()> action);
 
 // Pumps this thread's messages until `condition` holds or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);

@@ -1,27 +1,18 @@
 // The Change Map dialog: lists the rotation (lower case, gaps left out) and sends
 // "changemap <entry>" for the selected row's rotation entry on OK.
-#include "settings/ChangeMapDialog.h"
+#include "editor/ChangeMapDialog.h"
 
 #include <commctrl.h>
 
 #include "resources/resource.h"
-#include "settings/MapName.h"
-#include "settings/ServerSettings.h"
 #include "ui/ListView.h"
+#include "ui/Text.h"
 
 namespace korvane {
 
-ChangeMapDialog::ChangeMapDialog(HWND parent)
-    : Dialog(IDD_CHANGE_MAP, parent),
-      // A shared icon from LoadIcon: it is never destroyed.
-      icon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
-
-bool ChangeMapDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_QUERYDRAGICON) {
-        result = reinterpret_cast<LRESULT>(icon_);
-        return true;
-    }
-    return Dialog::OnMessage(message, wParam, lParam, result);
+ChangeMapDialog::ChangeMapDialog(HWND parent, ServerSettings& settings)
+    : Dialog(IDD_CHANGE_MAP, parent), settings_(settings) {
+    SetDragIcon(ui::ProgramIcon(IDR_MAINFRAME));
 }
 
 bool ChangeMapDialog::OnInitDialog() {
@@ -29,17 +20,10 @@ bool ChangeMapDialog::OnInitDialog() {
     mapList_.Attach(list);
     ui::ListAddTextColumn(list, ui::ProgramString(IDS_COL_WORLD).c_str());
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-
-    const uint32_t count =
-        serverSettings.mapCount < kMaxMapCount ? serverSettings.mapCount : kMaxMapCount;
-    for (uint32_t i = 0; i < count; ++i) {
-        char name[kMapNameSize + 1] = {};
-        if (!serverSettings.GetMapEntry(static_cast<int>(i), name)) continue;  // a gap
-        LowerMapName(name);
-        // Each row keeps its entry's rotation index: the engine switches by entry, and after
-        // a gap or a drag a row's position no longer is one.
-        ui::ListAppendText(list, name, static_cast<LPARAM>(i));
-    }
+    // Each row keeps its entry's rotation index: the engine switches by entry, and after a gap
+    // or a drag a row's position no longer is one.
+    for (const RotationEntry& entry : settings_.ReadRotation())
+        ui::ListAppendText(list, entry.name.c_str(), static_cast<LPARAM>(entry.index));
     ui::ListFitColumn(list);
     UpdateOkButton();
     return true;
@@ -71,7 +55,7 @@ void ChangeMapDialog::OnOK() {
     // is sent and the dialog stays open.
     const int row = ui::ListNextSelected(Item(IDC_MAP_LIST));
     if (row < 0) return;
-    SendCommand("changemap %d", static_cast<int>(ui::ListItemData(Item(IDC_MAP_LIST), row)));
+    settings_.ChangeMap(static_cast<int>(ui::ListItemData(Item(IDC_MAP_LIST), row)));
     End(IDOK);
 }
 

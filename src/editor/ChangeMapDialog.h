@@ -5,17 +5,16 @@
 #include <windows.h>
 
 #include "editor/DragListCtrl.h"
+#include "settings/ServerSettings.h"
 #include "ui/Dialog.h"
 
 namespace korvane {
 
 class ChangeMapDialog : public ui::Dialog {
   public:
-    explicit ChangeMapDialog(HWND parent = nullptr);
-    ~ChangeMapDialog() override = default;
+    ChangeMapDialog(HWND parent, ServerSettings& settings);
 
   protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnOK() override;
@@ -24,8 +23,8 @@ class ChangeMapDialog : public ui::Dialog {
     // OK is offered only while a row is selected.
     void UpdateOkButton();
 
+    ServerSettings& settings_;
     DragListCtrl mapList_;
-    HICON icon_;
 };
 
 }  // namespace korvane

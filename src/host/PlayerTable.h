@@ -9,9 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "host/EngineInterface.h"
+
 namespace korvane {
 
-inline constexpr uint32_t kUnassignedText = 1073;
 inline constexpr size_t kPlayerNameChars = 30;
 
 struct PlayerRecord {

@@ -1,5 +1,5 @@
-// Reading list rows and driving a list control's selection, double-click and drag with the
-// messages the control itself would send or receive.
+// Reading list rows and cells, and driving a list control's selection, double-click and drag
+// with the messages the control itself would send or receive.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,17 @@
 #include "ui/ListView.h"
 
 namespace korvane::test {
+
+// The text of any cell, whatever its column.
+inline std::string Cell(HWND list, int row, int column) {
+    char text[300] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
 
 inline std::vector<std::string> Rows(HWND list) {
     std::vector<std::string> rows;

@@ -1,5 +1,5 @@
 // Player records, event decoding and connection times.
-#include "console/PlayerTable.h"
+#include "host/PlayerTable.h"
 
 #include <cstdio>
 #include <cstring>
@@ -133,7 +133,8 @@ void ApplyUpdate(PlayerTable& table, EventReader& reader) {
         record->team = team;
         int32_t specialty = 0;
         if (!reader.Signed(specialty)) return;
-        record->specialty = specialty == 8 ? static_cast<int32_t>(kUnassignedText) : specialty;
+        record->specialty =
+            specialty == kUnassignedSpecialty ? static_cast<int32_t>(kUnassignedText) : specialty;
     }
 }
 
@@ -146,31 +147,31 @@ EngineEventOutcome ApplyEngineEvent(PlayerTable& table, std::string_view message
     reader.SkipSpace();
     char type = 0;
     if (!reader.Take(type)) return outcome;
-    switch (static_cast<unsigned char>(type)) {
-        case 1: {
+    switch (static_cast<EngineEvent>(type)) {
+        case EngineEvent::PlayerJoined: {
             int32_t id = 0;
             if (!reader.Signed(id)) id = 0;
             table.Join(id, now, newPlayerName);
             outcome.playersChanged = true;
             break;
         }
-        case 2: {
+        case EngineEvent::PlayerLeft: {
             int32_t id = 0;
             if (!reader.Signed(id)) id = 0;
             table.Leave(id);
             outcome.playersChanged = true;
             break;
         }
-        case 3:
+        case EngineEvent::PlayersUpdated:
             outcome.playersChanged = true;
             ApplyUpdate(table, reader);
             break;
-        case 6: {
+        case EngineEvent::ConsoleText: {
             const std::string_view text = reader.Line();
             outcome.consoleText = std::string(text.substr(0, kConsoleEventChars));
             break;
         }
-        case 7:
+        case EngineEvent::CloseHost:
             outcome.close = true;
             break;
         default:

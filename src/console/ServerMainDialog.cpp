@@ -1,0 +1,142 @@
+// The main window: start-up, refresh and the operator's commands.
+#include "console/ServerMainDialog.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "console/ConsolePane.h"
+#include "editor/SettingsPropSheet.h"
+#include "resources/resource.h"
+#include "ui/Text.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr UINT_PTR kRefreshTimer = 0;
+
+void SetStatic(HWND window, int id, int value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d", value);
+    char shown[32] = {};
+    GetDlgItemTextA(window, id, shown, sizeof shown);
+    if (std::strcmp(shown, text) != 0) SetDlgItemTextA(window, id, text);
+}
+
+}  // namespace
+
+ServerMainDialog::ServerMainDialog(EngineHost& host, bool showSettings, HWND parent)
+    : ui::Dialog(IDD_SERVER, parent),
+      host_(host),
+      showSettings_(showSettings),
+      icon_(ui::ProgramIcon(IDR_MAINFRAME)) {
+    SetDragIcon(icon_);
+}
+
+ServerMainDialog::~ServerMainDialog() {
+    host_.Shutdown();
+    host_.SetListener(nullptr);
+}
+
+bool ServerMainDialog::OnInitDialog() {
+    if (HMENU menu = GetSystemMenu(Window(), FALSE)) {
+        const std::string about = ui::ProgramString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX_SYS, about.c_str());
+        }
+    }
+    SendMessageA(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageA(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    // Only what is sent whole can be typed: the command is read back into 120 bytes.
+    SendMessageA(Item(IDC_COMMAND_LINE), EM_LIMITTEXT, kCommandLineLimit, 0);
+    players_.Attach(Item(IDC_PLAYER_LIST));
+    if (startupPending_) {
+        startupPending_ = false;
+        Start();
+    }
+    return true;
+}
+
+void ServerMainDialog::Start() {
+    // The host may speak from the server thread: it only posts, and the window acts.
+    HWND window = Window();
+    host_.SetListener([window](EngineHost::Notice notice) {
+        PostMessageA(
+            window,
+            notice == EngineHost::Notice::Stopped ? kEngineStoppedMessage : kEngineCloseMessage, 0,
+            0);
+    });
+    EngineHost::StartHooks hooks;
+    hooks.engineLoaded = [this](const std::array<int, 3>& version) {
+        char caption[254] = {};
+        GetWindowTextA(Window(), caption, sizeof caption);
+        char titled[320];
+        std::snprintf(titled, sizeof titled, "%s %d.%d.%d", caption, version[0], version[1],
+                      version[2]);
+        SetWindowTextA(Window(), titled);
+    };
+    if (showSettings_) hooks.settings = [this] { return RunStartupSettings() == IDOK; };
+
+    switch (host_.Start(hooks)) {
+        case EngineHost::StartResult::Running:
+            SetTimer(Window(), kRefreshTimer, 100, nullptr);
+            return;
+        case EngineHost::StartResult::NoEngine: {
+            const std::string text =
+                "Korvane Server could not start the game's engine.\n\n" + host_.StartFailure();
+            MessageBoxA(Window(), text.c_str(), ui::ProgramString(IDS_QUIT_CAPTION).c_str(),
+                        MB_OK | MB_ICONSTOP);
+            startupFailed_ = true;
+            OnCancel();  // no engine: no question
+            PostQuitMessage(0);
+            return;
+        }
+        case EngineHost::StartResult::SettingsDeclined:
+            startupFailed_ = true;
+            confirmOnClose_ = false;
+            OnCancel();
+            PostQuitMessage(0);
+            return;
+        case EngineHost::StartResult::StepFailed:
+            // The window stays open without an engine; what the engine said about it shows.
+            startupFailed_ = true;
+            Refresh();
+            return;
+    }
+}
+
+INT_PTR ServerMainDialog::RunStartupSettings() {
+    SettingsPropSheet sheet(Window(), host_.Settings());
+    return sheet.DoModal();
+}
+
+bool ServerMainDialog::OnTimer(UINT_PTR) {
+    Refresh();
+    return false;  // the timer message keeps its default processing
+}
+
+void ServerMainDialog::Refresh() {
+    const EngineHost::HandOver handOver = host_.TakeHandOver();
+    players_.Show(handOver, host_);
+    ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
+    float send = 0, receive = 0;
+    if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
+        SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
+        SetStatic(Window(), IDC_RECV_BPS, TruncateToInt(receive));
+    }
+    SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
+}
+
+void ServerMainDialog::OnEngineStopped() {
+    host_.Shutdown();
+    Refresh();
+}
+
+void ServerMainDialog::OnDestroy() {
+    host_.Shutdown();
+}
+
+}  // namespace korvane

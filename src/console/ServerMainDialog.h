@@ -1,0 +1,70 @@
+// The main window, a view of the engine host: it drives the start-up, shows the console
+// lines, the players and the figures from the host's hand-over every 100 ms, and turns the
+// operator's commands into calls on the host. It holds no engine pointer and no lock.
+#pragma once
+
+#include <windows.h>
+
+#include "console/PlayerListView.h"
+#include "host/EngineHost.h"
+#include "ui/Dialog.h"
+
+namespace korvane {
+
+// The program's exit codes, for the scripts and service wrappers that run it.
+inline constexpr int kExitOk = 0;             // Quit, a confirmed close, the engine's close
+inline constexpr int kExitSocketsFailed = 1;  // also any unexpected failure at start
+inline constexpr int kExitStartupFailed = 2;  // no engine, sheet cancelled, a step failed
+
+class ServerMainDialog : public ui::Dialog {
+  public:
+    // The longest command the command line sends whole.
+    static constexpr int kCommandLineLimit = 119;
+
+    // `showSettings`: the settings sheet comes up at start-up (no "-s").
+    ServerMainDialog(EngineHost& host, bool showSettings, HWND parent = nullptr);
+    ~ServerMainDialog() override;
+
+    void SetConfirmOnClose(bool confirm) { confirmOnClose_ = confirm; }
+    // True to go ahead: no engine, or the operator said Yes (No is the default).
+    bool ConfirmQuit();
+
+  protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnTimer(UINT_PTR id) override;
+    void OnOK() override {}  // Enter belongs to the hidden Send button
+    void OnCancel() override;
+    void OnDestroy() override;
+
+    // The settings sheet shown at start-up; anything but IDOK ends the program after the
+    // configuration file is written. A seam for the tests.
+    virtual INT_PTR RunStartupSettings();
+
+  private:
+    // What the host reports from the server thread arrives as posted messages.
+    static constexpr UINT kEngineCloseMessage = WM_APP + 1;
+    static constexpr UINT kEngineStoppedMessage = WM_APP + 2;
+
+    void Start();
+    // The 100 ms refresh: the hand-over into the list, the pane and the figures.
+    void Refresh();
+    // The engine's Tick asked to stop: the engine goes, what it said last is shown.
+    void OnEngineStopped();
+    void SendCommandLine();
+    void KickSelectedPlayer();
+    void ShowSettings();
+    void ShowAbout();
+    int ExitCode() const { return startupFailed_ ? kExitStartupFailed : kExitOk; }
+
+    EngineHost& host_;
+    bool showSettings_;
+    PlayerListView players_;
+    HICON icon_;
+    bool confirmOnClose_ = true;
+    bool startupPending_ = true;
+    bool startupFailed_ = false;
+};
+
+}  // namespace korvane

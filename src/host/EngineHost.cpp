@@ -1,0 +1,197 @@
+// The engine host: start-up, the hand-over of what the engine reports, the calls other
+// threads make, the server thread's step and the shutdown.
+#include "host/EngineHost.h"
+
+#include <cstring>
+#include <ctime>
+
+#include "host/StartupSteps.h"
+#include "resources/resource.h"
+#include "settings/MapName.h"
+#include "ui/Text.h"
+
+namespace korvane {
+
+// The callback object handed to the engine; it reaches its host through a back-pointer.
+class EngineHost::Callbacks final : public HostCallbacks {
+  public:
+    explicit Callbacks(EngineHost& host) : host_(host) {}
+    // The engine calls these only inside a call the host made with EngineLock held.
+    int OnEngineEvent(const char* message) override {
+        if (message) host_.OnEngineEvent(message);
+        return 0;
+    }
+    int OnConsoleText(const char* text) override {
+        if (text) host_.OnConsoleText(text);
+        return 0;
+    }
+    int Reserved2() override { return 0; }
+    int Reserved3(int, int, int, int) override { return 0; }
+
+  private:
+    EngineHost& host_;
+};
+
+EngineHost::EngineHost(std::unique_ptr<EngineLibrary> library)
+    : library_(library ? std::move(library) : std::make_unique<ServerDllLibrary>()),
+      installFolder_(EnterInstallFolder()),
+      callbacks_(std::make_unique<Callbacks>(*this)),
+      newPlayerName_(ui::ProgramString(IDS_NEW_PLAYER)) {}
+
+EngineHost::~EngineHost() {
+    Shutdown();
+}
+
+EngineHost::StartResult EngineHost::Start(const StartHooks& hooks) {
+    const StartResult result = StartSteps(hooks);
+    if (result == StartResult::StepFailed) Shutdown();
+    return result;
+}
+
+EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
+    if (const StartResult loaded = LoadEngine(hooks); loaded != StartResult::Running) return loaded;
+    EngineInterface& engine = *engine_.load();
+    // The server thread does not run yet, so these calls need no lock.
+    if (engine.AttachHost(callbacks_.get()) != 0) return StartResult::StepFailed;
+    if (!SetUpResourceArchives(engine)) return StartResult::StepFailed;
+    if (!strings_.Load()) return StartResult::StepFailed;
+
+    settings_.LoadSettings();
+    if (hooks.settings && !hooks.settings()) {
+        settings_.SaveSettings();
+        return StartResult::SettingsDeclined;
+    }
+    settings_.SaveSettings();
+
+    if (!SelectNetworkService(engine)) return StartResult::StepFailed;
+    char startMap[kMapNameSize + 1] = {};
+    if (!settings_.GetMapEntry(0, startMap)) startMap[0] = '\0';
+    if (!StartHosting(engine, LowerMapName(std::string(startMap)), settings_.maxPlayers,
+                      ui::ProgramString(IDS_SESSION_TEXT)))
+        return StartResult::StepFailed;
+    if (!thread_.Start(lock_, [this] { Step(); })) return StartResult::StepFailed;
+
+    // The server thread is ticking from here on, so this call takes the lock.
+    WithEngine([](EngineInterface& running) {
+        char message[32] = {};
+        std::memcpy(message, kHostReadyMessage, sizeof kHostReadyMessage);
+        running.SendHostMessage(message);
+    });
+    return StartResult::Running;
+}
+
+EngineHost::StartResult EngineHost::LoadEngine(const StartHooks& hooks) {
+    EngineInterface* engine = nullptr;
+    if (library_->Create(kEngineInterfaceVersion, &kEngineInterfaceId, &engine) != 0 || !engine)
+        return StartResult::NoEngine;
+    engine_ = engine;
+    engine->GetVersion(&version_[0], &version_[1], &version_[2]);
+    if (hooks.engineLoaded) hooks.engineLoaded(version_);
+    return StartResult::Running;
+}
+
+std::string EngineHost::StartFailure() const {
+    std::string reason = library_->Failure();
+    if (reason.empty()) reason = "The engine's CreateEngine failed.";
+    return reason + "\n\n" + DescribeInstallFolder(installFolder_);
+}
+
+void EngineHost::Shutdown() {
+    shutdownRequested_ = true;
+    // No Tick may run once the engine is released: the thread is ended first, and waited
+    // for without holding the lock it needs to finish its step.
+    thread_.Stop();
+    strings_.Unload();
+    EngineInterface* engine = nullptr;
+    {
+        ui::ScopedLock lock(lock_);
+        engine = engine_.exchange(nullptr);
+        if (engine) {
+            engine->AttachHost(nullptr);
+            library_->Release();
+        }
+        // The queued lines stay: they often say why the engine stopped.
+        players_.Clear();
+        playersChanged_ = false;
+    }
+    shutdownRequested_ = false;
+}
+
+bool EngineHost::WithEngine(const std::function<void(EngineInterface&)>& use) {
+    ui::ScopedLock lock(lock_);
+    EngineInterface* engine = engine_.load();
+    if (!engine) return false;
+    use(*engine);
+    return true;
+}
+
+void EngineHost::Note(const std::string& line) {
+    ui::ScopedLock lock(lock_);
+    consoleQueue_.push_back(line);
+}
+
+bool EngineHost::Execute(const std::string& command) {
+    return WithEngine([&](EngineInterface& engine) { engine.ExecuteCommand(command.c_str()); });
+}
+
+bool EngineHost::Kick(int id) {
+    return WithEngine([id](EngineInterface& engine) { engine.KickPlayer(id); });
+}
+
+float EngineHost::PlayerPing(int id) {
+    PlayerInfo info = {};
+    WithEngine([&](EngineInterface& engine) { engine.GetPlayerInfo(id, &info); });
+    float ping = 0;
+    static_assert(sizeof ping == sizeof info.pingSeed);
+    std::memcpy(&ping, &info.pingSeed, sizeof ping);
+    WithEngine([&](EngineInterface& engine) { engine.GetPlayerPing(id, &ping); });
+    return ping;
+}
+
+bool EngineHost::Bandwidth(float& send, float& receive) {
+    return WithEngine([&](EngineInterface& engine) { engine.GetBandwidth(&send, &receive); });
+}
+
+EngineHost::HandOver EngineHost::TakeHandOver() {
+    HandOver handOver;
+    ui::ScopedLock lock(lock_);
+    handOver.engineLoaded = engine_.load() != nullptr;
+    handOver.playersChanged = playersChanged_;
+    playersChanged_ = false;
+    handOver.lines.swap(consoleQueue_);
+    handOver.players = players_.Snapshot();
+    return handOver;
+}
+
+std::array<int, 3> EngineHost::Version() {
+    std::array<int, 3> version = version_;
+    WithEngine(
+        [&](EngineInterface& engine) { engine.GetVersion(&version[0], &version[1], &version[2]); });
+    return version;
+}
+
+void EngineHost::Step() {
+    EngineInterface* engine = engine_.load();
+    if (!engine || shutdownRequested_.load() || !thread_.Started()) return;
+    const float now = ClockSeconds();
+    updateRate_.store(rateMeter_.Step(now, ClockSeconds()), std::memory_order_relaxed);
+    if (engine->Tick(0) != 0) return;
+    // No further Tick: the steps do nothing from here until the owner shuts the engine down.
+    shutdownRequested_ = true;
+    if (listener_) listener_(Notice::Stopped);
+}
+
+void EngineHost::OnConsoleText(const char* text) {
+    consoleQueue_.emplace_back(text);
+}
+
+void EngineHost::OnEngineEvent(const char* message) {
+    const EngineEventOutcome outcome = ApplyEngineEvent(
+        players_, message, static_cast<int64_t>(std::time(nullptr)), newPlayerName_);
+    if (outcome.playersChanged) playersChanged_ = true;
+    if (outcome.consoleText) consoleQueue_.push_back(*outcome.consoleText);
+    // This may be the server thread, inside Tick: the owner is told, and acts on its own thread.
+    if (outcome.close && listener_) listener_(Notice::CloseRequested);
+}
+
+}  // namespace korvane

@@ -1,0 +1,113 @@
+// The engine's host, without any window: it loads server.dll, brings it through the start-up
+// to a hosted game, ticks it on the server thread and hands what the engine reported (console
+// lines, player events) over to whoever shows it. Every engine call from another thread goes
+// through it, under EngineLock.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/EngineGate.h"
+#include "host/EngineLibrary.h"
+#include "host/InstallFolder.h"
+#include "host/PlayerTable.h"
+#include "host/ServerThread.h"
+#include "host/StringLibrary.h"
+#include "host/UpdateRate.h"
+#include "settings/ServerSettings.h"
+#include "ui/Handles.h"
+
+namespace korvane {
+
+class EngineHost final : public EngineGate {
+  public:
+    enum class StartResult {
+        Running,           // hosting, the server thread ticking
+        NoEngine,          // server.dll missing or CreateEngine failed; StartFailure says why
+        SettingsDeclined,  // the start-up sheet was not closed with OK (the file is written)
+        StepFailed,        // a later step failed; the engine is shut down
+    };
+    struct StartHooks {
+        // Once the engine exists: its version, as GetVersion gave it.
+        std::function<void(const std::array<int, 3>& version)> engineLoaded;
+        // Where the start-up settings sheet goes; false ends the start-up. None: go on.
+        std::function<bool()> settings;
+    };
+    // What the owner hears of, possibly on the server thread (it posts, never waits).
+    enum class Notice { CloseRequested, Stopped };
+
+    struct HandOver {
+        bool engineLoaded = false;
+        bool playersChanged = false;
+        std::vector<std::string> lines;     // console lines, oldest first
+        std::vector<PlayerRecord> players;  // the table's records, in its order
+    };
+
+    // A null library means server.dll from the installation folder, which construction makes
+    // the working folder (registry value "Install Dir").
+    explicit EngineHost(std::unique_ptr<EngineLibrary> library = nullptr);
+    ~EngineHost();
+    EngineHost(const EngineHost&) = delete;
+    EngineHost& operator=(const EngineHost&) = delete;
+
+    StartResult Start(const StartHooks& hooks);
+    // Stops the server thread, detaches and releases the engine and empties the player
+    // table; the console lines stay for the next hand-over. Safe to call any number of times.
+    void Shutdown();
+    bool EngineLoaded() const { return engine_.load() != nullptr; }
+    void SetListener(std::function<void(Notice)> listener) { listener_ = std::move(listener); }
+
+    bool WithEngine(const std::function<void(EngineInterface&)>& use) override;
+    void Note(const std::string& line) override;
+    bool Execute(const std::string& command);
+    bool Kick(int id);
+    // The player's ping in seconds: GetPlayerInfo seeds GetPlayerPing, each under the lock.
+    float PlayerPing(int id);
+    bool Bandwidth(float& send, float& receive);
+    // The changed flag, the queued console lines and a copy of the player records, taken in
+    // one hold of the lock so that they belong together.
+    HandOver TakeHandOver();
+
+    std::string ResourceText(int id) const { return strings_.Text(id); }
+    // The engine's version now, or the one read at start-up once the engine is gone.
+    std::array<int, 3> Version();
+    float UpdateRate() const { return updateRate_.load(std::memory_order_relaxed); }
+    ServerSettings& Settings() { return settings_; }
+    // Why the engine could not be created, and where it was looked for.
+    std::string StartFailure() const;
+
+  private:
+    class Callbacks;
+    StartResult StartSteps(const StartHooks& hooks);
+    StartResult LoadEngine(const StartHooks& hooks);
+    void Step();  // the server thread's, with EngineLock held
+    void OnEngineEvent(const char* message);
+    void OnConsoleText(const char* text);
+
+    std::unique_ptr<EngineLibrary> library_;
+    InstallFolder installFolder_;
+    ui::CriticalSection lock_;  // EngineLock: every engine call, the queue and the table
+    std::atomic<EngineInterface*> engine_{nullptr};
+    std::unique_ptr<Callbacks> callbacks_;
+    StringLibrary strings_;
+    ServerSettings settings_{*this};
+    ServerThread thread_;
+    std::function<void(Notice)> listener_;
+    std::array<int, 3> version_{};
+    std::string newPlayerName_;
+
+    // Filled by the callbacks, guarded by lock_.
+    std::vector<std::string> consoleQueue_;
+    PlayerTable players_;
+    bool playersChanged_ = false;
+
+    std::atomic<bool> shutdownRequested_{false};
+    UpdateRateMeter rateMeter_;  // server thread only
+    std::atomic<float> updateRate_{0};
+};
+
+}  // namespace korvane
