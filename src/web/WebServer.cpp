@@ -102,7 +102,10 @@ class BoundedStream final : public httplib::Stream {
         if (got > 0) left_ -= static_cast<size_t>(got);
         return got;
     }
-    ssize_t write(const char* ptr, size_t size) override { return inner_.write(ptr, size); }
+    ssize_t write(const char* ptr, size_t size) override {
+        wrote_ = true;
+        return inner_.write(ptr, size);
+    }
     void get_remote_ip_and_port(std::string& ip, int& port) const override {
         inner_.get_remote_ip_and_port(ip, port);
     }
@@ -113,12 +116,14 @@ class BoundedStream final : public httplib::Stream {
 
     size_t Consumed() const { return limit_ - left_; }
     bool Exceeded() const { return exceeded_; }
+    bool Wrote() const { return wrote_; }
 
   private:
     httplib::Stream& inner_;
     size_t left_;
     size_t limit_;
     bool exceeded_ = false;
+    bool wrote_ = false;
 };
 
 // What the handlers of the request on this thread need to know about its connection.
@@ -128,6 +133,17 @@ struct RequestState {
 };
 thread_local RequestState* currentRequest = nullptr;
 
+// A whole answer for the cases the library gives none: a connection turned away, a request
+// line too long to read.
+std::string RawAnswer(int status, const char* reason, const std::string& message, const char* extra = "") {
+    const std::string body = ErrorResponse(status, message).body;
+    std::string text = "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\n";
+    for (const auto& [name, value] : SecurityHeaders()) text += name + ": " + value + "\r\n";
+    text += std::string("Content-Type: application/json\r\n") + extra + "Connection: close\r\n";
+    text += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    return text;
+}
+
 void JsonError(httplib::Response& res, int status, const std::string& message, bool close) {
     const ApiResponse error = ErrorResponse(status, message);
     res.status = status;
@@ -135,6 +151,19 @@ void JsonError(httplib::Response& res, int status, const std::string& message, b
     if (close) {
         res.set_header("Connection", "close");
         if (currentRequest) currentRequest->close = true;
+    }
+}
+
+// Ends the sending side after a last answer and reads, briefly and boundedly, what the client
+// still sends: closing with unread data would reset the connection, and the client might
+// lose the answer before it reads it.
+void FinishAnswer(socket_t sock) {
+    shutdown(sock, SD_SEND);
+    const DWORD timeoutMs = 200;
+    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+    const uint64_t until = SteadyMs() + 500;
+    char discard[4096];
+    for (int i = 0; i < 64 && SteadyMs() < until && recv(sock, discard, sizeof discard, 0) > 0; ++i) {
     }
 }
 
@@ -206,30 +235,25 @@ bool Listener::ServeRequest(socket_t sock, httplib::Stream& stream, bool closeCo
         ~Current() { currentRequest = nullptr; }
     } current(&state);
     table_.SetDeadline(sock, SteadyMs() + kRequestSeconds * 1000);
-    const bool ok = process_request(bounded, closeConnection, closed, nullptr);
+    bool ok = process_request(bounded, closeConnection, closed, nullptr);
+    if (bounded.Exceeded() && !bounded.Wrote()) {
+        // The request line alone was past the cap: the library gave up before any answer.
+        static const std::string tooLarge =
+            RawAnswer(431, "Request Header Fields Too Large", "the request line and headers exceed 8 KB");
+        bounded.write(tooLarge.data(), tooLarge.size());
+        FinishAnswer(sock);
+        ok = false;
+    }
     table_.SetDeadline(sock, 0);
     if (state.close || bounded.Exceeded()) closed = true;
     return ok;
 }
 
 void Listener::Reject(socket_t sock) {
-    static const std::string response = [] {
-        const std::string body = ErrorResponse(503, "too many connections; try again").body;
-        std::string text = "HTTP/1.1 503 Service Unavailable\r\n";
-        for (const auto& [name, value] : SecurityHeaders()) text += name + ": " + value + "\r\n";
-        text += "Content-Type: application/json\r\nRetry-After: 1\r\nConnection: close\r\n";
-        text += "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-        return text;
-    }();
+    static const std::string response =
+        RawAnswer(503, "Service Unavailable", "too many connections; try again", "Retry-After: 1\r\n");
     send(sock, response.data(), static_cast<int>(response.size()), 0);
-    shutdown(sock, SD_SEND);
-    // Reading what the client sent, briefly, lets the close end the connection normally;
-    // closing with unread data would reset it and the client might never see the answer.
-    const DWORD timeoutMs = 200;
-    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
-    char discard[4096];
-    for (int i = 0; i < 8 && recv(sock, discard, sizeof discard, 0) > 0; ++i) {
-    }
+    FinishAnswer(sock);
 }
 
 // Why `address`:`port` cannot be bound, asked of the system directly.
@@ -319,7 +343,11 @@ void WebServer::Impl::Configure() {
 
     listener.set_error_handler(httplib::Server::HandlerWithResponse(
         [](const httplib::Request&, httplib::Response& res) {
-            const bool tooLarge = currentRequest && currentRequest->stream->Exceeded();
+            // The library refuses an overlong header line with a plain 400, and a request
+            // past the byte cap as unreadable: both are headers that are too large.
+            const BoundedStream* stream = currentRequest ? currentRequest->stream : nullptr;
+            const bool tooLarge = stream && (stream->Exceeded() || (res.status == 400 && res.body.empty() &&
+                                                                    stream->Consumed() > kMaxHeaderBytes));
             if (tooLarge) {
                 res.body.clear();
                 res.status = 431;
