@@ -10,7 +10,7 @@ namespace korvane::web {
 
 struct ServerStatus {
     std::string serverName;
-    std::string version;  // the engine's version, "major.minor.build"
+    std::string version;   // the engine's version, "major.minor.build"
     float updateRate = 0;  // measured ticks per second
     int players = 0;
     int maxPlayers = 0;
@@ -20,7 +20,7 @@ struct ServerStatus {
 struct PlayerRow {
     int id = 0;
     std::string name;
-    std::string team;       // the texts the window's list shows
+    std::string team;  // the texts the window's list shows
     std::string specialty;
     int pingMs = 0;
     long long connectedSeconds = 0;

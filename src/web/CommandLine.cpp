@@ -76,7 +76,8 @@ WebAdminSwitches ParseWebAdminSwitches(std::string_view text) {
             const std::string address = value.substr(0, colon == std::string::npos ? 0 : colon);
             if (colon == std::string::npos || error != std::errc() || stop != end ||
                 !IsValidPort(port) || !IsValidAddress(address)) {
-                switches.error = "--webadmin " + value + ": give an IPv4 address and port, such as 127.0.0.1:8080";
+                switches.error = "--webadmin " + value +
+                                 ": give an IPv4 address and port, such as 127.0.0.1:8080";
             } else {
                 switches.listen = true;
                 switches.address = address;

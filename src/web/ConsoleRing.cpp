@@ -29,7 +29,8 @@ ConsolePage ConsoleRing::Read(uint64_t after, size_t maxLines, size_t maxBytes) 
     size_t bytes = 0;
     for (uint64_t seq = from; seq <= last; ++seq) {
         const std::string& text = lines_[static_cast<size_t>(seq - page.first)];
-        if (!page.lines.empty() && (page.lines.size() >= maxLines || bytes + text.size() > maxBytes)) {
+        if (!page.lines.empty() &&
+            (page.lines.size() >= maxLines || bytes + text.size() > maxBytes)) {
             page.more = true;
             break;
         }

@@ -39,9 +39,10 @@ bool DeriveKey(std::string_view password, const std::vector<uint8_t>& salt, uint
     // CNG takes non-const pointers but does not write through them.
     auto* secret = reinterpret_cast<PUCHAR>(const_cast<char*>(password.data()));
     auto* saltBytes = const_cast<PUCHAR>(salt.data());
-    return BCRYPT_SUCCESS(BCryptDeriveKeyPBKDF2(
-        hmac.Get(), secret, static_cast<ULONG>(password.size()), saltBytes,
-        static_cast<ULONG>(salt.size()), iterations, key.data(), static_cast<ULONG>(key.size()), 0));
+    return BCRYPT_SUCCESS(BCryptDeriveKeyPBKDF2(hmac.Get(), secret,
+                                                static_cast<ULONG>(password.size()), saltBytes,
+                                                static_cast<ULONG>(salt.size()), iterations,
+                                                key.data(), static_cast<ULONG>(key.size()), 0));
 }
 
 }  // namespace
@@ -66,8 +67,9 @@ bool VerifyPassword(std::string_view password, const PasswordRecord& record) {
     if (!record.IsSet()) return false;
     std::vector<uint8_t> key;
     if (!DeriveKey(password, record.salt, record.iterations, key)) return false;
-    return ConstantTimeEqual({reinterpret_cast<const char*>(key.data()), key.size()},
-                             {reinterpret_cast<const char*>(record.hash.data()), record.hash.size()});
+    return ConstantTimeEqual(
+        {reinterpret_cast<const char*>(key.data()), key.size()},
+        {reinterpret_cast<const char*>(record.hash.data()), record.hash.size()});
 }
 
 bool ConstantTimeEqual(std::string_view a, std::string_view b) {

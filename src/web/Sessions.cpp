@@ -23,7 +23,8 @@ std::string SessionStore::NewToken() {
 std::optional<Session> SessionStore::Create() {
     std::lock_guard lock(mutex_);
     const uint64_t now = clock_();
-    std::erase_if(sessions_, [&](const auto& s) { return now - s.second.lastUsed >= kIdleLimitMs; });
+    std::erase_if(sessions_,
+                  [&](const auto& s) { return now - s.second.lastUsed >= kIdleLimitMs; });
     if (sessions_.size() >= kMaxSessions) {
         sessions_.erase(std::min_element(sessions_.begin(), sessions_.end(), [](auto& a, auto& b) {
             return a.second.lastUsed < b.second.lastUsed;

@@ -24,7 +24,8 @@ std::wstring Widen(UINT codePage, DWORD flags, std::string_view text, bool& ok) 
 std::string Narrow(UINT codePage, const std::wstring& text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return {};
     std::string out(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);

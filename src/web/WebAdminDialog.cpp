@@ -24,10 +24,10 @@ bool WebAdminDialog::OnInitDialog() {
     SendDlgItemMessageA(Window(), IDC_WEB_ADDRESS, EM_LIMITTEXT, 15, 0);
     SendDlgItemMessageA(Window(), IDC_WEB_PORT, EM_LIMITTEXT, 5, 0);
     SendDlgItemMessageA(Window(), IDC_WEB_PASSWORD, EM_LIMITTEXT, kMaxPasswordField, 0);
-    SetDlgItemTextA(Window(), IDC_WEB_PASSWORD_STATE,
-                    ui::ProgramString(config_.password.IsSet() ? IDS_WEB_PASSWORD_SET
-                                                               : IDS_WEB_PASSWORD_UNSET)
-                        .c_str());
+    SetDlgItemTextA(
+        Window(), IDC_WEB_PASSWORD_STATE,
+        ui::ProgramString(config_.password.IsSet() ? IDS_WEB_PASSWORD_SET : IDS_WEB_PASSWORD_UNSET)
+            .c_str());
     UpdateWarning();
     return true;
 }

@@ -44,9 +44,13 @@ ApiResponse JsonResponse(const json& value, int status = 200) {
     return response;
 }
 
-ApiResponse Ok() { return JsonResponse({{"ok", true}}); }
+ApiResponse Ok() {
+    return JsonResponse({{"ok", true}});
+}
 
-ApiResponse NoEngine() { return ErrorResponse(503, "the engine is not running"); }
+ApiResponse NoEngine() {
+    return ErrorResponse(503, "the engine is not running");
+}
 
 // The value of cookie `name` in a Cookie header ("a=1; b=2"), or empty.
 std::string CookieValue(const std::string& header, const std::string& name) {
@@ -171,8 +175,7 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     const auto session = sessions_.Create();
     if (!session) return ErrorResponse(500, "no session could be made");
     ApiResponse response = JsonResponse({{"csrf", session->csrf}});
-    response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" +
-                                                    session->token +
+    response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session->token +
                                                     "; Path=/; HttpOnly; SameSite=Strict");
     return response;
 }
@@ -181,7 +184,8 @@ ApiResponse WebApi::Logout(const std::string& token) {
     sessions_.End(token);
     ApiResponse response = Ok();
     response.headers.emplace_back(
-        "Set-Cookie", std::string(kSessionCookie) + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0");
+        "Set-Cookie",
+        std::string(kSessionCookie) + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0");
     return response;
 }
 
@@ -223,8 +227,10 @@ ApiResponse WebApi::Console(const ApiRequest& request) {
     json lines = json::array();
     for (const ConsoleLine& line : page.lines)
         lines.push_back({{"seq", line.seq}, {"text", AnsiToUtf8(line.text)}});
-    return JsonResponse(
-        {{"lines", std::move(lines)}, {"next", page.next}, {"first", page.first}, {"more", page.more}});
+    return JsonResponse({{"lines", std::move(lines)},
+                         {"next", page.next},
+                         {"first", page.first},
+                         {"more", page.more}});
 }
 
 ApiResponse WebApi::Rotation() {
@@ -242,8 +248,8 @@ ApiResponse WebApi::Command(const std::string& body) {
     const auto ansi = Utf8ToAnsi(*command);
     if (!ansi) return ErrorResponse(400, "the command is not UTF-8");
     if (ansi->empty() || ansi->size() > kMaxCommandLength)
-        return ErrorResponse(400, "a command has 1 to " + std::to_string(kMaxCommandLength) +
-                                      " characters");
+        return ErrorResponse(
+            400, "a command has 1 to " + std::to_string(kMaxCommandLength) + " characters");
     for (unsigned char c : *ansi)
         if (c < 32 || c == 127) return ErrorResponse(400, "a command is one line of text");
     return backend_.Execute(*ansi) ? Ok() : NoEngine();
@@ -265,8 +271,9 @@ ApiResponse WebApi::ChangeMap(const std::string& body) {
     if (!index) return ErrorResponse(400, "send {\"index\": <rotation index>}");
     const auto rotation = backend_.Rotation();
     if (!rotation) return NoEngine();
-    const bool known = std::any_of(rotation->begin(), rotation->end(),
-                                   [&](const RotationEntry& entry) { return entry.index == *index; });
+    const bool known =
+        std::any_of(rotation->begin(), rotation->end(),
+                    [&](const RotationEntry& entry) { return entry.index == *index; });
     if (!known) return ErrorResponse(400, "the rotation has no such index");
     return backend_.ChangeMap(*index) ? Ok() : NoEngine();
 }

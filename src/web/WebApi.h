@@ -45,8 +45,8 @@ inline constexpr size_t kMaxCommandLength = 119;
 
 class WebApi {
   public:
-    WebApi(AdminBackend& backend, const ConsoleRing& console, PasswordRecord password,
-           Clock clock, RandomSource random);
+    WebApi(AdminBackend& backend, const ConsoleRing& console, PasswordRecord password, Clock clock,
+           RandomSource random);
 
     // Whether `path` is served here, and by which method ("GET" or "POST").
     static const char* MethodFor(const std::string& path);

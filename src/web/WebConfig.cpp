@@ -57,7 +57,9 @@ bool IsLoopbackAddress(std::string_view address) {
     return IsValidAddress(address) && address.substr(0, 4) == "127.";
 }
 
-bool IsValidPort(long long port) { return port >= 1 && port <= 65535; }
+bool IsValidPort(long long port) {
+    return port >= 1 && port <= 65535;
+}
 
 std::string ToHex(const std::vector<uint8_t>& bytes) {
     static const char digits[] = "0123456789abcdef";

@@ -26,7 +26,8 @@ std::optional<PageFile> FindPageFile(std::string_view path) {
         const void* bytes = loaded ? LockResource(loaded) : nullptr;
         if (!bytes) return std::nullopt;
         // Resource memory lives as long as the module: no copy is needed.
-        return PageFile{file.contentType, {static_cast<const char*>(bytes), SizeofResource(module, found)}};
+        return PageFile{file.contentType,
+                        {static_cast<const char*>(bytes), SizeofResource(module, found)}};
     }
     return std::nullopt;
 }

@@ -25,7 +25,9 @@ namespace {
 constexpr size_t kRejectWorkers = 4;
 constexpr size_t kKeepAliveRequests = 100;
 
-uint64_t SteadyMs() { return GetTickCount64(); }
+uint64_t SteadyMs() {
+    return GetTickCount64();
+}
 
 const httplib::Headers& SecurityHeaders() {
     static const httplib::Headers headers = {
@@ -89,7 +91,8 @@ class ConnectionTable {
 // A stream that lets one request consume at most `limit` bytes of its connection.
 class BoundedStream final : public httplib::Stream {
   public:
-    BoundedStream(httplib::Stream& inner, size_t limit) : inner_(inner), left_(limit), limit_(limit) {}
+    BoundedStream(httplib::Stream& inner, size_t limit)
+        : inner_(inner), left_(limit), limit_(limit) {}
 
     bool is_readable() const override { return inner_.is_readable(); }
     bool is_writable() const override { return inner_.is_writable(); }
@@ -135,7 +138,8 @@ thread_local RequestState* currentRequest = nullptr;
 
 // A whole answer for the cases the library gives none: a connection turned away, a request
 // line too long to read.
-std::string RawAnswer(int status, const char* reason, const std::string& message, const char* extra = "") {
+std::string RawAnswer(int status, const char* reason, const std::string& message,
+                      const char* extra = "") {
     const std::string body = ErrorResponse(status, message).body;
     std::string text = "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\n";
     for (const auto& [name, value] : SecurityHeaders()) text += name + ": " + value + "\r\n";
@@ -160,10 +164,12 @@ void JsonError(httplib::Response& res, int status, const std::string& message, b
 void FinishAnswer(socket_t sock) {
     shutdown(sock, SD_SEND);
     const DWORD timeoutMs = 200;
-    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs),
+               sizeof timeoutMs);
     const uint64_t until = SteadyMs() + 500;
     char discard[4096];
-    for (int i = 0; i < 64 && SteadyMs() < until && recv(sock, discard, sizeof discard, 0) > 0; ++i) {
+    for (int i = 0; i < 64 && SteadyMs() < until && recv(sock, discard, sizeof discard, 0) > 0;
+         ++i) {
     }
 }
 
@@ -181,7 +187,9 @@ class ServingPool final : public httplib::ThreadPool {
 class Listener final : public httplib::Server {
   public:
     explicit Listener(ConnectionTable& table) : table_(table) {
-        new_task_queue = [this] { return new ServingPool(kMaxConnections + kRejectWorkers, table_); };
+        new_task_queue = [this] {
+            return new ServingPool(kMaxConnections + kRejectWorkers, table_);
+        };
     }
     // Closes the listening socket, which ends the accept loop. Unlike the library's stop(),
     // this also works before the loop has begun, so a stop right after the start cannot leave
@@ -238,8 +246,8 @@ bool Listener::ServeRequest(socket_t sock, httplib::Stream& stream, bool closeCo
     bool ok = process_request(bounded, closeConnection, closed, nullptr);
     if (bounded.Exceeded() && !bounded.Wrote()) {
         // The request line alone was past the cap: the library gave up before any answer.
-        static const std::string tooLarge =
-            RawAnswer(431, "Request Header Fields Too Large", "the request line and headers exceed 8 KB");
+        static const std::string tooLarge = RawAnswer(431, "Request Header Fields Too Large",
+                                                      "the request line and headers exceed 8 KB");
         bounded.write(tooLarge.data(), tooLarge.size());
         FinishAnswer(sock);
         ok = false;
@@ -250,8 +258,8 @@ bool Listener::ServeRequest(socket_t sock, httplib::Stream& stream, bool closeCo
 }
 
 void Listener::Reject(socket_t sock) {
-    static const std::string response =
-        RawAnswer(503, "Service Unavailable", "too many connections; try again", "Retry-After: 1\r\n");
+    static const std::string response = RawAnswer(
+        503, "Service Unavailable", "too many connections; try again", "Retry-After: 1\r\n");
     send(sock, response.data(), static_cast<int>(response.size()), 0);
     FinishAnswer(sock);
 }
@@ -267,9 +275,8 @@ std::string BindFailure(const std::string& address, int port) {
     const BOOL exclusive = TRUE;
     setsockopt(probe, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
                sizeof exclusive);
-    const int error = bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0
-                          ? 0
-                          : WSAGetLastError();
+    const int error =
+        bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 ? 0 : WSAGetLastError();
     closesocket(probe);
     switch (error) {
         case WSAEADDRINUSE:
@@ -324,7 +331,8 @@ void WebServer::Impl::Configure() {
             // byte of the body is.
             const std::string length = req.get_header_value("Content-Length");
             uint64_t bytes = 0;
-            const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
+            const auto [end, error] =
+                std::from_chars(length.data(), length.data() + length.size(), bytes);
             if (length.empty() || req.has_header("Transfer-Encoding")) {
                 JsonError(res, 411, "a body needs a Content-Length", true);
                 return Result::Handled;
@@ -341,13 +349,14 @@ void WebServer::Impl::Configure() {
         return Result::Unhandled;
     });
 
-    listener.set_error_handler(httplib::Server::HandlerWithResponse(
-        [](const httplib::Request&, httplib::Response& res) {
+    listener.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
             // The library refuses an overlong header line with a plain 400, and a request
             // past the byte cap as unreadable: both are headers that are too large.
             const BoundedStream* stream = currentRequest ? currentRequest->stream : nullptr;
-            const bool tooLarge = stream && (stream->Exceeded() || (res.status == 400 && res.body.empty() &&
-                                                                    stream->Consumed() > kMaxHeaderBytes));
+            const bool tooLarge =
+                stream && (stream->Exceeded() || (res.status == 400 && res.body.empty() &&
+                                                  stream->Consumed() > kMaxHeaderBytes));
             if (tooLarge) {
                 res.body.clear();
                 res.status = 431;
@@ -357,11 +366,14 @@ void WebServer::Impl::Configure() {
             return httplib::Server::HandlerResponse::Handled;
         }));
 
-    listener.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        JsonError(res, 500, "internal error", true);
-    });
+    listener.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+            JsonError(res, 500, "internal error", true);
+        });
 
-    const auto serve = [this](const httplib::Request& req, httplib::Response& res) { Serve(req, res); };
+    const auto serve = [this](const httplib::Request& req, httplib::Response& res) {
+        Serve(req, res);
+    };
     for (std::string path : WebApi::Paths()) {
         // The routes are regular expressions: the dots of file names must match only dots.
         for (size_t at = path.find('.'); at != std::string::npos; at = path.find('.', at + 2))
@@ -390,7 +402,9 @@ void WebServer::Impl::Serve(const httplib::Request& req, httplib::Response& res)
 WebServer::WebServer(AdminBackend& backend, const ConsoleRing& console)
     : backend_(backend), console_(console) {}
 
-WebServer::~WebServer() { StopListening(); }
+WebServer::~WebServer() {
+    StopListening();
+}
 
 StartResult WebServer::Start(const WebConfig& config) {
     Stop();
@@ -399,7 +413,8 @@ StartResult WebServer::Start(const WebConfig& config) {
     if (!config.password.IsSet()) {
         result.message = "Web administration is off: no password is set.";
     } else if (!IsValidAddress(config.address)) {
-        result.message = "Web administration could not listen on " + where + ": not an IPv4 address";
+        result.message =
+            "Web administration could not listen on " + where + ": not an IPv4 address";
     } else {
         auto impl = std::make_unique<Impl>(backend_, console_, config.password);
         int port = config.port;
@@ -442,8 +457,12 @@ bool WebServer::StopListening() {
     return true;
 }
 
-bool WebServer::Listening() const { return impl_ != nullptr; }
+bool WebServer::Listening() const {
+    return impl_ != nullptr;
+}
 
-int WebServer::Port() const { return impl_ ? impl_->port : 0; }
+int WebServer::Port() const {
+    return impl_ ? impl_->port : 0;
+}
 
 }  // namespace korvane::web

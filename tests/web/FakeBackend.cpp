@@ -16,8 +16,8 @@ void FakeBackend::Record(const std::string& call) {
 std::optional<web::ServerStatus> FakeBackend::Status() {
     std::lock_guard lock(lock_);
     if (!running_) return std::nullopt;
-    return web::ServerStatus{"Test \xE9t\xE9 Server", "1.0.5", updateRate_,
-                             static_cast<int>(players_.size()), 16, 125};
+    return web::ServerStatus{"Test \xE9t\xE9 Server",           "1.0.5", updateRate_,
+                             static_cast<int>(players_.size()), 16,      125};
 }
 
 std::optional<std::vector<web::PlayerRow>> FakeBackend::Players() {

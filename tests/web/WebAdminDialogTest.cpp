@@ -13,9 +13,13 @@
 namespace korvane::web {
 namespace {
 
-void Press(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+void Press(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
 
-std::string Message(HWND dialog) { return ui::WindowText(GetDlgItem(dialog, IDC_WEB_MESSAGE)); }
+std::string Message(HWND dialog) {
+    return ui::WindowText(GetDlgItem(dialog, IDC_WEB_MESSAGE));
+}
 
 TEST(WebAdminDialogTest, ChecksTheFieldsHashesThePasswordAndShowsAFailedStart) {
     std::vector<WebConfig> applied;

@@ -15,16 +15,21 @@ using nlohmann::json;
 
 class WebApiTest : public ::testing::Test {
   protected:
-    WebApiTest() : backend(console), api(backend, console, HashPassword("right-password", 1000), [this] { return now; }, &RandomBytes) {}
+    WebApiTest()
+        : backend(console),
+          api(
+              backend, console, HashPassword("right-password", 1000), [this] { return now; },
+              &RandomBytes) {}
 
-    ApiResponse Call(const std::string& method, const std::string& path, const std::string& body = "",
-                     bool withSession = true, bool withCsrf = true) {
+    ApiResponse Call(const std::string& method, const std::string& path,
+                     const std::string& body = "", bool withSession = true, bool withCsrf = true) {
         ApiRequest request;
         request.method = method;
         request.path = path;
         request.body = body;
         request.remoteAddress = "127.0.0.1";
-        if (withSession) request.cookie = "theme=dark; " + std::string(kSessionCookie) + "=" + token;
+        if (withSession)
+            request.cookie = "theme=dark; " + std::string(kSessionCookie) + "=" + token;
         if (withCsrf) request.csrf = csrf;
         const size_t query = path.find('?');
         if (query != std::string::npos) {
@@ -111,11 +116,14 @@ TEST_F(WebApiTest, TheFifthFailureLocksTheAddressAndTellsTheConsole) {
 TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {
     LogIn();
     EXPECT_EQ(Call("POST", "/api/command", R"({"command": "say hi"})").status, 200);
-    for (const std::string& bad : std::vector<std::string>{R"({"command": ""})", R"({"command": "a\nquit"})", R"({"command": 7})",
-                                  "{\"command\": \"" + std::string(120, 'x') + "\"}", "not json",
-                                  "{\"command\": \"\xff\"}"})
+    for (const std::string& bad : std::vector<std::string>{
+             R"({"command": ""})", R"({"command": "a\nquit"})", R"({"command": 7})",
+             "{\"command\": \"" + std::string(120, 'x') + "\"}", "not json",
+             "{\"command\": \"\xff\"}"})
         EXPECT_EQ(Call("POST", "/api/command", bad).status, 400) << bad;
-    EXPECT_EQ(Call("POST", "/api/command", "{\"command\": \"" + std::string(119, 'x') + "\"}").status, 200);
+    EXPECT_EQ(
+        Call("POST", "/api/command", "{\"command\": \"" + std::string(119, 'x') + "\"}").status,
+        200);
 
     EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 99})").status, 400);
     EXPECT_EQ(Call("POST", "/api/kick", R"({"id": "1"})").status, 400);
@@ -125,8 +133,9 @@ TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {
     EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": 3})").status, 400);
     EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": -1})").status, 400);
     EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": 2})").status, 200);
-    EXPECT_EQ(backend.Calls(), (std::vector<std::string>{"execute say hi", "execute " + std::string(119, 'x'),
-                                                         "kick 1", "changemap 2"}));
+    EXPECT_EQ(backend.Calls(),
+              (std::vector<std::string>{"execute say hi", "execute " + std::string(119, 'x'),
+                                        "kick 1", "changemap 2"}));
 
     const json players = json::parse(Call("GET", "/api/players").body)["players"];
     ASSERT_EQ(players.size(), 1u);
@@ -143,7 +152,8 @@ TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
     json page = json::parse(Call("GET", "/api/console?after=0").body);
     EXPECT_EQ(page["lines"].size(), kConsoleMaxLines);
     EXPECT_TRUE(page["more"]);
-    page = json::parse(Call("GET", "/api/console?after=" + std::to_string(page["next"].get<int>())).body);
+    page = json::parse(
+        Call("GET", "/api/console?after=" + std::to_string(page["next"].get<int>())).body);
     EXPECT_EQ(page["lines"].size(), 100u);
     EXPECT_EQ(page["lines"][99]["text"], "line 599");
     EXPECT_EQ(page["lines"][99]["seq"], 600);
@@ -159,7 +169,8 @@ TEST_F(WebApiTest, AStoppedEngineAnswers503AndUnknownRequestsAreRefused) {
         EXPECT_EQ(Call("GET", path).status, 503) << path;
     EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 1})").status, 503);
     EXPECT_EQ(Call("POST", "/api/command", R"({"command": "status"})").status, 503);
-    EXPECT_EQ(Error(Call("POST", "/api/changemap", R"({"index": 0})")), "the engine is not running");
+    EXPECT_EQ(Error(Call("POST", "/api/changemap", R"({"index": 0})")),
+              "the engine is not running");
     EXPECT_EQ(Call("GET", "/api/console").status, 200);  // the lines stay readable
 
     EXPECT_EQ(Call("GET", "/api/nothing").status, 404);

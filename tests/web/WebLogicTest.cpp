@@ -103,9 +103,8 @@ TEST(WebConfigTest, WritesAndReadsBackAndRejectsDamageFieldByField) {
     EXPECT_EQ(damaged.port, 8080);
     EXPECT_FALSE(damaged.password.IsSet());
     // A hash without a usable salt or count is no password at all.
-    EXPECT_FALSE(ParseWebConfig("password_hash=" + std::string(64, 'a') +
-                                "\npassword_salt=" + std::string(32, 'b') +
-                                "\npassword_iterations=99999999999")
+    EXPECT_FALSE(ParseWebConfig("password_hash=" + std::string(64, 'a') + "\npassword_salt=" +
+                                std::string(32, 'b') + "\npassword_iterations=99999999999")
                      .password.IsSet());
     EXPECT_EQ(ParseWebConfig(std::string(200000, '\n') + "port=81").port, 8080);
 }
@@ -133,9 +132,9 @@ TEST(CommandLineTest, ReadsTheSwitchesBesideOtherArguments) {
     EXPECT_FALSE(ParseWebAdminSwitches("-s").listen);
     EXPECT_EQ(SplitArguments("a \"b c\"  \"C:\\dir\\\" d").size(), 4u);
     EXPECT_EQ(SplitArguments("\"C:\\dir\\\"")[0], "C:\\dir\\");
-    for (const char* bad : {"--webadmin", "--webadmin 127.0.0.1", "--webadmin 127.0.0.1:0",
-                            "--webadmin localhost:80", "--webadmin 1.2.3.4:80x",
-                            "--webadmin-password-file", "--webadmin-password-file="})
+    for (const char* bad :
+         {"--webadmin", "--webadmin 127.0.0.1", "--webadmin 127.0.0.1:0", "--webadmin localhost:80",
+          "--webadmin 1.2.3.4:80x", "--webadmin-password-file", "--webadmin-password-file="})
         EXPECT_NE(ParseWebAdminSwitches(bad).error, "") << bad;
 }
 
@@ -143,9 +142,11 @@ TEST(CommandLineTest, SwitchesWinForTheRunAndAPasswordFileIsHashed) {
     WebConfig stored;
     stored.port = 9000;
     std::string message;
-    const std::string file = TempFile("korvane-pw-test.txt", "\xEF\xBB\xBFsecret-pass-1\r\nignored\n");
+    const std::string file =
+        TempFile("korvane-pw-test.txt", "\xEF\xBB\xBFsecret-pass-1\r\nignored\n");
     WebConfig run = ConfigForRun(
-        stored, ParseWebAdminSwitches("--webadmin 127.0.0.2:8123 --webadmin-password-file " + file), message);
+        stored, ParseWebAdminSwitches("--webadmin 127.0.0.2:8123 --webadmin-password-file " + file),
+        message);
     EXPECT_EQ(message, "");
     EXPECT_TRUE(run.enabled);
     EXPECT_EQ(run.address, "127.0.0.2");
@@ -153,10 +154,14 @@ TEST(CommandLineTest, SwitchesWinForTheRunAndAPasswordFileIsHashed) {
     EXPECT_TRUE(VerifyPassword("secret-pass-1", run.password));
 
     const std::string shortFile = TempFile("korvane-pw-short.txt", "short\n");
-    run = ConfigForRun(stored, ParseWebAdminSwitches("--webadmin 127.0.0.1:1 --webadmin-password-file " + shortFile), message);
+    run = ConfigForRun(
+        stored,
+        ParseWebAdminSwitches("--webadmin 127.0.0.1:1 --webadmin-password-file " + shortFile),
+        message);
     EXPECT_FALSE(run.enabled);
     EXPECT_NE(message.find("10"), std::string::npos);
-    run = ConfigForRun(stored, ParseWebAdminSwitches("--webadmin-password-file no-such-file.txt"), message);
+    run = ConfigForRun(stored, ParseWebAdminSwitches("--webadmin-password-file no-such-file.txt"),
+                       message);
     EXPECT_FALSE(run.enabled);
     EXPECT_NE(message.find("no-such-file.txt"), std::string::npos);
     std::remove(file.c_str());
@@ -178,7 +183,8 @@ TEST(SessionTest, TokensAreRandomAndSessionsEndWhenIdleOrLoggedOut) {
     EXPECT_EQ(session->token.size(), 32u);
     EXPECT_NE(session->token, session->csrf);
     std::set<std::string> tokens;
-    for (int i = 0; i < 50; ++i) tokens.insert(SessionStore(clock.Get(), &RandomBytes).Create()->token);
+    for (int i = 0; i < 50; ++i)
+        tokens.insert(SessionStore(clock.Get(), &RandomBytes).Create()->token);
     EXPECT_EQ(tokens.size(), 50u);
 
     clock.now += SessionStore::kIdleLimitMs - 1;

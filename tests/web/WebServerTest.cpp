@@ -32,7 +32,8 @@ class WebServerTest : public ::testing::Test {
 TEST_F(WebServerTest, AnswersCarryTheSecurityHeadersAndCommandsRunOnListenerThreads) {
     const StartResult started = server.Start(config);
     ASSERT_TRUE(started.listening) << started.message;
-    EXPECT_EQ(started.message, "Web administration on http://127.0.0.1:" + std::to_string(server.Port()) + "/");
+    EXPECT_EQ(started.message,
+              "Web administration on http://127.0.0.1:" + std::to_string(server.Port()) + "/");
     auto client = Client();
 
     for (const char* path : {"/", "/app.js", "/api/status", "/nowhere"}) {
@@ -46,16 +47,19 @@ TEST_F(WebServerTest, AnswersCarryTheSecurityHeadersAndCommandsRunOnListenerThre
     }
     EXPECT_EQ(client.Get("/nowhere")->status, 404);
     EXPECT_EQ(client.Get("/nowhere")->get_header_value("Content-Type"), "application/json");
-    EXPECT_EQ(client.Get("/app.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+    EXPECT_EQ(client.Get("/app.js")->get_header_value("Content-Type"),
+              "text/javascript; charset=utf-8");
 
-    const auto login = client.Post("/api/login", R"({"password": "right-password"})", "application/json");
+    const auto login =
+        client.Post("/api/login", R"({"password": "right-password"})", "application/json");
     ASSERT_TRUE(login);
     ASSERT_EQ(login->status, 200);
     const std::string csrf = login->body.substr(9, 32);
     const std::string cookie = login->get_header_value("Set-Cookie");
     const httplib::Headers headers = {{"Cookie", cookie.substr(0, cookie.find(';'))},
                                       {"X-CSRF-Token", csrf}};
-    const auto sent = client.Post("/api/command", headers, R"({"command": "say hi"})", "application/json");
+    const auto sent =
+        client.Post("/api/command", headers, R"({"command": "say hi"})", "application/json");
     ASSERT_TRUE(sent);
     EXPECT_EQ(sent->status, 200) << sent->body;
     EXPECT_EQ(backend.Calls().back(), "execute say hi");

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
             ++ticks;
             const auto now = steady_clock::now();
             if (now - windowStart >= seconds(1)) {
-                backend.SetUpdateRate(static_cast<float>(ticks / duration<double>(now - windowStart).count()));
+                backend.SetUpdateRate(
+                    static_cast<float>(ticks / duration<double>(now - windowStart).count()));
                 ticks = 0;
                 windowStart = now;
             }
