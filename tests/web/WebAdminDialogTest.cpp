@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource.h"
 #include "support/ModalDriver.h"
 #include "ui/Text.h"
 #include "web/Crypto.h"
@@ -88,6 +89,13 @@ TEST(WebAdminDialogTest, AnEmptyPasswordFieldKeepsTheStoredPassword) {
     });
     EXPECT_TRUE(dialog.Config().enabled);
     EXPECT_EQ(dialog.Config().password, stored.password);
+}
+
+// The program will link both resource scripts: neither may hide the other's resources.
+TEST(WebAdminDialogTest, ItsResourcesLinkBesideTheProgramsOwn) {
+    EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_WEBADMIN), MAKEINTRESOURCEA(5)));
+    EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_SERVER), MAKEINTRESOURCEA(5)));
+    EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_WEB_SCRIPT), MAKEINTRESOURCEA(10)));
 }
 
 }  // namespace
