@@ -59,7 +59,8 @@ class AdminBackend {
     virtual bool ChangeMap(int index) = 0;
 
     // A line for the operator's console (listener started or stopped, an address locked out);
-    // the host queues it like engine text, so it reaches the pane and the console ring.
+    // the host queues it like engine text, so it reaches the pane and the console ring. Besides
+    // the listener threads, it also comes from the thread that calls WebServer::Start or Stop.
     virtual void Notice(const std::string& line) = 0;
 };
 
