@@ -1,0 +1,40 @@
+// The command-line switches that configure web administration without the window:
+//   korvane-server.exe -s --webadmin 127.0.0.1:8080 --webadmin-password-file <file>
+// They hold for the run they are given to and are never saved; other arguments are left to
+// their own readers (a first argument beginning with -s still skips the settings sheet).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "web/WebConfig.h"
+
+namespace korvane::web {
+
+struct WebAdminSwitches {
+    bool listen = false;  // --webadmin given: on for this run, at this address and port
+    std::string address;
+    int port = 0;
+    std::string passwordFile;  // --webadmin-password-file, empty when not given
+    std::string error;         // why the switches cannot be used; empty when they can
+};
+
+// Splits a command line at blanks; double quotes group text with blanks and are dropped.
+// Backslashes are plain characters, so "C:\folder\" stays a folder name.
+std::vector<std::string> SplitArguments(std::string_view arguments);
+
+WebAdminSwitches ParseWebAdminSwitches(std::string_view arguments);
+
+// The settings for this run: the stored ones as the switches change them. A password file is
+// read (its first line is the password) and hashed; the file is never written. When the
+// switches or the file cannot be used, web administration is off for the run and `message`
+// says why; otherwise `message` is empty.
+WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches,
+                       std::string& message);
+
+// The password in a file's first line, without its line end (and without a UTF-8 byte-order
+// mark); false with the reason in `error`.
+bool ReadPasswordFile(const std::string& path, std::string& password, std::string& error);
+
+}  // namespace korvane::web

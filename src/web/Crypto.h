@@ -1,0 +1,31 @@
+// The system's cryptography (Windows CNG) as the web administration needs it: random tokens and
+// the salted password hash.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "web/WebConfig.h"
+
+namespace korvane::web {
+
+// Iterations for a new password hash: slow enough that a stolen webadmin.cfg is costly to
+// attack, fast enough that a login answers well within a second.
+inline constexpr uint32_t kPasswordIterations = 210'000;
+
+// Fills `size` bytes from the system's cryptographic generator; false when it fails.
+bool RandomBytes(void* buffer, size_t size);
+
+// A new record for `password` with a fresh 16-byte salt; an unset record when CNG fails.
+PasswordRecord HashPassword(std::string_view password, uint32_t iterations = kPasswordIterations);
+
+// Whether `password` matches `record`. The derived key is compared in constant time, and the
+// work does not depend on how much of the password is right.
+bool VerifyPassword(std::string_view password, const PasswordRecord& record);
+
+// Compares two byte strings in time that depends only on their lengths.
+bool ConstantTimeEqual(std::string_view a, std::string_view b);
+
+}  // namespace korvane::web

@@ -1,0 +1,170 @@
+// Reading and writing korvane/webadmin.cfg ("key=value" lines).
+#include "web/WebConfig.h"
+
+#include <windows.h>
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace korvane::web {
+
+namespace {
+
+// Larger files are not the operator's: only their start is read.
+constexpr size_t kMaxFileSize = 64 * 1024;
+constexpr uint32_t kMinIterations = 1000;
+constexpr uint32_t kMaxIterations = 10'000'000;
+constexpr size_t kHashSize = 32;
+constexpr size_t kMinSaltSize = 16;
+constexpr size_t kMaxSaltSize = 64;
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool ParseNumber(std::string_view text, long long& value) {
+    if (text.empty() || text.size() > 12) return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+bool IsValidAddress(std::string_view address) {
+    int parts = 0;
+    while (true) {
+        size_t digits = 0;
+        int value = 0;
+        while (digits < address.size() && address[digits] >= '0' && address[digits] <= '9') {
+            value = value * 10 + (address[digits] - '0');
+            if (++digits > 3) return false;
+        }
+        // "010" would be octal to some resolvers: leading zeros are refused.
+        if (digits == 0 || value > 255 || (digits > 1 && address[0] == '0')) return false;
+        address.remove_prefix(digits);
+        if (++parts == 4) return address.empty();
+        if (address.empty() || address.front() != '.') return false;
+        address.remove_prefix(1);
+    }
+}
+
+bool IsLoopbackAddress(std::string_view address) {
+    return IsValidAddress(address) && address.substr(0, 4) == "127.";
+}
+
+bool IsValidPort(long long port) {
+    return port >= 1 && port <= 65535;
+}
+
+std::string ToHex(const std::vector<uint8_t>& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (uint8_t byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
+
+bool FromHex(std::string_view text, std::vector<uint8_t>& bytes) {
+    if (text.size() % 2 != 0) return false;
+    std::vector<uint8_t> out;
+    out.reserve(text.size() / 2);
+    for (size_t i = 0; i < text.size(); i += 2) {
+        uint8_t value = 0;
+        const auto [end, error] = std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
+        if (error != std::errc() || end != text.data() + i + 2) return false;
+        out.push_back(value);
+    }
+    bytes = std::move(out);
+    return true;
+}
+
+WebConfig ParseWebConfig(std::string_view text) {
+    WebConfig config;
+    std::vector<uint8_t> hash, salt;
+    long long iterations = 0;
+    if (text.size() > kMaxFileSize) text = text.substr(0, kMaxFileSize);
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const size_t equals = line.find('=');
+        if (line.empty() || line.front() == '#' || equals == std::string_view::npos) continue;
+        const std::string_view key = Trim(line.substr(0, equals));
+        const std::string_view value = Trim(line.substr(equals + 1));
+        long long number = 0;
+        if (key == "enabled") {
+            config.enabled = value == "1" || value == "true" || value == "yes";
+        } else if (key == "address") {
+            if (IsValidAddress(value)) config.address = std::string(value);
+        } else if (key == "port") {
+            if (ParseNumber(value, number) && IsValidPort(number))
+                config.port = static_cast<int>(number);
+        } else if (key == "password_hash") {
+            if (!FromHex(value, hash)) hash.clear();
+        } else if (key == "password_salt") {
+            if (!FromHex(value, salt)) salt.clear();
+        } else if (key == "password_iterations") {
+            if (!ParseNumber(value, iterations)) iterations = 0;
+        }
+    }
+    // The three parts are one password: a part missing or out of bounds means no password.
+    if (hash.size() == kHashSize && salt.size() >= kMinSaltSize && salt.size() <= kMaxSaltSize &&
+        iterations >= kMinIterations && iterations <= kMaxIterations) {
+        config.password = {std::move(hash), std::move(salt), static_cast<uint32_t>(iterations)};
+    }
+    return config;
+}
+
+std::string FormatWebConfig(const WebConfig& config) {
+    std::ostringstream out;
+    out << "# Korvane Server web administration. The password is kept only as a salted hash;\n"
+           "# set it in Game > Web Administration.\n"
+        << "enabled=" << (config.enabled ? 1 : 0) << "\n"
+        << "address=" << config.address << "\n"
+        << "port=" << config.port << "\n";
+    if (config.password.IsSet()) {
+        out << "password_hash=" << ToHex(config.password.hash) << "\n"
+            << "password_salt=" << ToHex(config.password.salt) << "\n"
+            << "password_iterations=" << config.password.iterations << "\n";
+    }
+    return out.str();
+}
+
+WebConfig LoadWebConfig(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return {};
+    std::string text(kMaxFileSize, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(file.gcount()));
+    return ParseWebConfig(text);
+}
+
+bool SaveWebConfig(const WebConfig& config, const std::string& path) {
+    const std::string temporary = path + ".new";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file) return false;
+        file << FormatWebConfig(config);
+        file.close();
+        if (!file) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExA(temporary.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korvane::web

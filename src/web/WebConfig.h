@@ -1,0 +1,57 @@
+// The web administration's own settings file, korvane/webadmin.cfg: whether it is on, where it
+// listens and the password as a salted hash. The operator may edit the file by hand, so a
+// damaged or hostile file gives safe defaults field by field and never a failure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane::web {
+
+inline constexpr const char* kWebConfigPath = "korvane/webadmin.cfg";
+inline constexpr const char* kDefaultAddress = "127.0.0.1";
+inline constexpr int kDefaultPort = 8080;
+inline constexpr size_t kMinPasswordLength = 10;
+
+// A password as it is kept: PBKDF2-HMAC-SHA256 of the password with a random salt. Empty when
+// no password is set; then nobody can log in.
+struct PasswordRecord {
+    std::vector<uint8_t> hash;
+    std::vector<uint8_t> salt;
+    uint32_t iterations = 0;
+
+    bool IsSet() const { return !hash.empty(); }
+    bool operator==(const PasswordRecord&) const = default;
+};
+
+struct WebConfig {
+    bool enabled = false;
+    std::string address = kDefaultAddress;
+    int port = kDefaultPort;
+    PasswordRecord password;
+
+    bool operator==(const WebConfig&) const = default;
+};
+
+// A dotted IPv4 address of four decimal parts 0-255, such as 127.0.0.1 or 0.0.0.0.
+bool IsValidAddress(std::string_view address);
+// 127.x.x.x: reachable from this machine only.
+bool IsLoopbackAddress(std::string_view address);
+bool IsValidPort(long long port);
+
+WebConfig ParseWebConfig(std::string_view text);
+std::string FormatWebConfig(const WebConfig& config);
+
+// The file's settings; defaults when it is missing or unreadable.
+WebConfig LoadWebConfig(const std::string& path = kWebConfigPath);
+// Writes the whole file anew (through a temporary file, so a failure leaves the old one);
+// false when it cannot be written.
+bool SaveWebConfig(const WebConfig& config, const std::string& path = kWebConfigPath);
+
+std::string ToHex(const std::vector<uint8_t>& bytes);
+// False (and `bytes` untouched) unless the text is an even number of hex digits.
+bool FromHex(std::string_view text, std::vector<uint8_t>& bytes);
+
+}  // namespace korvane::web

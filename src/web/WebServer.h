@@ -1,0 +1,53 @@
+// The web administration's listener: serves the page and the JSON API on one address and
+// port, on threads of its own, within fixed bounds (connections, sizes, idle time).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "web/AdminBackend.h"
+#include "web/ConsoleRing.h"
+#include "web/WebConfig.h"
+
+namespace korvane::web {
+
+// The bounds every connection lives within.
+inline constexpr int kMaxConnections = 32;
+inline constexpr size_t kMaxHeaderBytes = 8 * 1024;  // request line and headers
+inline constexpr size_t kMaxBodyBytes = 16 * 1024;
+inline constexpr int kIdleSeconds = 10;  // a silent connection is closed after this
+// A request must arrive whole, be answered and sent within this time of its first byte.
+inline constexpr int kRequestSeconds = 10;
+
+struct StartResult {
+    bool listening = false;
+    std::string message;  // the console line: where it listens, or why it does not
+};
+
+class WebServer {
+  public:
+    WebServer(AdminBackend& backend, const ConsoleRing& console);
+    ~WebServer();
+    WebServer(const WebServer&) = delete;
+    WebServer& operator=(const WebServer&) = delete;
+
+    // Stops a running listener, then listens on `config`'s address and port (0: any free
+    // port) with its password. The result's message also goes to the backend's Notice.
+    // Refuses without a password, since then nobody could log in.
+    StartResult Start(const WebConfig& config);
+    // Ends every connection and the listener; safe to call any number of times.
+    void Stop();
+
+    bool Listening() const;
+    int Port() const;  // the port listened on, 0 when not listening
+
+  private:
+    struct Impl;
+    // Stops without telling the console (the destructor's way); true when it was listening.
+    bool StopListening();
+    AdminBackend& backend_;
+    const ConsoleRing& console_;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace korvane::web

@@ -1,0 +1,102 @@
+// The Web Administration dialog run modally: the warning for addresses beyond this machine,
+// the checks before OK, the hashed password and a failed start shown in the dialog.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+#include "support/ModalDriver.h"
+#include "ui/Text.h"
+#include "web/Crypto.h"
+#include "web/WebAdminDialog.h"
+#include "web/WebResource.h"
+
+namespace korvane::web {
+namespace {
+
+void Press(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+std::string Message(HWND dialog) {
+    return ui::WindowText(GetDlgItem(dialog, IDC_WEB_MESSAGE));
+}
+
+TEST(WebAdminDialogTest, ChecksTheFieldsHashesThePasswordAndShowsAFailedStart) {
+    std::vector<WebConfig> applied;
+    WebAdminDialog dialog(nullptr, WebConfig{}, [&](const WebConfig& config) {
+        applied.push_back(config);
+        return applied.size() == 1 ? std::string("the port is already in use") : std::string();
+    });
+    bool timedOut = false;
+    const INT_PTR result = test::RunModal(
+        dialog,
+        [&] {
+            HWND window = dialog.Window();
+            if (!window || !IsWindowVisible(window)) return false;
+            HWND warning = GetDlgItem(window, IDC_WEB_WARNING);
+            EXPECT_FALSE(IsWindowVisible(warning));
+            EXPECT_EQ(ui::WindowText(GetDlgItem(window, IDC_WEB_PORT)), "8080");
+            SetDlgItemTextA(window, IDC_WEB_ADDRESS, "0.0.0.0");
+            EXPECT_TRUE(IsWindowVisible(warning));
+
+            CheckDlgButton(window, IDC_WEB_ENABLE, BST_CHECKED);
+            Press(window, IDOK);
+            EXPECT_EQ(Message(window), ui::ProgramString(IDS_WEB_NEED_PASSWORD));
+            SetDlgItemTextA(window, IDC_WEB_PASSWORD, "123456789");
+            Press(window, IDOK);
+            EXPECT_EQ(Message(window), ui::ProgramString(IDS_WEB_SHORT_PASSWORD));
+            SetDlgItemTextA(window, IDC_WEB_PASSWORD, "1234567890");
+            SetDlgItemTextA(window, IDC_WEB_PORT, "0");
+            Press(window, IDOK);
+            EXPECT_EQ(Message(window), ui::ProgramString(IDS_WEB_BAD_PORT));
+            SetDlgItemTextA(window, IDC_WEB_PORT, "9000");
+            SetDlgItemTextA(window, IDC_WEB_ADDRESS, "0.0.0");
+            Press(window, IDOK);
+            EXPECT_EQ(Message(window), ui::ProgramString(IDS_WEB_BAD_ADDRESS));
+            EXPECT_TRUE(applied.empty());
+
+            SetDlgItemTextA(window, IDC_WEB_ADDRESS, "0.0.0.0");
+            Press(window, IDOK);  // the start fails: the dialog stays and says why
+            EXPECT_EQ(Message(window), "the port is already in use");
+            EXPECT_TRUE(IsWindow(window));
+            Press(window, IDOK);
+            return true;
+        },
+        30000, &timedOut);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(applied.size(), 2u);
+    const WebConfig& config = applied.back();
+    EXPECT_TRUE(config.enabled);
+    EXPECT_EQ(config.address, "0.0.0.0");
+    EXPECT_EQ(config.port, 9000);
+    EXPECT_TRUE(VerifyPassword("1234567890", config.password));
+    EXPECT_EQ(dialog.Config(), config);
+}
+
+TEST(WebAdminDialogTest, AnEmptyPasswordFieldKeepsTheStoredPassword) {
+    WebConfig stored;
+    stored.password = HashPassword("stored-password", 1000);
+    WebAdminDialog dialog(nullptr, stored, [](const WebConfig&) { return std::string(); });
+    test::RunModal(dialog, [&] {
+        if (!dialog.Window() || !IsWindowVisible(dialog.Window())) return false;
+        EXPECT_EQ(ui::WindowText(GetDlgItem(dialog.Window(), IDC_WEB_PASSWORD_STATE)),
+                  ui::ProgramString(IDS_WEB_PASSWORD_SET));
+        CheckDlgButton(dialog.Window(), IDC_WEB_ENABLE, BST_CHECKED);
+        Press(dialog.Window(), IDOK);
+        return true;
+    });
+    EXPECT_TRUE(dialog.Config().enabled);
+    EXPECT_EQ(dialog.Config().password, stored.password);
+}
+
+// The program will link both resource scripts: neither may hide the other's resources.
+TEST(WebAdminDialogTest, ItsResourcesLinkBesideTheProgramsOwn) {
+    EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_WEBADMIN), MAKEINTRESOURCEA(5)));
+    EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_SERVER), MAKEINTRESOURCEA(5)));
+    EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDR_WEB_SCRIPT), MAKEINTRESOURCEA(10)));
+}
+
+}  // namespace
+}  // namespace korvane::web

@@ -1,0 +1,186 @@
+// The JSON API against the stand-in host: what needs a session, what needs the CSRF token,
+// how bad input and a stopped engine are answered, and what reaches the host.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "FakeBackend.h"
+#include "web/Crypto.h"
+#include "web/WebApi.h"
+
+namespace korvane::web {
+namespace {
+
+using nlohmann::json;
+
+class WebApiTest : public ::testing::Test {
+  protected:
+    WebApiTest()
+        : backend(console),
+          api(
+              backend, console, HashPassword("right-password", 1000), [this] { return now; },
+              &RandomBytes) {}
+
+    ApiResponse Call(const std::string& method, const std::string& path,
+                     const std::string& body = "", bool withSession = true, bool withCsrf = true) {
+        ApiRequest request;
+        request.method = method;
+        request.path = path;
+        request.body = body;
+        request.remoteAddress = "127.0.0.1";
+        if (withSession)
+            request.cookie = "theme=dark; " + std::string(kSessionCookie) + "=" + token;
+        if (withCsrf) request.csrf = csrf;
+        const size_t query = path.find('?');
+        if (query != std::string::npos) {
+            request.path = path.substr(0, query);
+            const std::string pair = path.substr(query + 1);
+            request.params[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
+        }
+        return api.Handle(request);
+    }
+    ApiResponse Login(const std::string& password) {
+        return Call("POST", "/api/login", json{{"password", password}}.dump(), false, false);
+    }
+    void LogIn() {
+        const ApiResponse response = Login("right-password");
+        ASSERT_EQ(response.status, 200) << response.body;
+        csrf = json::parse(response.body)["csrf"];
+        ASSERT_EQ(response.headers.size(), 1u);
+        const std::string& cookie = response.headers[0].second;
+        EXPECT_NE(cookie.find("HttpOnly"), std::string::npos);
+        EXPECT_NE(cookie.find("SameSite=Strict"), std::string::npos);
+        token = cookie.substr(cookie.find('=') + 1, 32);
+    }
+    static std::string Error(const ApiResponse& response) {
+        return json::parse(response.body).value("error", "");
+    }
+
+    uint64_t now = 5'000'000;
+    ConsoleRing console;
+    test::FakeBackend backend;
+    WebApi api;
+    std::string token, csrf;
+};
+
+TEST_F(WebApiTest, LoginGivesASessionThatReadsAndACsrfTokenThatWrites) {
+    EXPECT_EQ(Call("GET", "/api/status", "", false).status, 401);
+    EXPECT_EQ(Login("wrong-password").status, 401);
+    EXPECT_EQ(Login("").status, 401);
+    for (const char* bad : {"", "{", "[]", "{\"password\": 5}", "{\"pass\": \"x\"}"})
+        EXPECT_EQ(Call("POST", "/api/login", bad, false, false).status, 400) << bad;
+    LogIn();
+
+    const json status = json::parse(Call("GET", "/api/status").body);
+    EXPECT_EQ(status["server_name"], "Test \xC3\xA9t\xC3\xA9 Server");  // ANSI é sent as UTF-8
+    EXPECT_EQ(status["players"], 2);
+    EXPECT_EQ(status["max_players"], 16);
+    EXPECT_EQ(status["uptime_seconds"], 125);
+
+    // Reads need no CSRF token; writes need the session's own.
+    EXPECT_EQ(Call("GET", "/api/players", "", true, false).status, 200);
+    const std::string command = json{{"command", "status"}}.dump();
+    EXPECT_EQ(Call("POST", "/api/command", command, true, false).status, 403);
+    csrf[0] = csrf[0] == 'a' ? 'b' : 'a';
+    EXPECT_EQ(Call("POST", "/api/command", command).status, 403);
+    EXPECT_TRUE(backend.Calls().empty());
+    EXPECT_EQ(Call("POST", "/api/command", command, false).status, 401);
+
+    // Logout is a write too, and ends the session.
+    LogIn();
+    EXPECT_EQ(Call("POST", "/api/logout", "", true, false).status, 403);
+    EXPECT_EQ(Call("POST", "/api/logout").status, 200);
+    EXPECT_EQ(Call("GET", "/api/status").status, 401);
+}
+
+TEST_F(WebApiTest, ASessionEndsAfterThirtyIdleMinutes) {
+    LogIn();
+    now += 29 * 60 * 1000;
+    EXPECT_EQ(Call("GET", "/api/status").status, 200);
+    now += 30 * 60 * 1000;
+    EXPECT_EQ(Call("GET", "/api/status").status, 401);
+}
+
+TEST_F(WebApiTest, TheFifthFailureLocksTheAddressAndTellsTheConsole) {
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(Login("wrong-password").status, 401);
+    const ApiResponse locked = Login("right-password");
+    EXPECT_EQ(locked.status, 429);
+    ASSERT_EQ(locked.headers.size(), 1u);
+    EXPECT_EQ(locked.headers[0], std::make_pair(std::string("Retry-After"), std::string("60")));
+    ASSERT_EQ(backend.Calls().size(), 1u);
+    EXPECT_NE(backend.Calls()[0].find("127.0.0.1"), std::string::npos);
+    now += 60 * 1000;
+    EXPECT_EQ(Login("right-password").status, 200);
+}
+
+TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {
+    LogIn();
+    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "say hi"})").status, 200);
+    for (const std::string& bad : std::vector<std::string>{
+             R"({"command": ""})", R"({"command": "a\nquit"})", R"({"command": 7})",
+             "{\"command\": \"" + std::string(120, 'x') + "\"}", "not json",
+             "{\"command\": \"\xff\"}"})
+        EXPECT_EQ(Call("POST", "/api/command", bad).status, 400) << bad;
+    EXPECT_EQ(
+        Call("POST", "/api/command", "{\"command\": \"" + std::string(119, 'x') + "\"}").status,
+        200);
+
+    EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 99})").status, 400);
+    EXPECT_EQ(Call("POST", "/api/kick", R"({"id": "1"})").status, 400);
+    EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 1.5})").status, 400);
+    EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 4294967297})").status, 400);
+    EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 1})").status, 200);
+    EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": 3})").status, 400);
+    EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": -1})").status, 400);
+    EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": 2})").status, 200);
+    EXPECT_EQ(backend.Calls(),
+              (std::vector<std::string>{"execute say hi", "execute " + std::string(119, 'x'),
+                                        "kick 1", "changemap 2"}));
+
+    const json players = json::parse(Call("GET", "/api/players").body)["players"];
+    ASSERT_EQ(players.size(), 1u);
+    EXPECT_EQ(players[0]["name"], "<script>alert(1)</script>");  // a string, to be shown as text
+    EXPECT_EQ(players[0]["connected_seconds"], 3700);
+    const json maps = json::parse(Call("GET", "/api/rotation").body)["maps"];
+    EXPECT_EQ(maps.size(), 3u);
+    EXPECT_EQ(maps[2]["map"], "worlds/usa");
+}
+
+TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
+    LogIn();
+    for (int i = 0; i < 600; ++i) console.Append("line " + std::to_string(i));
+    json page = json::parse(Call("GET", "/api/console?after=0").body);
+    EXPECT_EQ(page["lines"].size(), kConsoleMaxLines);
+    EXPECT_TRUE(page["more"]);
+    page = json::parse(
+        Call("GET", "/api/console?after=" + std::to_string(page["next"].get<int>())).body);
+    EXPECT_EQ(page["lines"].size(), 100u);
+    EXPECT_EQ(page["lines"][99]["text"], "line 599");
+    EXPECT_EQ(page["lines"][99]["seq"], 600);
+    EXPECT_FALSE(page["more"]);
+    EXPECT_EQ(Call("GET", "/api/console?after=x").status, 400);
+    EXPECT_EQ(Call("GET", "/api/console?after=-1").status, 400);
+}
+
+TEST_F(WebApiTest, AStoppedEngineAnswers503AndUnknownRequestsAreRefused) {
+    LogIn();
+    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "quit"})").status, 200);
+    for (const char* path : {"/api/status", "/api/players", "/api/rotation"})
+        EXPECT_EQ(Call("GET", path).status, 503) << path;
+    EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 1})").status, 503);
+    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "status"})").status, 503);
+    EXPECT_EQ(Error(Call("POST", "/api/changemap", R"({"index": 0})")),
+              "the engine is not running");
+    EXPECT_EQ(Call("GET", "/api/console").status, 200);  // the lines stay readable
+
+    EXPECT_EQ(Call("GET", "/api/nothing").status, 404);
+    EXPECT_EQ(Call("GET", "/api/command").status, 405);  // GET never changes anything
+    EXPECT_EQ(Call("POST", "/api/status").status, 405);
+    const ApiResponse page = Call("GET", "/", "", false, false);
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.contentType, "text/html; charset=utf-8");
+    EXPECT_NE(page.body.find("/app.js"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvane::web

@@ -1,0 +1,136 @@
+#!/usr/bin/python3
+"""The page in a real browser (Debian's headless Chromium driven by Selenium) against the
+listener under Wine: log in, see the players (a name that is HTML shown as text), send a
+command and see its echo, kick with the confirmation; on a phone-sized window, nothing wider
+than the screen, and no content-security-policy complaint from the browser.
+Usage: browser_test.py <wine-exec> <web_test_host.exe>; KORVANE_SCREENSHOT_DIR, when set,
+receives pictures of the page."""
+import os
+import sys
+import tempfile
+
+from selenium import webdriver
+from selenium.common.exceptions import NoAlertPresentException
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import WebDriverWait
+
+from webhost import PASSWORD, Checks, Host, expect
+
+SCRIPT_NAME = "<script>alert(1)</script>"
+
+
+def start_browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                     "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync",
+                     f"--user-data-dir={profile}", "--window-size=1100,900"):
+        options.add_argument(argument)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+def wait(driver, condition, what, seconds=15):
+    try:
+        return WebDriverWait(driver, seconds, poll_frequency=0.1).until(lambda d: condition(d))
+    except Exception:
+        raise AssertionError(f"waited {seconds} s for {what}")
+
+
+def player_rows(driver):
+    return {row.find_elements(By.TAG_NAME, "td")[1].text: row
+            for row in driver.find_elements(By.CSS_SELECTOR, "#players tbody tr")}
+
+
+def log_in(driver, host):
+    driver.get(host.url)
+    wait(driver, lambda d: d.find_element(By.ID, "password").is_displayed(), "the login form")
+    driver.find_element(By.ID, "password").send_keys("not-the-password")
+    driver.find_element(By.CSS_SELECTOR, "#login-form button").click()
+    wait(driver, lambda d: d.find_element(By.ID, "login-error").text == "Wrong password.",
+         "the wrong-password message")
+    field = driver.find_element(By.ID, "password")
+    field.clear()
+    field.send_keys(PASSWORD)
+    driver.find_element(By.CSS_SELECTOR, "#login-form button").click()
+    wait(driver, lambda d: d.find_element(By.ID, "admin-view").is_displayed(), "the admin view")
+
+
+def see_players_as_text(driver):
+    wait(driver, lambda d: SCRIPT_NAME in player_rows(d), "the player whose name is HTML")
+    expect(driver.execute_script("return document.querySelectorAll('#players script').length") == 0,
+           "the name became a script element")
+    try:
+        driver.switch_to.alert
+        raise AssertionError("the name's script ran")
+    except NoAlertPresentException:
+        pass
+    wait(driver, lambda d: d.find_element(By.ID, "player-count").text == "2 / 16", "the status")
+
+
+def send_command(driver):
+    field = driver.find_element(By.ID, "command")
+    field.send_keys("say hello from the browser")
+    driver.find_element(By.CSS_SELECTOR, "#command-form button").click()
+    wait(driver, lambda d: "say hello from the browser" in d.find_element(By.ID, "console").text,
+         "the command's echo in the console")
+    expect(field.get_attribute("value") == "", "the command line was not cleared")
+
+
+def kick_with_confirmation(driver):
+    player_rows(driver)["Alice"].find_element(By.TAG_NAME, "button").click()
+    alert = wait(driver, lambda d: d.switch_to.alert, "the confirmation")
+    expect(alert.text == "Kick Alice (1)?", alert.text)
+    alert.dismiss()
+    expect("Alice" in player_rows(driver), "No still kicked")
+    player_rows(driver)["Alice"].find_element(By.TAG_NAME, "button").click()
+    wait(driver, lambda d: d.switch_to.alert, "the confirmation").accept()
+    wait(driver, lambda d: "Alice" not in player_rows(d), "the kicked player's row to go")
+
+
+def fits_a_phone(driver, shots):
+    driver.set_window_size(390, 844)
+    driver.execute_script("window.scrollTo(0, 0)")
+    if shots:
+        driver.save_screenshot(os.path.join(shots, "webadmin-phone.png"))
+    width = driver.execute_script("return document.documentElement.scrollWidth")
+    inner = driver.execute_script("return window.innerWidth")
+    expect(width <= inner, f"the page is {width} px wide in a {inner} px window")
+
+
+def no_policy_complaints(driver):
+    complaints = [entry["message"] for entry in driver.get_log("browser")
+                  if "Content Security Policy" in entry["message"]]
+    expect(not complaints, complaints)
+
+
+def main():
+    wine_exec, exe = sys.argv[1], sys.argv[2]
+    shots = os.environ.get("KORVANE_SCREENSHOT_DIR", "")
+    if shots:
+        os.makedirs(shots, exist_ok=True)
+    checks = Checks()
+    host = Host(wine_exec, exe)
+    try:
+        with tempfile.TemporaryDirectory() as profile:
+            driver = start_browser(profile)
+            try:
+                checks.run("log in after a wrong password", log_in, driver, host)
+                checks.run("players, the HTML name as text", see_players_as_text, driver)
+                if shots:
+                    driver.save_screenshot(os.path.join(shots, "webadmin.png"))
+                checks.run("command and its echo", send_command, driver)
+                checks.run("kick with the confirmation", kick_with_confirmation, driver)
+                checks.run("readable on a phone", fits_a_phone, driver, shots)
+                checks.run("no content-security-policy complaint", no_policy_complaints, driver)
+            finally:
+                driver.quit()
+    finally:
+        host.stop()
+    checks.finish()
+
+
+if __name__ == "__main__":
+    main()
