@@ -1,6 +1,7 @@
 // Prints what the main window's refresh costs: its time per 100 ms period and its longest
 // hold of EngineLock with 16, 64 and 256 players; and how it copes with an engine printing
-// 5,000 console lines a second for 30 s, batched against line by line.
+// 5,000 console lines a second for 30 s: batched without and with the console log file (in
+// the same run), and line by line.
 // Run: console_bench [flood seconds, default 30]
 #include <windows.h>
 #include <commctrl.h>
@@ -10,10 +11,12 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "console/ConsoleLogFile.h"
 #include "console/ConsolePane.h"
 #include "host/ServerMainDialog.h"
 #include "resources/resource.h"
@@ -66,6 +69,8 @@ class BenchWindow : public korvane::test::TestWindow {
   public:
     using TestWindow::TestWindow;
     bool lineByLine = false;
+    korvane::ConsoleLogFile* log = nullptr;  // the refresh's lines also go to the log file
+    std::vector<double> logMs;
     std::vector<double> refreshMs;
     std::vector<double> probeMs;
     size_t linesShown = 0;
@@ -87,6 +92,11 @@ class BenchWindow : public korvane::test::TestWindow {
         refreshMs.push_back(Ms(Now() - start));
     }
     void AppendConsoleLines(HWND pane, const std::vector<std::string>& lines) override {
+        if (log) {
+            const LONGLONG start = Now();
+            if (auto stopped = log->Append(lines)) std::printf("  %s\n", stopped->c_str());
+            logMs.push_back(Ms(Now() - start));
+        }
         if (!lineByLine)
             TestWindow::AppendConsoleLines(pane, lines);
         else
@@ -148,11 +158,39 @@ void RefreshCost(int players) {
         window.holds.holds);
 }
 
-void Flood(bool lineByLine, int seconds) {
+// The lines of a log file that are the flood's, in the order printed; -1 when one is missing
+// or out of place.
+long FloodLinesInOrder(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return -1;
+    long expected = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, file)) {
+        const char* flood = std::strstr(line, "flood line ");
+        if (!flood) continue;
+        if (std::atol(flood + 11) != expected) {
+            expected = -1;
+            break;
+        }
+        ++expected;
+    }
+    std::fclose(file);
+    return expected;
+}
+
+enum class Show { Batched, BatchedAndLogged, LineByLine };
+
+void Flood(Show show, int seconds) {
     constexpr int kLinesPerSecond = 5000;
     RecordingEngine engine;
     BenchWindow window(engine);
-    window.lineByLine = lineByLine;
+    window.lineByLine = show == Show::LineByLine;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string folder =
+        std::string(temp) + "korvane-bench-logs-" + std::to_string(GetCurrentProcessId());
+    korvane::ConsoleLogFile log(folder);
+    if (show == Show::BatchedAndLogged) window.log = &log;
     std::atomic<long> printed{0};
     std::atomic<bool> flooding{false};
     LONGLONG floodStart = 0;
@@ -200,6 +238,12 @@ void Flood(bool lineByLine, int seconds) {
                 flooding = false;
                 probing = false;
                 memoryAfter = PrivateBytes();
+                phase = 2;
+            }
+            // Batched, the lines still queued are shown (and logged) by the next refresh; line
+            // by line would take minutes over its backlog.
+            if (phase == 2 && (show == Show::LineByLine ||
+                               window.linesShown >= static_cast<size_t>(printed.load()))) {
                 window.SetConfirmOnClose(false);
                 window.End(IDCANCEL);
                 return true;
@@ -209,16 +253,43 @@ void Flood(bool lineByLine, int seconds) {
         static_cast<DWORD>(seconds) * 1000 + 600000);
     probing = false;
     if (prober.joinable()) prober.join();
+    const char* name = show == Show::LineByLine ? "line by line"
+                       : show == Show::Batched  ? "batched, log off"
+                                                : "batched, log on ";
     std::printf(
         "  %s: %ld lines printed, shown at %.0f lines per second, refresh median %.1f ms, "
-        "longest %.1f ms; posted message handled after median %.1f ms, p99 %.1f ms, max %.1f ms; "
+        "p99 %.1f ms, longest %.1f ms; posted message handled after median %.1f ms, p99 %.1f ms, "
+        "max %.1f ms; "
         "private memory %.1f MB before, %.1f MB after\n",
-        lineByLine ? "line by line" : "batched     ", printed.load(),
+        name, printed.load(),
         static_cast<double>(window.linesShown) * 1000.0 /
             std::max(1.0, Ms(window.lastAppend - floodStart)),
-        Percentile(window.refreshMs, 0.5), Percentile(window.refreshMs, 1.0),
-        Percentile(window.probeMs, 0.5), Percentile(window.probeMs, 0.99),
-        Percentile(window.probeMs, 1.0), memoryBefore / 1048576.0, memoryAfter / 1048576.0);
+        Percentile(window.refreshMs, 0.5), Percentile(window.refreshMs, 0.99),
+        Percentile(window.refreshMs, 1.0), Percentile(window.probeMs, 0.5),
+        Percentile(window.probeMs, 0.99), Percentile(window.probeMs, 1.0), memoryBefore / 1048576.0,
+        memoryAfter / 1048576.0);
+    if (window.log) {
+        // Every file the run wrote (a flood across midnight writes two).
+        long inFiles = 0;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\console-*.log").c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more;
+             more = FindNextFileA(search, &found)) {
+            const long lines = FloodLinesInOrder(folder + "\\" + found.cFileName);
+            inFiles = lines < 0 || inFiles < 0 ? -1 : inFiles + lines;
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        }
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        RemoveDirectoryA(folder.c_str());
+        std::printf(
+            "    log: %.0f bytes written per second; write per refresh median %.2f ms, longest "
+            "%.2f ms; %s\n",
+            static_cast<double>(log.BytesWritten()) * 1000.0 /
+                std::max(1.0, Ms(window.lastAppend - floodStart)),
+            Percentile(window.logMs, 0.5), Percentile(window.logMs, 1.0),
+            inFiles == printed.load() ? "every line in the file, in order"
+                                      : "LINES MISSING OR OUT OF ORDER");
+    }
 }
 
 // The pane alone: one refresh's 500 lines appended both ways to the same kind of control.
@@ -265,8 +336,9 @@ int main(int argc, char** argv) {
     for (int players : {16, 64, 256}) RefreshCost(players);
     std::printf("console flood, 5000 lines per second for %d s:\n", seconds);
     PaneCost();
-    Flood(false, seconds);
+    Flood(Show::Batched, seconds);
+    Flood(Show::BatchedAndLogged, seconds);
     // Line by line falls behind at once; a short run keeps the backlog it leaves finite.
-    Flood(true, std::min(seconds, 3));
+    Flood(Show::LineByLine, std::min(seconds, 3));
     return 0;
 }
