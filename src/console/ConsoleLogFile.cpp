@@ -1,6 +1,8 @@
 // The console log file: daily files, one write per refresh, old files removed at start-up.
 #include "console/ConsoleLogFile.h"
 
+#include <shellapi.h>
+
 #include <cctype>
 #include <cstdio>
 
@@ -94,6 +96,14 @@ std::string ConsoleLogFile::FolderPath() const {
     char full[MAX_PATH * 2] = {};
     const DWORD length = GetFullPathNameA(folder_.c_str(), sizeof full, full, nullptr);
     return length > 0 && length < sizeof full ? std::string(full) : folder_;
+}
+
+bool ConsoleLogFile::OpenFolder(HWND owner) const {
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    const std::string folder = FolderPath();
+    // ShellExecute reports success as a value above 32.
+    return reinterpret_cast<INT_PTR>(
+               ShellExecuteA(owner, "open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 void ConsoleLogFile::RemoveOldFiles() {

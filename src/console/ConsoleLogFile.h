@@ -56,6 +56,8 @@ class ConsoleLogFile {
     uint64_t BytesWritten() const { return bytesWritten_; }
     // The folder's full path (for Open Log Folder and for the messages).
     std::string FolderPath() const;
+    // File > Open Log Folder: the folder in Explorer (made first if there is none yet).
+    bool OpenFolder(HWND owner) const;
 
   private:
     std::optional<std::string> OpenFor(const LocalTime& now);
