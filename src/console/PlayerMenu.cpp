@@ -25,17 +25,10 @@ std::string IdText(int32_t id) {
 
 std::optional<PlayerRow> ReadPlayerRow(HWND list, int row) {
     if (row < 0 || row >= ui::ListCount(list)) return std::nullopt;
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return std::nullopt;
-    char name[64] = {};
-    LVITEMA cell = {};
-    cell.iSubItem = kNameColumn;
-    cell.pszText = name;
-    cell.cchTextMax = sizeof name;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
-    return PlayerRow{row, static_cast<int32_t>(item.lParam), name};
+    bool found = false;
+    const auto id = static_cast<int32_t>(ui::ListItemData(list, row, &found));
+    if (!found) return std::nullopt;
+    return PlayerRow{row, id, ui::ListItemText(list, row, kNameColumn)};
 }
 
 std::optional<int32_t> RunPlayerMenu(HWND owner, HWND list, LPARAM where,

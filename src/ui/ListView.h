@@ -38,13 +38,13 @@ inline int ListAppendText(HWND list, const char* text) {
     return ListInsertText(list, ListCount(list), text);
 }
 
-// The text of column 0, whatever its length.
-inline std::string ListItemText(HWND list, int row) {
+// The text of a cell (column 0 by default), whatever its length.
+inline std::string ListItemText(HWND list, int row, int column = 0) {
     constexpr size_t kMaxRead = 1 << 16;
     std::string text(128, '\0');
     for (;;) {
         LVITEMA item = {};
-        item.iSubItem = 0;
+        item.iSubItem = column;
         item.pszText = text.data();
         item.cchTextMax = static_cast<int>(text.size());
         const auto length = static_cast<size_t>(SendMessageA(
@@ -56,6 +56,16 @@ inline std::string ListItemText(HWND list, int row) {
         }
         text.resize(text.size() * 2);
     }
+}
+
+// A row's item data; `found` is false when the list has no such row.
+inline LPARAM ListItemData(HWND list, int row, bool* found = nullptr) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    const bool got = SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+    if (found) *found = got;
+    return got ? item.lParam : 0;
 }
 
 // Makes the only column as wide as the list's client area, which shrinks once a vertical
