@@ -12,6 +12,9 @@
 
 namespace korvane {
 
+// Where the history is kept, under the installation folder.
+inline constexpr char kHistoryFile[] = "korvane\\history.txt";
+
 class CommandHistory {
   public:
     static constexpr size_t kMaxEntries = 200;

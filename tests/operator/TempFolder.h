@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
+
+#include "ui/TextFile.h"
 
 namespace korvane::test {
 
@@ -25,21 +26,9 @@ class TempFolder {
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
     static void WriteFile(const std::string& path, const std::string& content) {
-        if (FILE* file = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(content.data(), 1, content.size(), file);
-            std::fclose(file);
-        }
+        ui::WriteTextFile(path, content);
     }
-    static std::string ReadFile(const std::string& path) {
-        std::string content;
-        if (FILE* file = std::fopen(path.c_str(), "rb")) {
-            char chunk[4096];
-            for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-                content.append(chunk, got);
-            std::fclose(file);
-        }
-        return content;
-    }
+    static std::string ReadFile(const std::string& path) { return ui::ReadTextFile(path, 1 << 24); }
     static bool Exists(const std::string& path) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
