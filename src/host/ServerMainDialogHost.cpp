@@ -107,7 +107,9 @@ void ServerMainDialog::RunStartupSequence() {
     if (!SetUpResourceArchives()) return ShutdownEngine();
     if (!LoadStringLibrary()) return ShutdownEngine();
 
-    serverSettings.LoadSettings();
+    // What the load had to correct in the file is the operator's to know.
+    if (const std::string notice = serverSettings.LoadSettings(); !notice.empty())
+        HandleConsoleText(notice.c_str());
     if (ShowSettingsAtStartup && RunStartupSettings() != IDOK) {
         serverSettings.SaveSettings();
         confirmOnClose_ = false;

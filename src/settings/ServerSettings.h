@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace korvane {
 
@@ -113,7 +114,9 @@ class ServerSettings {
     void SetMapCount(int count);
 
     void PushDefaults();
-    void LoadSettings();
+    // Returns a line for the console when the file had to be read otherwise than it says
+    // (empty when not).
+    std::string LoadSettings();
     int SaveSettings();
 };
 

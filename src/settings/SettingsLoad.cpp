@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/EngineAccess.h"
+#include "settings/RotationCount.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingTable.h"
 
@@ -20,12 +21,28 @@ void MarkForSaving(EngineInterface* engine, const char* name) {
     if (engine->GetVariableFlags(name, &flags) == 0) engine->SetVariableFlags(name, kSettingFlags);
 }
 
-// "nummaps" as the file left it: negative counts give 0 and huge ones are bounded.
-uint32_t BoundedMapCount(float value) {
-    const int32_t count = TruncateToInt(value);
-    if (count < 0) return 0;
-    if (static_cast<uint32_t>(count) > kMaxMapCount) return kMaxMapCount;
-    return static_cast<uint32_t>(count);
+// The rotation length the file leaves, from "nummaps" and, when that does not fit, from the
+// entries themselves. Entries from map13 on have no default, so one that exists came from the
+// file; below that, only a name other than the default sent before the file ran proves it.
+RotationCount ReadRotationCount(EngineInterface* engine, void* countHandle) {
+    float value = 0;
+    engine->GetVariableValue(countHandle, &value);
+    char text[kMapNameSize] = {};
+    engine->GetVariableString(countHandle, text, sizeof text);
+    text[sizeof text - 1] = '\0';
+    return DecideRotationCount(TruncateToInt(value), text, kMaxMapCount, [engine](uint32_t i) {
+        char name[kCommandSize];
+        FormatBounded(name, sizeof name, "map%u", static_cast<unsigned>(i));
+        void* entry = nullptr;
+        engine->FindVariable(name, &entry, 0);
+        if (!entry) return RotationEntry::Missing;
+        if (i >= static_cast<uint32_t>(kDefaultMapCount)) return RotationEntry::FromFile;
+        char held[kMapNameSize] = {};
+        engine->GetVariableString(entry, held, sizeof held);
+        held[sizeof held - 1] = '\0';
+        return std::strcmp(held, DefaultMapRotation[i]) == 0 ? RotationEntry::DefaultName
+                                                             : RotationEntry::FromFile;
+    });
 }
 
 }  // namespace
@@ -40,19 +57,22 @@ void ServerSettings::PushDefaults() {
     for (int i = 0; i < kDefaultMapCount; ++i) SendCommand("map%d %s", i, DefaultMapRotation[i]);
 }
 
-void ServerSettings::LoadSettings() {
+std::string ServerSettings::LoadSettings() {
     PushDefaults();
 
     EngineCall engine;
-    if (!engine) return;
+    if (!engine) return {};
     engine->ExecuteConfigFile(kConfigFile);
 
+    std::string notice;
     void* handle = nullptr;
     engine->FindVariable("NumMaps", &handle, 0);
     if (handle) {
-        float value = 0;
-        engine->GetVariableValue(handle, &value);
-        mapCount = BoundedMapCount(value);
+        RotationCount rotation = ReadRotationCount(engine.Get(), handle);
+        mapCount = rotation.count;
+        notice = std::move(rotation.notice);
+        // The engine gets the count used, so the file written next agrees with its entries.
+        if (!notice.empty()) SetMapCount(static_cast<int>(mapCount));
     }
 
     for (const SettingEntry& row : SettingTable) MarkForSaving(engine.Get(), row.name);
@@ -75,6 +95,7 @@ void ServerSettings::LoadSettings() {
     }
 
     PushSendBandwidth();
+    return notice;
 }
 
 int ServerSettings::SaveSettings() {
