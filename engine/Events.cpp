@@ -36,7 +36,9 @@ void EventChannel::BeginUpdate() {
 
 void EventChannel::AddToUpdate(int id, std::string_view name, int team, int specialty) {
     if (!updating_ || sink_ == nullptr) return;
-    char number[16];
+    // Room for the widest pair of 32-bit numbers ("\n-2147483648 -2147483648 " is 25), so no
+    // value is ever cut: a cut number would be misread and end the host's reading there.
+    char number[40];
     std::snprintf(number, sizeof number, "%d ", id);
     update_ += number;
     // Exactly one separator went out above; the name runs to the line feed, so it may hold
