@@ -4,7 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__GNUC__)
+// MinGW's plain "printf" checks against the Microsoft runtime's formats; the engine formats
+// with the standard ones. Clang knows only "printf", which means the standard ones there.
+#if defined(__clang__)
+#define KORVANE_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
+#elif defined(__GNUC__)
 #define KORVANE_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #else
 #define KORVANE_PRINTF_FORMAT(fmt, args)
