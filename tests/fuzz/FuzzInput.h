@@ -49,12 +49,12 @@ class FuzzInput {
     std::string_view text_;
 };
 
-#define KORVANE_FUZZ_CHECK(condition)                                                        \
-    do {                                                                                     \
-        if (!(condition)) {                                                                  \
+#define KORVANE_FUZZ_CHECK(condition)                                                             \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
             std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                    \
-        }                                                                                    \
+            std::abort();                                                                         \
+        }                                                                                         \
     } while (false)
 
 }  // namespace korvane::fuzz

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint8_t flags = input.Number<uint8_t>();
         DirectoryEntry entry{flags & 3, nullptr, nullptr, nullptr};
         std::string name = input.Text();
-        std::string alternative = (flags & 16) ? std::string(input.Number<uint16_t>() % 700, 'M')
-                                               : input.Text();
+        std::string alternative =
+            (flags & 16) ? std::string(input.Number<uint16_t>() % 700, 'M') : input.Text();
         if (flags & 4) entry.name = texts.emplace_back(name).data();
         if (flags & 8) entry.alternativeName = texts.emplace_back(alternative).data();
         entries.push_back(entry);
