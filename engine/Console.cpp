@@ -6,20 +6,42 @@
 
 namespace korvane {
 
+size_t CleanLine(const char* text, size_t length, char* out, size_t room) {
+    static const char kHex[] = "0123456789ABCDEF";
+    size_t written = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' || c == '\n' || c == '\t' || (c >= 0x20 && c != 0x7F)) {
+            if (written + 1 >= room) break;
+            out[written++] = c == '\r' || c == '\n' ? ' ' : static_cast<char>(c);
+        } else {
+            if (written + 4 >= room) break;
+            out[written++] = '\\';
+            out[written++] = 'x';
+            out[written++] = kHex[c >> 4];
+            out[written++] = kHex[c & 0xF];
+        }
+    }
+    out[written] = '\0';
+    return written;
+}
+
 void Console::Print(const char* format, ...) {
-    if (sink_ == nullptr || format == nullptr) return;
-    char line[kMaxLineLength + 2];
+    if (format == nullptr) return;
+    ++printed_;
+    if (sink_ == nullptr) return;
+    char text[kMaxLineLength + 1];
     va_list args;
     va_start(args, format);
-    int length = std::vsnprintf(line, kMaxLineLength + 1, format, args);
+    int length = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     if (length < 0) return;
     if (length > kMaxLineLength) length = kMaxLineLength;
     // Each call delivers exactly one line, whatever the printed texts contained.
-    for (int i = 0; i < length; ++i)
-        if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
-    line[length] = '\n';
-    line[length + 1] = '\0';
+    char line[kMaxLineLength + 2];
+    size_t cleaned = CleanLine(text, static_cast<size_t>(length), line, kMaxLineLength + 1);
+    line[cleaned] = '\n';
+    line[cleaned + 1] = '\0';
     sink_->WriteLine(line);
 }
 

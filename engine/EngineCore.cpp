@@ -25,6 +25,29 @@ int PrintLength(std::string_view text) {
     return static_cast<int>(std::min<size_t>(text.size(), 200));
 }
 
+// A file's name as the exec cycle check compares it: Windows paths, so letter case and the
+// kind of slash do not matter, and "." and "name/.." segments are taken out. Names that still
+// differ for one file (links, short names) only get as far as the work bound lets them.
+std::string ExecKey(std::string_view path) {
+    std::vector<std::string_view> parts;
+    while (!path.empty()) {
+        const size_t end = path.find_first_of("/\\");
+        const std::string_view part = path.substr(0, end);
+        if (part == ".." && !parts.empty() && parts.back() != "..")
+            parts.pop_back();
+        else if (!part.empty() && part != ".")
+            parts.push_back(part);
+        if (end == std::string_view::npos) break;
+        path.remove_prefix(end + 1);
+    }
+    std::string key;
+    for (std::string_view part : parts) {
+        if (!key.empty()) key += '/';
+        for (char c : part) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return key;
+}
+
 bool IsSafeRelativeFolder(std::string_view folder) {
     if (folder.empty() || folder.front() == '/' || folder.front() == '\\') return false;
     if (folder.find(':') != std::string_view::npos) return false;
@@ -145,31 +168,83 @@ int EngineCore::ExecuteConfigFile(const char* path) {
         console_.Print("exec: path too long");
         return 0;
     }
+    if (execDepth_ == 0) {
+        execLines_ = 0;
+        execPrintedBefore_ = console_.LinesPrinted();
+        execBytes_ = 0;
+        execStopped_ = false;
+    } else if (!ExecWorkLeft(file)) {
+        return 0;
+    }
     if (execDepth_ >= kMaxExecDepth) {
         console_.Print("exec: %s not executed, configuration files nested too deeply",
                        file.c_str());
         return 0;
     }
-    std::string text;
-    if (!environment_.ReadFile(file, text, kMaxConfigBytes)) {
-        if (environment_.FileExists(file))
-            console_.Print("exec: could not read %s", file.c_str());
-        else
-            console_.Print("%s not found, settings unchanged", file.c_str());
+    std::string key = ExecKey(file);
+    if (std::find(execStack_.begin(), execStack_.end(), key) != execStack_.end()) {
+        console_.Print(
+            "exec: %s is being executed already; a file that executes itself, "
+            "directly or through others, is not run again",
+            file.c_str());
         return 0;
     }
+    std::string text;
+    switch (environment_.ReadFile(file, text, kMaxConfigBytes)) {
+        case ReadResult::Read:
+            break;
+        case ReadResult::Missing:
+            console_.Print("%s not found, settings unchanged", file.c_str());
+            return 0;
+        case ReadResult::Folder:
+            console_.Print("exec: %s is a folder, not a configuration file; settings unchanged",
+                           file.c_str());
+            return 0;
+        case ReadResult::TooLarge:
+            console_.Print(
+                "exec: %s is larger than %u MB, not a configuration file; settings "
+                "unchanged",
+                file.c_str(), static_cast<unsigned>(kMaxConfigBytes >> 20));
+            return 0;
+        case ReadResult::Failed:
+            console_.Print("exec: could not read %s; settings unchanged", file.c_str());
+            return 0;
+    }
+    execBytes_ += text.size();
     console_.Print("Executing %s", file.c_str());
-    return ExecuteConfigText(text);
+    return ExecuteConfigText(text, file, std::move(key));
 }
 
-int EngineCore::ExecuteConfigText(std::string_view text) {
-    struct DepthGuard {
-        int& depth;
-        explicit DepthGuard(int& d) : depth(++d) {}
-        ~DepthGuard() { --depth; }
-    } guard(execDepth_);
-    ForEachLine(text, [this](std::string_view line) {
-        if (!IsCommentOrBlank(line)) ExecuteLine(line);
+bool EngineCore::ExecWorkLeft(const std::string& file) {
+    if (execStopped_) return false;
+    const uint64_t printed = console_.LinesPrinted() - execPrintedBefore_;
+    if (execLines_ < kMaxExecWork && printed < kMaxExecWork && execBytes_ < kMaxExecBytes)
+        return true;
+    execStopped_ = true;
+    console_.Print(
+        "exec: stopped in %s after %llu lines run and %llu printed from %u KB read; "
+        "the rest of the configuration is skipped",
+        file.c_str(), static_cast<unsigned long long>(execLines_),
+        static_cast<unsigned long long>(printed), static_cast<unsigned>(execBytes_ >> 10));
+    return false;
+}
+
+int EngineCore::ExecuteConfigText(std::string_view text, const std::string& file, std::string key) {
+    struct StackGuard {
+        EngineCore& core;
+        StackGuard(EngineCore& c, std::string key) : core(c) {
+            core.execStack_.push_back(std::move(key));
+            ++core.execDepth_;
+        }
+        ~StackGuard() {
+            --core.execDepth_;
+            core.execStack_.pop_back();
+        }
+    } guard(*this, std::move(key));
+    ForEachLine(text, [this, &file](std::string_view line) {
+        if (IsCommentOrBlank(line) || !ExecWorkLeft(file)) return;
+        ++execLines_;
+        ExecuteLine(line);
     });
     return 1;
 }

@@ -29,7 +29,12 @@ class EngineCore {
     static constexpr int kMaxArchives = 32;
     static constexpr int kMaxPlayers = 64;
     static constexpr size_t kMaxConfigBytes = 4 * 1024 * 1024;
-    static constexpr int kMaxExecDepth = 8;  // a file that executes itself stops here
+    static constexpr int kMaxExecDepth = 8;
+    // One top-level exec, with every file it executes in turn, runs at most this many lines
+    // and prints at most as many, and reads at most this much: files that execute each other
+    // many times over must not freeze the caller (who holds the engine lock) for long.
+    static constexpr uint64_t kMaxExecWork = 20000;
+    static constexpr size_t kMaxExecBytes = 4 * kMaxConfigBytes;
 
     explicit EngineCore(EngineEnvironment& environment);
     EngineCore(const EngineCore&) = delete;
@@ -80,7 +85,10 @@ class EngineCore {
     static const CommandEntry* Commands(size_t& count);
 
     int ExecuteLine(std::string_view line);
-    int ExecuteConfigText(std::string_view text);
+    // file names the file in console lines; key is its ExecKey.
+    int ExecuteConfigText(std::string_view text, const std::string& file, std::string key);
+    // Whether the current top-level exec may go on; says so once when it may not.
+    bool ExecWorkLeft(const std::string& file);
     uint64_t UptimeSeconds();
 
     // Console commands (EngineCommands.cpp).
@@ -116,6 +124,13 @@ class EngineCore {
     bool hostOpen_ = false;
     bool quit_ = false;
     int execDepth_ = 0;
+    // The files being executed, outermost first, as ExecKey gives them.
+    std::vector<std::string> execStack_;
+    // Work of the current top-level exec: lines run, console lines when it began, bytes read.
+    uint64_t execLines_ = 0;
+    uint64_t execPrintedBefore_ = 0;
+    size_t execBytes_ = 0;
+    bool execStopped_ = false;
 };
 
 }  // namespace korvane

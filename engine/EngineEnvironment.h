@@ -14,17 +14,21 @@ struct FoundFile {
     bool isFolder = false;
 };
 
+// What became of reading a file, so that the operator is told what is really wrong.
+enum class ReadResult { Read, Missing, Folder, TooLarge, Failed };
+
 class EngineEnvironment {
   public:
     virtual ~EngineEnvironment() = default;
 
     // Milliseconds from an arbitrary origin; never goes backwards.
     virtual uint64_t NowMs() = 0;
-    // The whole file; false when it is missing, unreadable or larger than maxBytes.
-    virtual bool ReadFile(const std::string& path, std::string& contents, size_t maxBytes) = 0;
+    // The whole file in contents when Read; otherwise why not (a file larger than maxBytes is
+    // TooLarge).
+    virtual ReadResult ReadFile(const std::string& path, std::string& contents,
+                                size_t maxBytes) = 0;
     // Replaces the file so that an interruption leaves either the old or the new file whole.
     virtual bool WriteFileReplacing(const std::string& path, const std::string& contents) = 0;
-    virtual bool FileExists(const std::string& path) = 0;
     // The folder's entries without "." and ".."; false when the folder does not exist.
     virtual bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) = 0;
 };

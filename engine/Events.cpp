@@ -36,7 +36,9 @@ void EventChannel::BeginUpdate() {
 
 void EventChannel::AddToUpdate(int id, std::string_view name, int team, int specialty) {
     if (!updating_ || sink_ == nullptr) return;
-    char number[16];
+    // Room for the widest pair of 32-bit numbers ("\n-2147483648 -2147483648 " is 25), so no
+    // value is ever cut: a cut number would be misread and end the host's reading there.
+    char number[40];
     std::snprintf(number, sizeof number, "%d ", id);
     update_ += number;
     // Exactly one separator went out above; the name runs to the line feed, so it may hold
@@ -60,19 +62,19 @@ void EventChannel::SendUpdate() {
 
 void EventChannel::ConsoleText(const char* format, ...) {
     if (sink_ == nullptr || format == nullptr) return;
-    char message[kMaxConsoleText + 3];
-    message[0] = kEventConsoleText;
+    char text[kMaxConsoleText + 1];
     va_list args;
     va_start(args, format);
-    int length = std::vsnprintf(message + 1, kMaxConsoleText + 1, format, args);
+    int length = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     if (length < 0) return;
     if (length > static_cast<int>(kMaxConsoleText)) length = static_cast<int>(kMaxConsoleText);
     // The host takes the text up to the first line feed: exactly one line per event.
-    for (int i = 1; i <= length; ++i)
-        if (message[i] == '\r' || message[i] == '\n') message[i] = ' ';
-    message[length + 1] = '\n';
-    message[length + 2] = '\0';
+    char message[kMaxConsoleText + 3];
+    message[0] = kEventConsoleText;
+    size_t cleaned = CleanLine(text, static_cast<size_t>(length), message + 1, kMaxConsoleText + 1);
+    message[cleaned + 1] = '\n';
+    message[cleaned + 2] = '\0';
     Send(message);
 }
 

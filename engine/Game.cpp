@@ -105,7 +105,7 @@ void Game::Load(std::string_view map, int rotationIndex, uint64_t atMs) {
     std::string name(map);  // map may view the current map_
     std::string dataFile = name + ".dat";
     std::string contents;
-    if (environment_.ReadFile(dataFile, contents, kMaxMapFileBytes)) {
+    if (environment_.ReadFile(dataFile, contents, kMaxMapFileBytes) == ReadResult::Read) {
         std::string title = MapTitle(contents);
         if (title.empty())
             console_.Print("Loading map %s", name.c_str());

@@ -107,7 +107,8 @@ Roster::Roster(VariableStore& variables, Console& console, EventChannel& events,
       events_(events),
       random_(seed),
       botCount_(&variables.Ensure("botcount", "4")),
-      botChat_(&variables.Ensure("botchat", "1")) {
+      botChat_(&variables.Ensure("botchat", "1")),
+      botChurn_(&variables.Ensure("botchurn", "0")) {
     players_.reserve(kMaxPlayers);
 }
 
@@ -392,16 +393,27 @@ void Roster::ManagePopulation(uint64_t nowMs, int maxPlayers) {
     int target = static_cast<int>(wanted);
     if (target > maxPlayers) target = maxPlayers;
     if (Count() >= target) filling_ = false;
+    // Soak runs ask for more than the natural coming and going: departures at a set pace, and
+    // each place taken again within a second or so.
+    const float churn = Clamp(botChurn_->value, 0.0f, 600.0f);
     if (Count() < target && nowMs >= nextArrivalMs_) {
         Join({}, nowMs, maxPlayers, true);
-        nextArrivalMs_ =
-            nowMs + (filling_ ? random_.Millis(500, 1400) : random_.Millis(4000, 20000));
+        nextArrivalMs_ = nowMs + (churn > 0.0f ? random_.Millis(100, 400)
+                                  : filling_   ? random_.Millis(500, 1400)
+                                               : random_.Millis(4000, 20000));
     }
     // Above the target by more than the usual swing, the simulation's own players drift off.
     int swing = target > 0 ? 3 : 0;
     if (Count() > target + swing && AutomaticCount() > 0 && nowMs >= nextSurplusMs_) {
         Remove(RandomAutomatic(), Departure::Left);
         nextSurplusMs_ = nowMs + random_.Millis(3000, 10000);
+    }
+    if (churn > 0.0f && nowMs >= nextForcedChurnMs_) {
+        nextForcedChurnMs_ = nowMs + static_cast<uint64_t>(60000.0f / churn);
+        if (int id = RandomAutomatic(); id != 0) {
+            Remove(id, Departure::Left);
+            if (nextArrivalMs_ > nowMs + 400) nextArrivalMs_ = nowMs + random_.Millis(100, 400);
+        }
     }
     // Every minute or two someone arrives on top of the target, or someone goes.
     if (target > 0 && nowMs >= nextChurnMs_) {

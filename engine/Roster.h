@@ -45,8 +45,10 @@ class Roster {
     static constexpr float kLowestPing = 0.020f;
     static constexpr float kHighestPing = 0.250f;
 
-    // Creates "botcount" (players the simulation keeps on the server) and "botchat" (pace of
-    // chat and score lines, 0 = silent) when they do not exist.
+    // Creates "botcount" (players the simulation keeps on the server), "botchat" (pace of
+    // chat and score lines, 0 = silent) and "botchurn" (the simulation's players who leave a
+    // minute, each replaced within a second; 0 = only the natural coming and going) when they
+    // do not exist.
     Roster(VariableStore& variables, Console& console, EventChannel& events, uint64_t seed);
 
     int Count() const { return static_cast<int>(players_.size()); }
@@ -93,6 +95,7 @@ class Roster {
     Random random_;
     Variable* botCount_;
     Variable* botChat_;
+    Variable* botChurn_;
     std::vector<Player> players_;
     bool running_ = false;
     bool announceAgain_ = false;
@@ -101,6 +104,7 @@ class Roster {
     uint64_t lastAdvanceMs_ = 0;
     uint64_t nextArrivalMs_ = 0;
     uint64_t nextChurnMs_ = 0;
+    uint64_t nextForcedChurnMs_ = 0;
     uint64_t nextSurplusMs_ = 0;
     uint64_t nextTrafficMs_ = 0;
     float lineBudget_ = 0.0f;  // chat and score lines that may go out now

@@ -54,25 +54,33 @@ uint64_t Win32Environment::NowMs() {
     return GetTickCount64();
 }
 
-bool Win32Environment::ReadFile(const std::string& path, std::string& contents, size_t maxBytes) {
+ReadResult Win32Environment::ReadFile(const std::string& path, std::string& contents,
+                                      size_t maxBytes) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
+                                                                              : ReadResult::Failed;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ReadResult::Folder;
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+    if (!file.Valid()) return ReadResult::Failed;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
-        return false;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return ReadResult::Failed;
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return ReadResult::TooLarge;
     contents.assign(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < contents.size()) {
         DWORD read = 0;
         DWORD want = static_cast<DWORD>(contents.size() - done);
-        if (!::ReadFile(file.Get(), &contents[done], want, &read, nullptr)) return false;
+        if (!::ReadFile(file.Get(), &contents[done], want, &read, nullptr))
+            return ReadResult::Failed;
         if (read == 0) break;  // the file shrank while being read
         done += read;
     }
     contents.resize(done);
-    return true;
+    return ReadResult::Read;
 }
 
 bool Win32Environment::WriteFileReplacing(const std::string& path, const std::string& contents) {
@@ -103,11 +111,6 @@ bool Win32Environment::WriteFileReplacing(const std::string& path, const std::st
         return false;
     }
     return true;
-}
-
-bool Win32Environment::FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool Win32Environment::ListFolder(const std::string& folder, std::vector<FoundFile>& entries) {

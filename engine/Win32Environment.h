@@ -9,9 +9,8 @@ namespace korvane {
 class Win32Environment final : public EngineEnvironment {
   public:
     uint64_t NowMs() override;
-    bool ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override;
+    ReadResult ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override;
     bool WriteFileReplacing(const std::string& path, const std::string& contents) override;
-    bool FileExists(const std::string& path) override;
     bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) override;
 };
 

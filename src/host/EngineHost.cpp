@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "host/ServerDllLibrary.h"
 #include "host/StartupSteps.h"
 #include "resources/resource.h"
 #include "settings/MapName.h"

@@ -1,11 +1,10 @@
-// Where the engine comes from: server.dll in the working folder, loaded by its full path and
-// resolved by ordinal. Tests put a recording engine in its place.
+// Where the engine comes from: server.dll in the working folder (ServerDllLibrary.h), or, in
+// the tests, a recording engine. Free of windows.h.
 #pragma once
 
-#include "host/EngineInterface.h"
 #include <string>
 
-#include "ui/Handles.h"
+#include "host/EngineInterface.h"
 
 namespace korvane {
 
@@ -19,23 +18,5 @@ class EngineLibrary {
     // After a failed Create: what was looked for, where, and what went wrong.
     virtual std::string Failure() const { return {}; }
 };
-
-class ServerDllLibrary final : public EngineLibrary {
-  public:
-    int Create(int version, const InterfaceId* iid, EngineInterface** out) override;
-    void Release() override;
-    std::string Failure() const override { return failure_; }
-
-  private:
-    bool Load();
-
-    ui::Library library_;
-    CreateEngineFn create_ = nullptr;
-    ReleaseEngineFn release_ = nullptr;
-    std::string failure_;
-};
-
-// The full path of `relative` inside the current working folder, or "" when it does not fit.
-std::string PathInWorkingFolder(const char* relative);
 
 }  // namespace korvane

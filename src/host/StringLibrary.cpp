@@ -1,7 +1,7 @@
 // Loading korvane/cres.dll and reading its texts.
 #include "host/StringLibrary.h"
 
-#include "host/EngineLibrary.h"
+#include "host/ServerDllLibrary.h"
 
 namespace korvane {
 

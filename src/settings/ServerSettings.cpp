@@ -85,7 +85,9 @@ void ServerSettings::SetText(TextOption option, const char* value) {
 }
 
 const char* ServerSettings::GetText(TextOption option, bool* cut) {
-    auto [buffer, size] = TextField(option);
+    const std::pair<char*, size_t> field = TextField(option);
+    char* const buffer = field.first;
+    const size_t size = field.second;
     if (cut) *cut = false;
     gate_.WithEngine([&](EngineInterface& engine) {
         void* handle = nullptr;

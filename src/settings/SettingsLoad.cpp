@@ -1,5 +1,8 @@
 // Defining the options in the engine, loading the configuration file through it and reading
 // the loaded values back; saving is the engine's own file writer.
+#include <cstring>
+
+#include "settings/RotationCount.h"
 #include "settings/ServerSettings.h"
 
 namespace korvane {
@@ -13,12 +16,28 @@ void MarkForSaving(EngineInterface& engine, const char* name) {
     if (engine.GetVariableFlags(name, &flags) == 0) engine.SetVariableFlags(name, kHostOptionFlags);
 }
 
-// "nummaps" as the file left it: negative counts give 0 and huge ones are bounded.
-uint32_t BoundedMapCount(float value) {
-    const int32_t count = TruncateToInt(value);
-    if (count < 0) return 0;
-    if (static_cast<uint32_t>(count) > kMaxMapCount) return kMaxMapCount;
-    return static_cast<uint32_t>(count);
+// The rotation length the file leaves, from "nummaps" and, when that does not fit, from the
+// entries themselves. Entries from map13 on have no default, so one that exists came from the
+// file; below that, only a name other than the default sent before the file ran proves it.
+RotationCount ReadRotationCount(EngineInterface& engine, void* countHandle) {
+    float value = 0;
+    engine.GetVariableValue(countHandle, &value);
+    char text[kMapNameSize] = {};
+    engine.GetVariableString(countHandle, text, sizeof text);
+    text[sizeof text - 1] = '\0';
+    return DecideRotationCount(TruncateToInt(value), text, kMaxMapCount, [&engine](uint32_t i) {
+        char name[kCommandSize];
+        FormatBounded(name, sizeof name, kMapEntryKey, static_cast<int>(i));
+        void* entry = nullptr;
+        engine.FindVariable(name, &entry, 0);
+        if (!entry) return RotationSlot::Missing;
+        if (i >= static_cast<uint32_t>(kDefaultMapCount)) return RotationSlot::FromFile;
+        char held[kMapNameSize] = {};
+        engine.GetVariableString(entry, held, sizeof held);
+        held[sizeof held - 1] = '\0';
+        return std::strcmp(held, DefaultMapRotation[i]) == 0 ? RotationSlot::DefaultName
+                                                             : RotationSlot::FromFile;
+    });
 }
 
 }  // namespace
@@ -47,9 +66,14 @@ void ServerSettings::LoadSettings() {
         void* handle = nullptr;
         engine.FindVariable(kMapCountReadKey, &handle, 0);
         if (handle) {
-            float value = 0;
-            engine.GetVariableValue(handle, &value);
-            mapCount = BoundedMapCount(value);
+            RotationCount rotation = ReadRotationCount(engine, handle);
+            mapCount = rotation.count;
+            if (!rotation.notice.empty()) {
+                // What the load had to correct in the file is the operator's to know, and the
+                // engine gets the count used, so the file written next agrees with its entries.
+                gate_.Note(rotation.notice);
+                SetMapCount(static_cast<int>(mapCount));
+            }
         }
 
         for (const SettingEntry& row : SettingTable) MarkForSaving(engine, row.name);

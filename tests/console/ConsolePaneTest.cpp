@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "console/ConsoleBuffer.h"
 #include "console/ConsolePane.h"
 #include "ui/Text.h"
 
@@ -89,16 +88,6 @@ TEST_F(ConsolePaneTest, BatchShowsExactlyWhatLineByLineShows) {
             ASSERT_TRUE(GetWindowLongA(b, GWL_STYLE) & WS_VISIBLE);
         }
     }
-}
-
-TEST(ConsoleBuffer, CountsLinesAsTheControlDoes) {
-    EXPECT_EQ(CountConsoleLines(""), 1);
-    EXPECT_EQ(CountConsoleLines("a\r\n"), 2);
-    EXPECT_EQ(CountConsoleLines("a\nb\r\r\nc"), 2);
-    EXPECT_EQ(ConsoleLineStart("a\r\nbb\r\nc", 2), 7u);
-    EXPECT_EQ(ConsoleLineStart("a\r\n", 5), 3u);
-    EXPECT_EQ(FormatConsoleLine("\x01"), "\r\n");
-    EXPECT_EQ(FormatConsoleLine(""), "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // that console text reaches the host only inside its calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "EngineTestSupport.h"
@@ -71,11 +72,70 @@ TEST(ConfigFile, MissingUnwritableAndHandEditedFiles) {
     EXPECT_TRUE(f.console.Saw("Executing korvane/server.cfg"));
 }
 
-TEST(ConfigFile, FilesThatExecuteThemselvesStop) {
+TEST(ConfigFile, DamagedFilesAreNamedForWhatIsWrongAndShownEscaped) {
     CoreFixture f;
-    f.environment.files["loop.cfg"] = "count 1\nexec loop.cfg\n";
+    f.environment.folders[kConfig] = {};
+    EXPECT_EQ(f.core.ExecuteConfigFile(kConfig), 0);
+    EXPECT_TRUE(f.console.Saw("korvane/server.cfg is a folder, not a configuration file"));
+    EXPECT_FALSE(f.console.Saw("not found"));
+    f.environment.folders.clear();
+    f.environment.files[kConfig] = std::string(EngineCore::kMaxConfigBytes + 1, 'x');
+    EXPECT_EQ(f.core.ExecuteConfigFile(kConfig), 0);
+    EXPECT_TRUE(f.console.Saw("korvane/server.cfg is larger than 4 MB"));
+
+    f.console.lines.clear();
+    const char damaged[] = "\x01\x02junk\x7F\x1B[2J \x05\n\xC4ra\x00\x0C\n";
+    f.environment.files[kConfig] = std::string(damaged, sizeof damaged - 1);
+    EXPECT_EQ(f.core.ExecuteConfigFile(kConfig), 1);
+    f.core.ExecuteCommand("say \x07ring");
+    EXPECT_TRUE(f.console.Saw("name: \\x01\\x02junk\\x7F\\x1B[2J"));
+    EXPECT_TRUE(f.console.Saw("Unknown command: \xC4ra"));  // the code page's letters stay
+    ASSERT_FALSE(f.events.messages.empty());
+    EXPECT_NE(f.events.messages.back().find("[Server] \\x07ring\n"), std::string::npos);
+    for (const std::string& line : f.console.lines)
+        for (size_t i = 0; i + 1 < line.size(); ++i)
+            EXPECT_TRUE(line[i] == '\t' ||
+                        (static_cast<unsigned char>(line[i]) >= 0x20 && line[i] != '\x7F'))
+                << line;
+}
+
+TEST(ConfigFile, FilesThatExecuteThemselvesAreRefusedAndOneExecIsBounded) {
+    CoreFixture f;
+    // Six lines that execute their own file used to run 6^8 times over.
+    std::string loop = "count 1\n";
+    for (int i = 0; i < 6; ++i) loop += "exec ./LOOP.cfg\n";
+    f.environment.files["loop.cfg"] = loop;
     EXPECT_EQ(f.core.ExecuteConfigFile("loop.cfg"), 1);
-    EXPECT_TRUE(f.console.Saw("nested too deeply"));
+    EXPECT_LT(f.console.lines.size(), 10u);
+    EXPECT_TRUE(f.console.Saw("exec: ./LOOP.cfg is being executed already"));
+    // Through another file, and by another spelling of the same path.
+    f.environment.files["a.cfg"] = "exec b.cfg\n";
+    f.environment.files["b.cfg"] = "exec worlds/../A.CFG\nafter 1\n";
+    f.console.lines.clear();
+    f.core.ExecuteConfigFile("a.cfg");
+    EXPECT_TRUE(f.console.Saw("exec: worlds/../A.CFG is being executed already"));
+    EXPECT_EQ(f.Text("after"), "1");
+    // A file run twice in a row is no cycle.
+    f.environment.files["twice.cfg"] = "exec b.cfg\nexec b.cfg\n";
+    f.console.lines.clear();
+    f.core.ExecuteConfigFile("twice.cfg");
+    EXPECT_EQ(std::count(f.console.lines.begin(), f.console.lines.end(), "Executing b.cfg\n"), 2);
+
+    // Eight files each executing the next twenty times, and a file that lists the variables
+    // over and over: both stop at the bound, which the next exec starts afresh.
+    for (int i = 0; i < 8; ++i) {
+        std::string lines;
+        for (int j = 0; j < 20; ++j) lines += "exec f" + std::to_string(i + 1) + ".cfg\n";
+        f.environment.files["f" + std::to_string(i) + ".cfg"] = lines;
+    }
+    f.environment.files["list.cfg"] = "";
+    for (int j = 0; j < 2000; ++j) f.environment.files["list.cfg"] += "cvarlist\n";
+    for (const char* file : {"f0.cfg", "list.cfg"}) {
+        f.console.lines.clear();
+        EXPECT_EQ(f.core.ExecuteConfigFile(file), 1);
+        EXPECT_LT(f.console.lines.size(), EngineCore::kMaxExecWork + 200) << file;
+        EXPECT_TRUE(f.console.Saw("the rest of the configuration is skipped")) << file;
+    }
 }
 
 TEST(ServiceProviders, InternetMustBeSelectedOnTheEnginesOwnList) {

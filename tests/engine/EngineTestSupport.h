@@ -24,18 +24,19 @@ class FakeEnvironment final : public EngineEnvironment {
     std::map<std::string, std::vector<FoundFile>> folders;
 
     uint64_t NowMs() override { return now; }
-    bool ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override {
+    ReadResult ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override {
+        if (folders.count(path) != 0) return ReadResult::Folder;
         auto found = files.find(path);
-        if (found == files.end() || found->second.size() > maxBytes) return false;
+        if (found == files.end()) return ReadResult::Missing;
+        if (found->second.size() > maxBytes) return ReadResult::TooLarge;
         contents = found->second;
-        return true;
+        return ReadResult::Read;
     }
     bool WriteFileReplacing(const std::string& path, const std::string& contents) override {
         if (failWrites) return false;
         files[path] = contents;
         return true;
     }
-    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
     bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) override {
         auto found = folders.find(folder);
         if (found == folders.end()) return false;

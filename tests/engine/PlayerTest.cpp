@@ -189,6 +189,23 @@ TEST(Players, AnHourOfComingAndGoingKeepsTheHostTableRight) {
     }
 }
 
+TEST(Players, ChurnReplacesThatManyPlayersAMinute) {
+    CoreFixture f;
+    f.Run(20, 32);
+    f.Play(60000);
+    f.core.ExecuteCommand("botchurn 120");
+    const size_t leftBefore = f.events.CountOfType(2);
+    int fewest = 64;
+    for (int second = 0; second < 60; ++second) {
+        f.Play(1000);
+        fewest = std::min(fewest, f.core.CurrentGame().PlayerCount());
+    }
+    const size_t left = f.events.CountOfType(2) - leftBefore;
+    EXPECT_GE(left, 110u);
+    EXPECT_LE(left, 130u);
+    EXPECT_GE(fewest, 18);  // each place is taken again at once
+}
+
 TEST(Players, KickAndRemoveKnownAndUnknownIds) {
     CoreFixture f;
     f.Run(0);

@@ -98,6 +98,14 @@ TEST_F(ScratchFolder, ConfigurationIsReplacedWholeAndReadBack) {
     engine_.GetVariableString(handle, text, sizeof text);
     EXPECT_STREQ(text, "Second \"quoted\"");
     EXPECT_EQ(engine_.ExecuteConfigFile("korvane/missing.cfg"), 0);
+
+    // What a read that fails says is wrong.
+    std::string contents;
+    EXPECT_EQ(environment_.ReadFile("korvane/server.cfg", contents, 1 << 20), ReadResult::Read);
+    EXPECT_EQ(environment_.ReadFile("korvane/server.cfg", contents, 8), ReadResult::TooLarge);
+    EXPECT_EQ(environment_.ReadFile("korvane", contents, 1 << 20), ReadResult::Folder);
+    EXPECT_EQ(environment_.ReadFile("korvane/missing.cfg", contents, 1 << 20), ReadResult::Missing);
+    EXPECT_EQ(environment_.ReadFile("nosuchfolder/x.cfg", contents, 1 << 20), ReadResult::Missing);
 }
 
 }  // namespace

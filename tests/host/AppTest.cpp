@@ -53,5 +53,16 @@ TEST(ServerApp, SocketStartUpFailureIsToldAndEndsTheProgram) {
     EXPECT_TRUE(app.InitInstance());
 }
 
+TEST(CommandLine, DashSInAnyCaseSkipsTheSettingsSheet) {
+    EXPECT_TRUE(CommandLineSkipsSettings("-s"));
+    EXPECT_TRUE(CommandLineSkipsSettings("-S"));
+    EXPECT_TRUE(CommandLineSkipsSettings("-settings"));
+    EXPECT_FALSE(CommandLineSkipsSettings("/s"));
+    EXPECT_FALSE(CommandLineSkipsSettings(""));
+    EXPECT_FALSE(CommandLineSkipsSettings("-"));
+    EXPECT_FALSE(CommandLineSkipsSettings(" -s"));
+    EXPECT_FALSE(CommandLineSkipsSettings(nullptr));
+}
+
 }  // namespace
 }  // namespace korvane

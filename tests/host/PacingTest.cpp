@@ -1,5 +1,5 @@
-// The server thread's pacing and rate measurement against an injected clock, and the small
-// parsers of start-up (resource.txt, the command line).
+// The server thread's pacing and rate measurement against an injected clock, and the
+// resource.txt parser of start-up.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +7,6 @@
 
 #include "host/FramePacer.h"
 #include "host/ResourceList.h"
-#include "host/ServerApp.h"
 #include "host/UpdateRate.h"
 
 namespace korvane {
@@ -141,17 +140,6 @@ TEST(ResourceList, LinesBecomeArchiveNamesAfterTheFixedTwo) {
     ASSERT_EQ(longLine.size(), 2u);
     EXPECT_EQ(longLine[0].size(), 1023u);
     EXPECT_EQ(longLine[1], "next");
-}
-
-TEST(CommandLine, DashSInAnyCaseSkipsTheSettingsSheet) {
-    EXPECT_TRUE(CommandLineSkipsSettings("-s"));
-    EXPECT_TRUE(CommandLineSkipsSettings("-S"));
-    EXPECT_TRUE(CommandLineSkipsSettings("-settings"));
-    EXPECT_FALSE(CommandLineSkipsSettings("/s"));
-    EXPECT_FALSE(CommandLineSkipsSettings(""));
-    EXPECT_FALSE(CommandLineSkipsSettings("-"));
-    EXPECT_FALSE(CommandLineSkipsSettings(" -s"));
-    EXPECT_FALSE(CommandLineSkipsSettings(nullptr));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "EngineTestSupport.h"
+#include "ServerEngine.h"
 #include "settings/ServerSettings.h"
 #include "settings/SettingTable.h"
 #include "support/RecordingEngine.h"
@@ -83,21 +85,22 @@ TEST_F(SettingsTest, FileValuesAreReadBackTruncatedTowardZero) {
 }
 
 TEST_F(SettingsTest, HandEditedCountsAndNumbersStayBounded) {
+    // A count that fits no rotation, in a file that names no map: the default rotation stays.
     engine.configFile = {"nummaps -3"};
     settings.LoadSettings();
-    EXPECT_EQ(settings.mapCount, 0u);
+    EXPECT_FALSE(gate.notes.empty());
+    EXPECT_EQ(settings.mapCount, 13u);
+    EXPECT_EQ(engine.VariableText("nummaps"), "13");
 
     engine.ClearCalls();
-    engine.configFile = {"nummaps 4000000000", "timelimit 1e30", "maxplayers -1e30", "voting nan"};
+    engine.configFile = {"nummaps 4000000000", "map300 worlds/far", "timelimit 1e30",
+                         "maxplayers -1e30", "voting nan"};
     settings.LoadSettings();
-    EXPECT_EQ(settings.mapCount, kMaxMapCount);
+    EXPECT_EQ(settings.mapCount, 13u);  // map300 lies beyond what is ever read
     EXPECT_EQ(settings.timeLimit, INT32_MAX);
     EXPECT_EQ(settings.maxPlayers, INT32_MIN);
     EXPECT_EQ(settings.voting, 0);
-    size_t marked = 0;
-    for (const std::string& call : engine.CallsStartingWith("GetVariableFlags map"))
-        marked += std::isdigit(static_cast<unsigned char>(call[20])) ? 1 : 0;
-    EXPECT_EQ(marked, kMaxMapCount);
+    EXPECT_TRUE(engine.CallsStartingWith("FindVariable map256 ").empty());
 }
 
 TEST_F(SettingsTest, NumericSettersStoreAndSendOneCommand) {
@@ -209,6 +212,46 @@ TEST_F(SettingsTest, NothingIsSentWithoutAnEngine) {
     char buffer[kMapNameSize] = "old";
     EXPECT_EQ(settings.GetMapEntry(0, buffer), 0);
     EXPECT_TRUE(engine.Calls().empty());
+}
+
+// The start-up's load and save with the simulated engine over an in-memory file system: what
+// a hand-edited rotation count leaves in the file written next.
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    // Loads `file` as the configuration, saves, and returns what was written.
+    std::string LoadAndSave(const std::string& file) {
+        environment.files["korvane/server.cfg"] = file;
+        gate.notes.clear();
+        settings.LoadSettings();
+        notice = gate.notes.empty() ? "" : gate.notes.back();
+        settings.SaveSettings();
+        return environment.files["korvane/server.cfg"];
+    }
+
+    test::FakeEnvironment environment;
+    ServerEngine engine{environment};
+    test::DirectGate gate{&engine};
+    ServerSettings settings{gate};
+    std::string notice;
+};
+
+TEST_F(SettingsFileTest, ACountOutOfRangeNeitherDropsNorInventsRotationEntries) {
+    const std::string maps =
+        "map0 \"worlds/lima\"\nmap1 \"worlds/usa\"\nmap2 \"worlds/hidden valley\"\n";
+    for (const char* count : {"-5", "99999999"}) {
+        const std::string written = LoadAndSave(std::string("nummaps ") + count + "\n" + maps);
+        EXPECT_NE(written.find("+map0 \"worlds/lima\""), std::string::npos) << count;
+        EXPECT_NE(written.find("+map2 \"worlds/hidden valley\""), std::string::npos) << count;
+        EXPECT_EQ(written.find("+map3 "), std::string::npos) << count;
+        EXPECT_NE(written.find("+nummaps \"3\""), std::string::npos) << count;
+        EXPECT_EQ(settings.mapCount, 3u);
+        EXPECT_NE(notice.find(std::string("nummaps \"") + count), std::string::npos) << notice;
+        EXPECT_NE(notice.find("using the 3 entries the file holds"), std::string::npos) << notice;
+    }
+    // The file written is read back as it is, with nothing more to say.
+    LoadAndSave(environment.files["korvane/server.cfg"]);
+    EXPECT_EQ(notice, "");
+    EXPECT_EQ(settings.mapCount, 3u);
 }
 
 }  // namespace

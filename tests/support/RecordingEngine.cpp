@@ -1,12 +1,12 @@
 // The recording test engine.
 #include "support/RecordingEngine.h"
 
-#include <windows.h>
-
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <thread>
 
 namespace korvane::test {
 
@@ -277,7 +277,7 @@ int RecordingEngine::Tick(int) {
     }
     for (const std::string& event : events)
         if (callbacks) callbacks->OnEngineEvent(event.c_str());
-    if (tickDelayMs > 0) Sleep(static_cast<DWORD>(tickDelayMs));
+    if (tickDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(tickDelayMs));
     return tickResult.load();
 }
 

@@ -1,5 +1,5 @@
 // Loading server.dll from the working folder.
-#include "host/EngineLibrary.h"
+#include "host/ServerDllLibrary.h"
 
 #include <windows.h>
 
