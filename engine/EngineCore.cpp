@@ -262,7 +262,7 @@ int EngineCore::WriteConfigFile(const char* path, int flags) {
 }
 
 int EngineCore::SendHostMessage(const char* message) {
-    if (message == nullptr || message[0] != '\x01') return 0;
+    if (message == nullptr || message[0] != kHostReadyMessage[0]) return 0;
     // Byte 1: the host has finished starting up and its server loop runs.
     console_.Print("Server is up: \"%s\" on %s, %d/%d players", serverName_->text.c_str(),
                    game_.Running() ? game_.Map().c_str() : "no map", game_.PlayerCount(),

@@ -17,20 +17,20 @@ void EventChannel::Send(const char* message) {
 void EventChannel::PlayerJoined(int id) {
     if (sink_ == nullptr) return;
     char message[16];
-    std::snprintf(message, sizeof message, "%c %d", kEventPlayerJoined, id);
+    std::snprintf(message, sizeof message, "%c %d", TypeByte(EngineEvent::PlayerJoined), id);
     Send(message);
 }
 
 void EventChannel::PlayerLeft(int id) {
     if (sink_ == nullptr) return;
     char message[16];
-    std::snprintf(message, sizeof message, "%c %d", kEventPlayerLeft, id);
+    std::snprintf(message, sizeof message, "%c %d", TypeByte(EngineEvent::PlayerLeft), id);
     Send(message);
 }
 
 void EventChannel::BeginUpdate() {
     update_.clear();
-    update_.push_back(kEventPlayersUpdated);
+    update_.push_back(TypeByte(EngineEvent::PlayersUpdated));
     updating_ = true;
 }
 
@@ -71,7 +71,7 @@ void EventChannel::ConsoleText(const char* format, ...) {
     if (length > static_cast<int>(kMaxConsoleText)) length = static_cast<int>(kMaxConsoleText);
     // The host takes the text up to the first line feed: exactly one line per event.
     char message[kMaxConsoleText + 3];
-    message[0] = kEventConsoleText;
+    message[0] = TypeByte(EngineEvent::ConsoleText);
     size_t cleaned = CleanLine(text, static_cast<size_t>(length), message + 1, kMaxConsoleText + 1);
     message[cleaned + 1] = '\n';
     message[cleaned + 2] = '\0';
@@ -79,7 +79,7 @@ void EventChannel::ConsoleText(const char* format, ...) {
 }
 
 void EventChannel::Close() {
-    const char message[] = {kEventClose, '\0'};
+    const char message[] = {TypeByte(EngineEvent::CloseHost), '\0'};
     Send(message);
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "Console.h"
+#include "host/EngineInterface.h"
 
 namespace korvane {
 
@@ -21,13 +22,10 @@ class EventSink {
     ~EventSink() = default;
 };
 
-enum EventType : char {
-    kEventPlayerJoined = 1,
-    kEventPlayerLeft = 2,
-    kEventPlayersUpdated = 3,
-    kEventConsoleText = 6,
-    kEventClose = 7,
-};
+// The type byte that starts a message.
+constexpr char TypeByte(EngineEvent type) {
+    return static_cast<char>(type);
+}
 
 class EventChannel {
   public:

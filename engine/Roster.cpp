@@ -247,7 +247,7 @@ void Roster::Announce(Player& player) {
     player.team = ChooseTeam();
     if (random_.Chance(15)) {
         // Still in the specialty menu; picks one a little later.
-        player.specialty = KORVANE_SPECIALTY_UNCHOSEN;
+        player.specialty = kUnassignedSpecialty;
         player.chooseAtMs = player.announceAtMs + random_.Millis(5000, 30000);
         console_.Print("%s joined %s", player.name.c_str(), TeamName(player.team));
         return;

@@ -14,13 +14,17 @@
 #include "StringIds.h"
 #include "VariableStore.h"
 
+// The string library's ids and the contract's must agree on "unassigned".
+static_assert(KORVANE_UNASSIGNED == korvane::kUnassignedText);
+static_assert(KORVANE_SPECIALTY_UNCHOSEN == korvane::kUnassignedSpecialty);
+
 namespace korvane {
 
 struct Player {
     int id = 0;
     std::string name;
-    int team = KORVANE_UNASSIGNED;           // text id in korvane/cres.dll
-    int specialty = KORVANE_SPECIALTY_NONE;  // text id; KORVANE_SPECIALTY_UNCHOSEN for none yet
+    int team = static_cast<int>(kUnassignedText);  // text id in korvane/cres.dll
+    int specialty = KORVANE_SPECIALTY_NONE;        // text id; kUnassignedSpecialty for none yet
     float pingSeconds = 0.0f;
     float typicalPingSeconds = 0.0f;  // the ping drifts around this
     uint64_t joinedMs = 0;
