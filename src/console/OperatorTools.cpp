@@ -128,6 +128,7 @@ void OperatorTools::End() {
     if (!echoes_.empty()) WriteLog(echoes_);
     echoes_.clear();
     if (history_.Changed()) history_.Save(seams_.historyFile, seams_.clockMs() - startedMs_);
+    log_.reset();
     keys_.Detach();
     tray_.reset();  // removes the icon while its window still exists
 }
