@@ -1,7 +1,7 @@
 // Prints what the main window's refresh costs: its time per 100 ms period and its hold of
 // EngineLock for the hand-over with 16, 64 and 256 players; and how it copes with an engine
-// printing 5,000 console lines a second for 30 s (and the pane alone, batched against line by
-// line).
+// printing 5,000 console lines a second for 30 s, with the console log file off and on in the
+// same run (and the pane alone, batched against line by line).
 // Run: console_bench [flood seconds, default 30]
 #include <windows.h>
 #include <commctrl.h>
@@ -11,7 +11,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -57,6 +60,8 @@ size_t PrivateBytes() {
 }
 
 constexpr UINT kProbe = WM_APP + 50;
+constexpr char kFloodLine[] = "flood line ";
+constexpr wchar_t kWideFloodLine[] = L"flood line ";
 // When the probe now waiting in the window's queue was posted; 0 when none is waiting.
 std::atomic<LONGLONG> probePostedAt{0};
 
@@ -66,7 +71,8 @@ std::atomic<LONGLONG> probePostedAt{0};
 struct WindowProbe {
     std::vector<double> refreshMs;
     std::vector<double> probeMs;
-    size_t linesShown = 0;
+    size_t linesShown = 0;  // lines written into the pane
+    long newestShown = -1;  // the number of the newest flood line the pane has shown
     LONGLONG lastAppend = 0;
 
     void Attach(HWND window, HWND pane) {
@@ -77,6 +83,7 @@ struct WindowProbe {
         refreshMs.clear();
         probeMs.clear();
         linesShown = 0;
+        newestShown = -1;
     }
 
     static LRESULT CALLBACK OnWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -93,18 +100,27 @@ struct WindowProbe {
         self->refreshMs.push_back(Ms(Now() - start));
         return result;
     }
-    // Every line reaches the pane through a replaced selection ending in a line break.
+    // Lines reach the pane as a replaced selection (appended at its end) or, when a batch
+    // leaves nothing of the old text, as the pane's whole new text; each ends in "\r\n". A
+    // window subclass is a Unicode window procedure: the texts arrive as wide characters.
     static LRESULT CALLBACK OnPane(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR data) {
         auto* self = reinterpret_cast<WindowProbe*>(data);
-        if (message == EM_REPLACESEL && lParam) {
+        if ((message == EM_REPLACESEL || message == WM_SETTEXT) && lParam) {
+            const std::wstring_view text = reinterpret_cast<const wchar_t*>(lParam);
             size_t lines = 0;
-            for (const char* c = reinterpret_cast<const char*>(lParam); *c; ++c)
-                if (*c == '\n') ++lines;
+            for (size_t at = text.find(L"\r\n"); at != text.npos; at = text.find(L"\r\n", at + 2))
+                ++lines;
             if (lines) {
                 self->linesShown += lines;
                 self->lastAppend = Now();
             }
+            const size_t newest = text.rfind(kWideFloodLine);
+            if (newest != text.npos)
+                self->newestShown = std::max(
+                    self->newestShown,
+                    std::wcstol(text.data() + newest + sizeof kWideFloodLine / sizeof(wchar_t) - 1,
+                                nullptr, 10));
         }
         return DefSubclassProc(pane, message, wParam, lParam);
     }
@@ -157,10 +173,51 @@ void RefreshCost(int players) {
         Percentile(handOverMs, 1.0));
 }
 
-void Flood(int seconds) {
+// How many of a log file's lines are the flood's, counted from line 0 in the order printed;
+// -1 when one is missing or out of place.
+long FloodLinesInOrder(const std::string& path, long expected) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return expected;
+    char line[256];
+    while (expected >= 0 && std::fgets(line, sizeof line, file)) {
+        const char* flood = std::strstr(line, kFloodLine);
+        if (!flood) continue;
+        expected = std::atol(flood + sizeof kFloodLine - 1) == expected ? expected + 1 : -1;
+    }
+    std::fclose(file);
+    return expected;
+}
+
+struct LogCheck {
+    long linesInOrder = 0;
+    uint64_t bytes = 0;
+};
+
+// Every log file of the folder, oldest first (a flood across midnight writes two).
+LogCheck CheckLogFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    LogCheck check;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\console-*.log").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        names.push_back(found.cFileName);
+        check.bytes += found.nFileSizeLow;
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+        check.linesInOrder = FloodLinesInOrder(folder + "\\" + name, check.linesInOrder);
+    return check;
+}
+
+// The flood through the real window; `logging` is the operator's switch (--no-console-log
+// turns it off). Returns the refresh median.
+double Flood(int seconds, bool logging) {
     constexpr int kLinesPerSecond = 5000;
     RecordingEngine engine;
     korvane::test::TestWindow window(engine);
+    window.Tools().SetConsoleLog(logging);
+    const std::string logs = window.files / "logs";
     WindowProbe probe;
     std::atomic<long> printed{0};
     std::atomic<bool> flooding{false};
@@ -172,7 +229,7 @@ void Flood(int seconds) {
         const long due = static_cast<long>(Ms(Now() - floodStart) * kLinesPerSecond / 1000.0);
         while (printed < due) {
             char line[96];
-            std::snprintf(line, sizeof line, "flood line %07ld of the console benchmark\n",
+            std::snprintf(line, sizeof line, "%s%07ld of the console benchmark\n", kFloodLine,
                           printed.load());
             engine.callbacks->OnConsoleText(line);
             ++printed;
@@ -209,6 +266,9 @@ void Flood(int seconds) {
                 flooding = false;
                 probing = false;
                 memoryAfter = PrivateBytes();
+                phase = 2;
+            } else if (phase == 2 && probe.newestShown + 1 >= printed.load()) {
+                // The lines still queued at the flood's end have been shown (and logged).
                 window.SetConfirmOnClose(false);
                 window.End(IDCANCEL);
                 return true;
@@ -218,16 +278,27 @@ void Flood(int seconds) {
         static_cast<DWORD>(seconds) * 1000 + 600000);
     probing = false;
     if (prober.joinable()) prober.join();
+    const double floodMs = std::max(1.0, Ms(probe.lastAppend - floodStart));
+    const double median = Percentile(probe.refreshMs, 0.5);
     std::printf(
-        "  batched: %ld lines printed, shown at %.0f lines per second, refresh median %.1f ms, "
-        "longest %.1f ms; posted message handled after median %.1f ms, p99 %.1f ms, max %.1f ms; "
-        "private memory %.1f MB before, %.1f MB after\n",
-        printed.load(),
-        static_cast<double>(probe.linesShown) * 1000.0 /
-            std::max(1.0, Ms(probe.lastAppend - floodStart)),
-        Percentile(probe.refreshMs, 0.5), Percentile(probe.refreshMs, 1.0),
+        "  log %s: %ld lines printed, %ld shown, through the console at %.0f lines per second "
+        "(%.0f a second written into the pane, the rest trimmed in the same refresh); refresh "
+        "median %.1f ms, p99 %.1f ms, longest %.1f ms; posted message handled after median "
+        "%.1f ms, p99 %.1f ms, max %.1f ms; private memory %.1f MB before, %.1f MB after\n",
+        logging ? "on " : "off", printed.load(), probe.newestShown + 1,
+        static_cast<double>(probe.newestShown + 1) * 1000.0 / floodMs,
+        static_cast<double>(probe.linesShown) * 1000.0 / floodMs, median,
+        Percentile(probe.refreshMs, 0.99), Percentile(probe.refreshMs, 1.0),
         Percentile(probe.probeMs, 0.5), Percentile(probe.probeMs, 0.99),
         Percentile(probe.probeMs, 1.0), memoryBefore / 1048576.0, memoryAfter / 1048576.0);
+    if (logging) {
+        const LogCheck check = CheckLogFiles(logs);
+        std::printf("    log file: %.0f bytes written per second; %s\n",
+                    static_cast<double>(check.bytes) * 1000.0 / floodMs,
+                    check.linesInOrder == printed.load() ? "every flood line in it, in order"
+                                                         : "FLOOD LINES MISSING OR OUT OF ORDER");
+    }
+    return median;
 }
 
 // The pane alone: one refresh's 500 lines appended both ways to the same kind of control.
@@ -246,7 +317,7 @@ void PaneCost() {
     for (int refresh = 0; refresh < 20; ++refresh) {
         std::vector<std::string> lines(500);
         for (auto& line : lines)
-            line = "flood line " + std::to_string(n++) + " of the console benchmark\n";
+            line = kFloodLine + std::to_string(n++) + " of the console benchmark\n";
         LONGLONG t = Now();
         for (const auto& line : lines) korvane::ConsoleLog(one, line.c_str());
         oneMs.push_back(Ms(Now() - t));
@@ -272,6 +343,10 @@ int main(int argc, char** argv) {
     for (int players : {16, 64, 256}) RefreshCost(players);
     std::printf("console flood, 5000 lines per second for %d s:\n", seconds);
     PaneCost();
-    Flood(seconds);
+    // Both in the same run, so that the machine's load is alike for both.
+    const double off = Flood(seconds, false);
+    const double on = Flood(seconds, true);
+    std::printf("  the log adds %+.1f%% to the refresh median\n",
+                off > 0 ? (on / off - 1) * 100 : 0.0);
     return 0;
 }

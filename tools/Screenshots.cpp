@@ -1,7 +1,8 @@
 // Takes the README's pictures of the real program: it starts korvane-server.exe from the
 // installation folder named in the registry, walks it through the settings sheet, the main
-// window and its dialogs by posting the messages an operator's clicks would, and saves each
-// window as a BMP in the folder given on the command line.
+// window and its dialogs by posting the messages an operator's clicks would (and resting the
+// pointer on the notification-area icon), and saves each window as a BMP in the folder given
+// on the command line.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -42,11 +43,8 @@ HWND WaitForWindow(const char* title, DWORD timeoutMs = 20000) {
     return nullptr;
 }
 
-// Saves the window's screen area as a 24-bit BMP.
-bool Capture(HWND window, const std::string& path) {
-    Sleep(700);  // let the window finish painting
-    RECT frame = {};
-    GetWindowRect(window, &frame);
+// Saves an area of the screen as a 24-bit BMP.
+bool CaptureArea(RECT frame, const std::string& path) {
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -79,6 +77,45 @@ bool Capture(HWND window, const std::string& path) {
     ReleaseDC(nullptr, screen);
     std::printf("screenshots: %s %s\n", saved ? "saved" : "could not save", path.c_str());
     return saved;
+}
+
+// Saves the window's screen area.
+bool Capture(HWND window, const std::string& path) {
+    Sleep(700);  // let the window finish painting
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    return CaptureArea(frame, path);
+}
+
+// The player list's shortcut menu, opened as a right-click on the first row would: the window
+// hears WM_CONTEXTMENU from the list with the pointer's screen position.
+bool ShowPlayerMenu(HWND main) {
+    HWND list = GetDlgItem(main, 1001);
+    HWND header = GetWindow(list, GW_CHILD);
+    RECT listFrame = {}, headerFrame = {};
+    if (!list || !header || !GetWindowRect(list, &listFrame) ||
+        !GetWindowRect(header, &headerFrame))
+        return false;
+    const POINT row = {listFrame.left + 90, headerFrame.bottom + 6};
+    PostMessageA(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(row.x, row.y));
+    return true;
+}
+
+// The notification-area icon's tooltip: Wine, with no system tray on the display, shows the
+// icons in a small window of its own; the pointer rests on the first one.
+bool CaptureTrayTooltip(const std::string& path) {
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    RECT frame = {};
+    if (!tray || !GetWindowRect(tray, &frame)) {
+        std::fprintf(stderr, "screenshots: no notification area\n");
+        return false;
+    }
+    const int icon = GetSystemMetrics(SM_CYSMICON) + 8;
+    SetCursorPos(frame.left + icon / 2, frame.top + (frame.bottom - frame.top) / 2);
+    Sleep(200);
+    SetCursorPos(frame.left + icon / 2 + 1, frame.top + (frame.bottom - frame.top) / 2 + 1);
+    Sleep(1500);
+    return CaptureArea({frame.left, frame.top, frame.left + 260, frame.bottom + 90}, path);
 }
 
 void SelectTab(HWND sheet, int tab) {
@@ -167,6 +204,14 @@ int main(int argc, char** argv) {
         } else {
             ++failures;
         }
+        Sleep(300);
+
+        if (!CaptureTrayTooltip(out + "tray-tooltip.bmp")) ++failures;
+        // Last: the menu stays open until the program ends.
+        if (ShowPlayerMenu(main))
+            shot(main, "player-menu.bmp");
+        else
+            ++failures;
     } else {
         ++failures;
     }

@@ -48,6 +48,8 @@ class CommandHistory {
     void Load(const std::string& path);
     bool Save(const std::string& path, uint64_t nowMs);
     bool SaveDue(uint64_t nowMs) const { return changed_ && nowMs - savedAt_ >= kSaveIntervalMs; }
+    // Commands were added since the last load or save.
+    bool Changed() const { return changed_; }
 
   private:
     void Push(std::string_view command);

@@ -98,12 +98,15 @@ std::string ConsoleLogFile::FolderPath() const {
     return length > 0 && length < sizeof full ? std::string(full) : folder_;
 }
 
-bool ConsoleLogFile::OpenFolder(HWND owner) const {
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    const std::string folder = FolderPath();
+bool ShellOpenFolder(HWND owner, const std::string& folder) {
     // ShellExecute reports success as a value above 32.
     return reinterpret_cast<INT_PTR>(
                ShellExecuteA(owner, "open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+bool ConsoleLogFile::OpenFolder(HWND owner, const FolderOpener& open) const {
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    return open(owner, FolderPath());
 }
 
 void ConsoleLogFile::RemoveOldFiles() {

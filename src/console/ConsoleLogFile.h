@@ -21,6 +21,11 @@ struct LocalTime {
 using LocalClock = std::function<LocalTime()>;
 LocalTime SystemLocalTime();
 
+// Opens a folder for the operator to look at; a seam so tests start no Explorer.
+using FolderOpener = std::function<bool(HWND owner, const std::string& folder)>;
+// The folder in Explorer.
+bool ShellOpenFolder(HWND owner, const std::string& folder);
+
 // Days since 1970-01-01 of a calendar date (proleptic Gregorian); dates before it are negative.
 int64_t DaysFromCivil(int year, int month, int day);
 // The date of a log file's name "console-YYYY-MM-DD.log" (any case), or nothing for any other
@@ -57,7 +62,7 @@ class ConsoleLogFile {
     // The folder's full path (for Open Log Folder and for the messages).
     std::string FolderPath() const;
     // File > Open Log Folder: the folder in Explorer (made first if there is none yet).
-    bool OpenFolder(HWND owner) const;
+    bool OpenFolder(HWND owner, const FolderOpener& open = ShellOpenFolder) const;
 
   private:
     std::optional<std::string> OpenFor(const LocalTime& now);

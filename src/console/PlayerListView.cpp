@@ -73,6 +73,7 @@ void PlayerListView::Attach(HWND list) {
                           LVSCW_AUTOSIZE_USEHEADER};
     for (int column = 0; column < 6; ++column)
         List(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(widths[column], 0));
+    ui::ListFitHeaderTitles(list_);
 }
 
 void PlayerListView::Show(const EngineHost::HandOver& handOver, EngineHost& host) {

@@ -31,6 +31,7 @@ ServerMainDialog::ServerMainDialog(EngineHost& host, bool showSettings, HWND par
     : ui::Dialog(IDD_SERVER, parent),
       host_(host),
       showSettings_(showSettings),
+      tools_(host),
       icon_(ui::ProgramIcon(IDR_MAINFRAME)) {
     SetDragIcon(icon_);
 }
@@ -53,6 +54,7 @@ bool ServerMainDialog::OnInitDialog() {
     // Only what is sent whole can be typed: the command is read back into 120 bytes.
     SendMessageA(Item(IDC_COMMAND_LINE), EM_LIMITTEXT, kCommandLineLimit, 0);
     players_.Attach(Item(IDC_PLAYER_LIST));
+    tools_.Start(Window());
     if (startupPending_) {
         startupPending_ = false;
         Start();
@@ -122,6 +124,7 @@ void ServerMainDialog::Refresh() {
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     players_.Show(handOver, host_);
     ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
+    tools_.Refreshed(handOver);
     float send = 0, receive = 0;
     if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
@@ -133,9 +136,11 @@ void ServerMainDialog::Refresh() {
 void ServerMainDialog::OnEngineStopped() {
     host_.Shutdown();
     Refresh();
+    tools_.EngineStopped();
 }
 
 void ServerMainDialog::OnDestroy() {
+    tools_.End();
     host_.Shutdown();
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "console/OperatorTools.h"
 #include "console/PlayerListView.h"
 #include "host/EngineHost.h"
 #include "ui/Dialog.h"
@@ -12,9 +13,10 @@
 namespace korvane {
 
 // The program's exit codes, for the scripts and service wrappers that run it.
-inline constexpr int kExitOk = 0;             // Quit, a confirmed close, the engine's close
-inline constexpr int kExitSocketsFailed = 1;  // also any unexpected failure at start
-inline constexpr int kExitStartupFailed = 2;  // no engine, sheet cancelled, a step failed
+inline constexpr int kExitOk = 0;              // Quit, a confirmed close, the engine's close
+inline constexpr int kExitSocketsFailed = 1;   // also any unexpected failure at start
+inline constexpr int kExitStartupFailed = 2;   // no engine, sheet cancelled, a step failed
+inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this installation folder
 
 class ServerMainDialog : public ui::Dialog {
   public:
@@ -28,6 +30,8 @@ class ServerMainDialog : public ui::Dialog {
     void SetConfirmOnClose(bool confirm) { confirmOnClose_ = confirm; }
     // True to go ahead: no engine, or the operator said Yes (No is the default).
     bool ConfirmQuit();
+    // The log file, history, player menu and notification-area icon; set up before DoModal.
+    OperatorTools& Tools() { return tools_; }
 
   protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -61,6 +65,7 @@ class ServerMainDialog : public ui::Dialog {
     EngineHost& host_;
     bool showSettings_;
     PlayerListView players_;
+    OperatorTools tools_;
     HICON icon_;
     bool confirmOnClose_ = true;
     bool startupPending_ = true;

@@ -38,7 +38,7 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
             ShowAbout();
             return true;
         default:
-            return false;
+            return tools_.OnCommand(id);
     }
 }
 
@@ -60,6 +60,7 @@ void ServerMainDialog::SendCommandLine() {
     if (!command[0]) return;
     // The echo reaches the pane at once, before anything the engine answers.
     ConsoleLog(Item(IDC_CONSOLE), command);
+    tools_.Sent(command);
     SetDlgItemTextA(Window(), IDC_COMMAND_LINE, "");
     host_.Execute(command);
 }
@@ -119,6 +120,7 @@ bool ServerMainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         case WM_PAINT:
             return ui::PaintIconWhenMinimised(Window(), icon_);
         default:
+            if (tools_.OnMessage(message, wParam, lParam)) return true;
             return ui::Dialog::OnMessage(message, wParam, lParam, result);
     }
 }

@@ -102,7 +102,8 @@ bool TrayIcon::HandleMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam, Act
             POINT at = {};
             GetCursorPos(&at);
             const int command = ui::ShowPopupMenu(IDR_TRAY_MENU, owner_, at, track_);
-            if (command == IDM_TRAY_SHOW) Restore();
+            // Quit asks its question over the window, so the window comes back first.
+            if (command == IDM_TRAY_SHOW || command == IDM_TRAY_QUIT) Restore();
             if (command == IDM_TRAY_QUIT) action = Action::Quit;
             break;
         }

@@ -44,7 +44,7 @@ class TrayIcon {
     bool NotifyIfMinimised(const std::string& text);
     // Every message of the owner: true when it was the icon's (its callback message, or the
     // taskbar's restart, after which the icon is added again). Quit in `action` asks the owner
-    // to quit as File > Quit does, with its question.
+    // to quit as File > Quit does, with its question; the window is restored first.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, Action& action);
 
   private:

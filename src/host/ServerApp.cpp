@@ -4,9 +4,12 @@
 #include <winsock2.h>
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "console/ServerMainDialog.h"
 #include "host/EngineHost.h"
 #include "resources/resource.h"
+#include "ui/SingleInstance.h"
 #include "ui/Text.h"
 
 namespace korvane {
@@ -14,6 +17,16 @@ namespace korvane {
 bool CommandLineSkipsSettings(const char* arguments) {
     if (!arguments || arguments[0] != '-') return false;
     return arguments[1] == 's' || arguments[1] == 'S';
+}
+
+bool CommandLineHasSwitch(const char* arguments, const char* name) {
+    const size_t length = std::strlen(name);
+    for (const char* at = arguments; at && (at = std::strstr(at, name)); at += length) {
+        const bool starts = at == arguments || at[-1] == ' ' || at[-1] == '\t';
+        const char after = at[length];
+        if (starts && (after == '\0' || after == ' ' || after == '\t')) return true;
+    }
+    return false;
 }
 
 ServerApp::~ServerApp() {
@@ -39,9 +52,19 @@ bool ServerApp::InitInstance() {
 }
 
 int ServerApp::Run(const char* arguments) {
-    // The host outlives its window: the window's end shuts the engine down first.
+    // The host outlives its window: the window's end shuts the engine down first. Its
+    // construction enters the installation folder.
     EngineHost host;
+    // A second copy on the same folder would start a second engine on the same configuration
+    // and files: it brings the running copy's window forward instead, and ends.
+    ui::SingleInstance instance(".");
+    if (!instance.IsFirst()) {
+        instance.ActivateFirst();
+        return kExitAlreadyRunning;
+    }
     ServerMainDialog window(host, !CommandLineSkipsSettings(arguments));
+    window.Tools().MarkWindowFor(&instance);
+    window.Tools().SetConsoleLog(!CommandLineHasSwitch(arguments, "--no-console-log"));
     return static_cast<int>(window.DoModal());
 }
 

@@ -8,6 +8,8 @@ namespace korvane {
 
 // True when the command line (the part after the program name) begins with "-s" in any case.
 bool CommandLineSkipsSettings(const char* arguments);
+// True when `name` stands among the command line's blank-separated arguments.
+bool CommandLineHasSwitch(const char* arguments, const char* name);
 
 class ServerApp {
   public:

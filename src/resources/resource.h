@@ -177,8 +177,7 @@
 #define IDR_PLAYER_MENU 350
 #define IDR_TRAY_MENU 351
 #define IDS_KICK_QUESTION 352        // "Kick %s (%d)?"
-#define IDS_TRAY_ENGINE_STOPPED 353  // balloon texts
-#define IDS_TRAY_ENGINE_CLOSED 354
+#define IDS_TRAY_ENGINE_STOPPED 353  // balloon text
 #define IDM_PLAYER_KICK 33050
 #define IDM_PLAYER_COPY_NAME 33051
 #define IDM_PLAYER_COPY_ID 33052

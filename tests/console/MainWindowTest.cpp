@@ -9,8 +9,7 @@
 
 #include "resources/resource.h"
 #include "support/Lists.h"
-#include "support/ModalDriver.h"
-#include "support/TestWindow.h"
+#include "support/MainWindowFixture.h"
 #include "ui/Text.h"
 
 namespace korvane {
@@ -31,68 +30,7 @@ LRESULT CALLBACK CountingListProc(HWND window, UINT message, WPARAM wParam, LPAR
     return CallWindowProcA(listProc, window, message, wParam, lParam);
 }
 
-class MainWindowTest : public ::testing::Test {
-  protected:
-    void SetUp() override { window = std::make_unique<TestWindow>(engine); }
-    HWND Main() { return window->Window(); }
-    HWND Item(int id) { return window->Item(id); }
-    Step Running() {
-        return [this] { return Main() && IsWindowVisible(Main()) && engine.ticks > 0; };
-    }
-    // Waits for the refresh after the next Tick has delivered what was queued.
-    Step Deliver(const std::string& event) {
-        return [this, event] {
-            engine.QueueEvent(event);
-            deliveredAt = engine.ticks + 1;
-            return true;
-        };
-    }
-    Step Refreshed() {
-        return [this] {
-            if (engine.ticks <= deliveredAt) return false;
-            if (!waitingSince) waitingSince = GetTickCount();
-            if (GetTickCount() - waitingSince < 250) return false;
-            waitingSince = 0;
-            return true;
-        };
-    }
-    Step Do(std::function<void()> action) {
-        return [action] {
-            action();
-            return true;
-        };
-    }
-    Step Close() {
-        return [this] {
-            window->SetConfirmOnClose(false);
-            window->End(IDCANCEL);
-            return true;
-        };
-    }
-    Step AnswerQuestion(int button) {
-        return [this, button] {
-            HWND box = test::FindMessageBox(Main());
-            if (!box) return false;
-            question = WindowText(GetDlgItem(box, 0xFFFF));
-            noIsDefault =
-                (GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-            return true;
-        };
-    }
-    void Type(const char* text) {
-        SetDlgItemTextA(Main(), IDC_COMMAND_LINE, text);
-        // Enter in the dialog: the default (hidden) Send button's command.
-        SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED), 0);
-    }
-
-    RecordingEngine engine;
-    std::unique_ptr<TestWindow> window;
-    int deliveredAt = 0;
-    DWORD waitingSince = 0;
-    std::string question;
-    bool noIsDefault = false;
-};
+using MainWindowTest = test::MainWindowFixture;
 
 TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
     std::string afterFirst, afterEmpty, pane, commandLine;

@@ -64,5 +64,14 @@ TEST(CommandLine, DashSInAnyCaseSkipsTheSettingsSheet) {
     EXPECT_FALSE(CommandLineSkipsSettings(nullptr));
 }
 
+TEST(ServerApp, SwitchesAreWholeArguments) {
+    const char* name = "--no-console-log";
+    EXPECT_TRUE(CommandLineHasSwitch("-s --no-console-log", name));
+    EXPECT_TRUE(CommandLineHasSwitch("--no-console-log\t-x", name));
+    EXPECT_FALSE(CommandLineHasSwitch("--no-console-logs", name));
+    EXPECT_FALSE(CommandLineHasSwitch("-x--no-console-log", name));
+    EXPECT_FALSE(CommandLineHasSwitch(nullptr, name));
+}
+
 }  // namespace
 }  // namespace korvane

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "TempFolder.h"
 #include "console/CommandCompletion.h"
+#include "support/TempFolder.h"
 
 namespace korvane {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace korvane {
 namespace {

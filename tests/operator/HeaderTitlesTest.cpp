@@ -1,4 +1,4 @@
-// The player list's titles on the real main window, once fitted: every title whole, the last
+// The player list's titles on the real main window as it opens: every title whole, the last
 // column still ending at the list's edge.
 #include <windows.h>
 #include <commctrl.h>
@@ -21,7 +21,6 @@ TEST(HeaderTitles, FittedTitlesAreWholeAndTheLastColumnTakesTheRest) {
     EXPECT_TRUE(test::RunScript(
         window, {[&] {
             HWND list = window.Item(IDC_PLAYER_LIST);
-            ui::ListFitHeaderTitles(list);
             HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
             HDC dc = GetDC(header);
             HGDIOBJ font =

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "TempFolder.h"
 #include "support/ModalDriver.h"
+#include "support/TempFolder.h"
 
 namespace korvane {
 namespace {

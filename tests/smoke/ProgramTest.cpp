@@ -1,6 +1,7 @@
 // The real program on the demo installation, as an operator starts it: found through the
 // registry, hosting the simulated engine, ticking at about 30 per second, and closing cleanly
-// after the quit question.
+// after the quit question; its console log and history in the installation folder; one copy
+// per installation folder.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,8 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "support/OtherProcess.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -27,6 +30,26 @@ std::string InstallDir() {
     return dir ? WindowsPath(dir) : std::string();
 }
 
+void SetInstallDir(const std::string& folder) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
+                        KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+}
+
+// Today's console log of an installation folder.
+std::string TodaysLog(const std::string& folder) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char name[64];
+    std::snprintf(name, sizeof name, "\\logs\\console-%04d-%02d-%02d.log", now.wYear, now.wMonth,
+                  now.wDay);
+    return korvane::test::TempFolder::ReadFile(folder + name);
+}
+
 using korvane::test::FindProcessDialog;
 using korvane::test::FindProcessWindow;
 using korvane::test::WaitFor;
@@ -40,25 +63,27 @@ class ProgramTest : public ::testing::Test {
     void SetUp() override {
         folder = InstallDir();
         ASSERT_FALSE(folder.empty()) << "KORVANE_INSTALL_DIR is not set";
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
-                                  KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(key, "Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                       static_cast<DWORD>(folder.size() + 1));
-        RegCloseKey(key);
+        SetInstallDir(folder);
         std::remove((folder + "\\korvane\\server.cfg").c_str());
+        std::remove((folder + "\\korvane\\history.txt").c_str());
     }
     void TearDown() override {
-        if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process.hProcess, 99);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
+        SetInstallDir(folder);
+        others.push_back(process);
+        for (PROCESS_INFORMATION& other : others) {
+            if (!other.hProcess) continue;
+            if (WaitForSingleObject(other.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(other.hProcess, 99);
+            CloseHandle(other.hProcess);
+            CloseHandle(other.hThread);
         }
     }
-    void Start(const char* arguments) {
-        std::string command = "\"" + folder + "\\korvane-server.exe\" " + arguments;
+    // Starts the program in `process`; a program started before is kept in `others`.
+    void Start(const char* arguments, const std::string& from = {}) {
+        if (process.hProcess) others.push_back(process);
+        process = {};
+        std::string command =
+            "\"" + (from.empty() ? folder : from) + "\\korvane-server.exe\" " + arguments;
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         // Started from another folder: the program must find its own through the registry.
@@ -66,6 +91,30 @@ class ProgramTest : public ::testing::Test {
         GetTempPathA(sizeof temp, temp);
         ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                    temp, &startup, &process));
+    }
+    HWND WaitForMainWindow() {
+        HWND window = nullptr;
+        WaitFor(
+            [&] { return (window = FindProcessDialog(process.dwProcessId, nullptr)) != nullptr; },
+            20000);
+        return window;
+    }
+    // Types a command into the running program's command line and presses Enter.
+    static void TypeCommand(HWND window, const std::string& command) {
+        SendMessageTimeoutA(GetDlgItem(window, 1040), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(command.c_str()), SMTO_ABORTIFHUNG, 2000,
+                            nullptr);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(1041, BN_CLICKED), 0);
+    }
+    // File > Quit, answered Yes.
+    void Quit(HWND window) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(32773, 0), 0);
+        HWND question = nullptr;
+        ASSERT_TRUE(WaitFor(
+            [&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; },
+            5000));
+        PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
     }
 
     HWND WaitForWindow(const char* title) {
@@ -89,14 +138,13 @@ class ProgramTest : public ::testing::Test {
 
     std::string folder;
     PROCESS_INFORMATION process = {};
+    std::vector<PROCESS_INFORMATION> others;
 };
 
 TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
     Start("-s");
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] { return (window = FindProcessDialog(process.dwProcessId, nullptr)) != nullptr; },
-        20000));
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
     EXPECT_EQ(Text(window), "Korvane Server 1.0.5");
 
     // The first sample spans the whole start-up, so the figure settles after 64 ticks.
@@ -117,14 +165,83 @@ TEST_F(ProgramTest, HostsTheDemoEngineAndClosesAfterTheQuestion) {
 
     // File > Quit: the quit question comes up; Yes ends the program with code 0, which
     // service wrappers and restart scripts take for a clean end.
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(32773, 0), 0);
-    HWND question = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; },
-        5000));
-    PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(question, IDYES)));
+    Quit(window);
     EXPECT_EQ(WaitForExit(), 0u);
+}
+
+TEST_F(ProgramTest, ConsoleLogAndHistoryAreKeptInTheInstallationFolder) {
+    const std::string marker = "echo logged-" + std::to_string(GetTickCount());
+    Start("-s");
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    TypeCommand(window, marker);
+    // The echo, then the engine's answer, each with its time.
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::string log = TodaysLog(folder);
+            const size_t echo = log.find(" " + marker + "\r\n");
+            return echo != std::string::npos &&
+                   log.find(" " + marker.substr(5) + "\r\n", echo) != std::string::npos;
+        },
+        5000))
+        << TodaysLog(folder);
+    Quit(window);
+    EXPECT_EQ(WaitForExit(), 0u);
+    const std::string history =
+        korvane::test::TempFolder::ReadFile(folder + "\\korvane\\history.txt");
+    EXPECT_NE(history.find(marker + "\r\n"), std::string::npos) << history;
+
+    // --no-console-log: the console shows the command, the log never gets it.
+    const std::string unlogged = "echo unlogged-" + std::to_string(GetTickCount());
+    Start("-s --no-console-log");
+    window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    TypeCommand(window, unlogged);
+    EXPECT_TRUE(WaitFor(
+        [&] { return Text(GetDlgItem(window, 1000)).find(unlogged) != std::string::npos; }, 5000));
+    Quit(window);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(TodaysLog(folder).find(unlogged), std::string::npos);
+}
+
+// Copies what a demo installation needs into `to`.
+void CopyInstallation(const std::string& from, const std::string& to) {
+    CreateDirectoryA((to + "\\korvane").c_str(), nullptr);
+    CreateDirectoryA((to + "\\worlds").c_str(), nullptr);
+    for (const char* name :
+         {"korvane-server.exe", "server.dll", "resource.txt", "korvane\\cres.dll"})
+        CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\worlds\\*.dat").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        CopyFileA((from + "\\worlds\\" + found.cFileName).c_str(),
+                  (to + "\\worlds\\" + found.cFileName).c_str(), FALSE);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST_F(ProgramTest, OneCopyPerInstallationFolder) {
+    Start("-s");
+    HWND first = WaitForMainWindow();
+    ASSERT_NE(first, nullptr);
+    ShowWindow(first, SW_MINIMIZE);
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(first) != FALSE; }, 5000));
+
+    // A second copy on the same folder brings the first one back and ends with code 3.
+    Start("-s");
+    EXPECT_EQ(WaitForExit(), 3u);
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(first); }, 5000));
+
+    // Another installation folder runs beside it.
+    korvane::test::TempFolder other("second-installation");
+    CopyInstallation(folder, other.Path());
+    SetInstallDir(other.Path());
+    Start("-s", other.Path());
+    HWND second = WaitForMainWindow();
+    EXPECT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(IsWindow(first));
+    TerminateProcess(process.hProcess, 0);
+    WaitForSingleObject(process.hProcess, 10000);  // its files are free before the folder goes
 }
 
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {

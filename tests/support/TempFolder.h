@@ -11,7 +11,7 @@ namespace korvane::test {
 
 class TempFolder {
   public:
-    explicit TempFolder(const char* name) {
+    explicit TempFolder(const std::string& name) {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         path_ = std::string(temp) + "korvane-" + name + "-" + std::to_string(GetCurrentProcessId());

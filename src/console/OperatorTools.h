@@ -1,0 +1,86 @@
+// The operator's tools around the main window: the console log file, the command line's
+// history and completion, the player list's menu and Delete key, the notification-area icon,
+// and the mark a second copy of the program looks for. The window makes one call for each of
+// its own events (start, refresh, a sent command, a message, a command, the engine's stop,
+// its end); the tools' logic lives here, not in the window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/CommandHistory.h"
+#include "console/CommandLineEdit.h"
+#include "console/ConsoleLogFile.h"
+#include "console/TrayIcon.h"
+#include "host/EngineHost.h"
+#include "ui/PopupMenu.h"
+#include "ui/SingleInstance.h"
+
+namespace korvane {
+
+class OperatorTools {
+  public:
+    // What the tools reach outside the program, replaceable before the window starts (tests
+    // put their own in, so that no shell, menu loop or installation folder is touched).
+    struct Seams {
+        TrayIcon::Notify notify = &Shell_NotifyIconA;
+        ui::PopupTracker track = ui::TrackPopup;
+        FolderOpener openFolder = ShellOpenFolder;
+        std::string logFolder = "logs";  // relative ones are under the installation folder
+        std::string historyFile = kHistoryFile;
+        // Milliseconds on a steady clock, for saving the history every few minutes.
+        std::function<uint64_t()> clockMs = GetTickCount64;
+    };
+
+    explicit OperatorTools(EngineHost& host);
+    OperatorTools(const OperatorTools&) = delete;
+    OperatorTools& operator=(const OperatorTools&) = delete;
+
+    // Before the window starts.
+    void UseSeams(Seams seams) { seams_ = std::move(seams); }
+    // The operator's switch --no-console-log turns the log file off for the run.
+    void SetConsoleLog(bool on) { logging_ = on; }
+    // The running copy's window is marked for a second copy to bring forward.
+    void MarkWindowFor(ui::SingleInstance* instance) { instance_ = instance; }
+
+    // The window's initialisation, before the engine's start-up.
+    void Start(HWND window);
+    // After a refresh has shown the hand-over's lines in the pane.
+    void Refreshed(const EngineHost::HandOver& handOver);
+    // A command the command line has echoed and sent.
+    void Sent(const std::string& command);
+    // Any message of the window; true when it was one of the tools'.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnCommand(int id);
+    void EngineStopped();
+    // The window is going: pending log lines and the history are written, the icon removed.
+    void End();
+
+  private:
+    void WriteLog(const std::vector<std::string>& lines);
+    void UpdateTray(const EngineHost::HandOver& handOver);
+    bool OnPlayerListKey(const NMHDR& header);
+
+    EngineHost& host_;
+    Seams seams_;
+    bool logging_ = true;
+    ui::SingleInstance* instance_ = nullptr;
+    HWND window_ = nullptr;
+    std::optional<ConsoleLogFile> log_;
+    // Echoes shown since the last refresh, written with its lines in one write.
+    std::vector<std::string> echoes_;
+    CommandHistory history_;
+    CommandLineEdit keys_;
+    std::optional<TrayIcon> tray_;
+    uint64_t startedMs_ = 0;
+    TrayStatus status_;
+    DWORD nameReadAt_ = 0;
+    bool nameRead_ = false;
+};
+
+}  // namespace korvane
