@@ -36,6 +36,7 @@ ServerMainDialog::ServerMainDialog(EngineHost& host, bool showSettings, HWND par
 }
 
 ServerMainDialog::~ServerMainDialog() {
+    if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();
     host_.SetListener(nullptr);
 }
@@ -83,6 +84,7 @@ void ServerMainDialog::Start() {
     switch (host_.Start(hooks)) {
         case EngineHost::StartResult::Running:
             SetTimer(Window(), kRefreshTimer, 100, nullptr);
+            if (addOn_) addOn_->HostingStarted();
             return;
         case EngineHost::StartResult::NoEngine: {
             const std::string text =
@@ -122,6 +124,7 @@ void ServerMainDialog::Refresh() {
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     players_.Show(handOver, host_);
     ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
+    if (addOn_) addOn_->PaneLines(handOver.lines);
     float send = 0, receive = 0;
     if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
@@ -136,6 +139,7 @@ void ServerMainDialog::OnEngineStopped() {
 }
 
 void ServerMainDialog::OnDestroy() {
+    if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();
 }
 

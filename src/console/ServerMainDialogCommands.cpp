@@ -38,7 +38,7 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
             ShowAbout();
             return true;
         default:
-            return false;
+            return addOn_ && addOn_->OnCommand(Window(), id);
     }
 }
 
@@ -60,6 +60,7 @@ void ServerMainDialog::SendCommandLine() {
     if (!command[0]) return;
     // The echo reaches the pane at once, before anything the engine answers.
     ConsoleLog(Item(IDC_CONSOLE), command);
+    if (addOn_) addOn_->PaneLines({command});
     SetDlgItemTextA(Window(), IDC_COMMAND_LINE, "");
     host_.Execute(command);
 }

@@ -8,6 +8,7 @@
 #include "host/EngineHost.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
+#include "web/WebAdmin.h"
 
 namespace korvane {
 
@@ -39,9 +40,15 @@ bool ServerApp::InitInstance() {
 }
 
 int ServerApp::Run(const char* arguments) {
-    // The host outlives its window: the window's end shuts the engine down first.
+    // Read before the host makes the installation folder the working folder, so that a
+    // password file named relative to where the program was started is found.
+    const web::WebAdminSwitches switches = web::WebAdmin::ReadSwitches(arguments);
+    // The host and the web administration outlive the window: its end stops the listener,
+    // then shuts the engine down.
     EngineHost host;
+    web::WebAdmin webAdmin(host, switches);
     ServerMainDialog window(host, !CommandLineSkipsSettings(arguments));
+    window.SetAddOn(&webAdmin);
     return static_cast<int>(window.DoModal());
 }
 

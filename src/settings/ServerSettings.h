@@ -21,6 +21,16 @@ struct RotationEntry {
     std::string name;
 };
 
+// Rotation entry `index` (the engine variable "map<index>") into `buffer`, which holds
+// kMapNameSize characters; 0 when the entry does not exist (a gap) or there is no engine.
+int ReadMapEntry(EngineGate& gate, int index, char* buffer);
+// The entries below `count` (bounded by kMaxMapCount) that exist, names in lower case; each
+// entry is read in one hold of the lock.
+std::vector<RotationEntry> ReadRotationEntries(EngineGate& gate, uint32_t count);
+// The rotation as the engine holds it now, its count read from the engine too: for threads
+// that must not read the settings object's fields.
+std::vector<RotationEntry> ReadEngineRotation(EngineGate& gate);
+
 class ServerSettings {
   public:
     explicit ServerSettings(EngineGate& gate) : gate_(gate) {}
@@ -86,11 +96,11 @@ class ServerSettings {
     void PushSendBandwidth();
 
     // Rotation entry i is the engine variable "map<i>"; the count is "nummaps".
-    int GetMapEntry(int index, char* buffer);
+    int GetMapEntry(int index, char* buffer) { return ReadMapEntry(gate_, index, buffer); }
     void SetMapEntry(int index, const char* name);
     void SetMapCount(int count);
     // The rotation's entries up to the count, gaps left out, names in lower case.
-    std::vector<RotationEntry> ReadRotation();
+    std::vector<RotationEntry> ReadRotation() { return ReadRotationEntries(gate_, mapCount); }
     // Switches the running game to rotation entry `index`.
     bool ChangeMap(int index);
 
