@@ -34,6 +34,14 @@ RecordingEngine::CallScope::~CallScope() {
 void RecordingEngine::Note(const std::string& call) {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(call);
+    callThreads_.push_back(GetCurrentThreadId());
+}
+
+unsigned long RecordingEngine::ThreadOf(const std::string& call) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (size_t i = 0; i < calls_.size(); ++i)
+        if (calls_[i] == call) return callThreads_[i];
+    return 0;
 }
 
 std::vector<std::string> RecordingEngine::Calls() const {
@@ -58,6 +66,7 @@ std::vector<std::string> RecordingEngine::Commands() const {
 void RecordingEngine::ClearCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.clear();
+    callThreads_.clear();
 }
 
 int RecordingEngine::Unexpected(const char* slot) {
@@ -268,6 +277,7 @@ int RecordingEngine::GetPlayerPing(int id, float* ping) {
 
 int RecordingEngine::Tick(int) {
     CallScope scope(*this);
+    tickThread = GetCurrentThreadId();
     ticks++;
     if (onTick) onTick();
     std::vector<std::string> events;
