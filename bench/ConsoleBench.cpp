@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchClock.h"
 #include "console/ConsolePane.h"
 #include "resources/resource.h"
 #include "support/ModalDriver.h"
@@ -23,29 +24,10 @@
 
 namespace {
 
+using korvane::bench::Ms;
+using korvane::bench::Now;
+using korvane::bench::Percentile;
 using korvane::test::RecordingEngine;
-
-double Ms(LONGLONG ticks) {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    return static_cast<double>(ticks) / perMs;
-}
-
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1,
-                           static_cast<size_t>(p * static_cast<double>(values.size())))];
-}
 
 size_t PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
