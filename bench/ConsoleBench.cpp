@@ -104,12 +104,7 @@ void RefreshCost(int players) {
         [&] {
             if (phase == 0 && engine.ticks > 0) {
                 probe.Attach(window.Window(), window.Item(IDC_CONSOLE));
-                std::string update = "\x03";
-                for (int id = 1; id <= players; ++id) {
-                    engine.QueueEvent("\x01 " + std::to_string(id));
-                    update += std::to_string(id) + " Player " + std::to_string(id) + "\n1070 3 ";
-                }
-                engine.QueueEvent(update + "-1");
+                engine.QueuePlayers(players);
                 phase = 1;
                 phaseStart = GetTickCount();
             } else if (phase == 1 && GetTickCount() - phaseStart > 1000) {

@@ -120,12 +120,7 @@ Run Measure(int seconds, int clients, Latencies& latencies) {
         window,
         [&] {
             if (phase == 0 && engine.ticks > 0) {
-                std::string update = "\x03";
-                for (int id = 1; id <= kPlayers; ++id) {
-                    engine.QueueEvent("\x01 " + std::to_string(id));
-                    update += std::to_string(id) + " Player " + std::to_string(id) + "\n1070 3 ";
-                }
-                engine.QueueEvent(update + "-1");
+                engine.QueuePlayers(kPlayers);
                 korvane::web::WebConfig config;
                 config.enabled = true;
                 config.port = 0;

@@ -115,6 +115,33 @@ void ServerSettings::PushSendBandwidth() {
     Send("sendbandwidth %lld", value);
 }
 
+std::optional<float> ReadVariableValue(EngineGate& gate, const char* name) {
+    std::optional<float> value;
+    gate.WithEngine([&](EngineInterface& engine) {
+        void* handle = nullptr;
+        engine.FindVariable(name, &handle, 0);
+        if (!handle) return;
+        float read = 0;
+        engine.GetVariableValue(handle, &read);
+        value = read;
+    });
+    return value;
+}
+
+std::optional<std::string> ReadVariableText(EngineGate& gate, const char* name) {
+    std::optional<std::string> text;
+    gate.WithEngine([&](EngineInterface& engine) {
+        void* handle = nullptr;
+        engine.FindVariable(name, &handle, 0);
+        if (!handle) return;
+        char buffer[256] = {};
+        engine.GetVariableString(handle, buffer, sizeof buffer);
+        buffer[sizeof buffer - 1] = '\0';
+        text = buffer;
+    });
+    return text;
+}
+
 int ReadMapEntry(EngineGate& gate, int index, char* buffer) {
     char key[kCommandSize];
     FormatBounded(key, sizeof key, kMapEntryKey, index);

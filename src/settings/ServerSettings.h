@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct RotationEntry {
     std::string name;
 };
 
+// An engine variable's value or text, read in one hold of the lock; empty when the engine
+// has no such variable or there is no engine. A text is cut to 255 characters.
+std::optional<float> ReadVariableValue(EngineGate& gate, const char* name);
+std::optional<std::string> ReadVariableText(EngineGate& gate, const char* name);
 // Rotation entry `index` (the engine variable "map<index>") into `buffer`, which holds
 // kMapNameSize characters; 0 when the entry does not exist (a gap) or there is no engine.
 int ReadMapEntry(EngineGate& gate, int index, char* buffer);

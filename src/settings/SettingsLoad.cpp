@@ -24,16 +24,8 @@ uint32_t BoundedMapCount(float value) {
 }  // namespace
 
 std::vector<RotationEntry> ReadEngineRotation(EngineGate& gate) {
-    uint32_t count = 0;
-    gate.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(kMapCountReadKey, &handle, 0);
-        if (!handle) return;
-        float value = 0;
-        engine.GetVariableValue(handle, &value);
-        count = BoundedMapCount(value);
-    });
-    return ReadRotationEntries(gate, count);
+    return ReadRotationEntries(
+        gate, BoundedMapCount(ReadVariableValue(gate, kMapCountReadKey).value_or(0)));
 }
 
 void ServerSettings::PushDefaults() {

@@ -11,34 +11,6 @@ namespace korvane::web {
 
 namespace {
 
-// The engine variable's text, read in one hold of the lock; empty when it does not exist.
-std::optional<std::string> VariableText(EngineHost& host, const char* name) {
-    std::optional<std::string> text;
-    host.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(name, &handle, 0);
-        if (!handle) return;
-        char buffer[256] = {};
-        engine.GetVariableString(handle, buffer, sizeof buffer);
-        buffer[sizeof buffer - 1] = '\0';
-        text = buffer;
-    });
-    return text;
-}
-
-std::optional<float> VariableValue(EngineHost& host, const char* name) {
-    std::optional<float> value;
-    host.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(name, &handle, 0);
-        if (!handle) return;
-        float read = 0;
-        engine.GetVariableValue(handle, &read);
-        value = read;
-    });
-    return value;
-}
-
 const char* MaxPlayersKey() {
     for (const SettingEntry& row : SettingTable)
         if (row.intField == &ServerSettings::maxPlayers) return row.name;
@@ -50,8 +22,8 @@ const char* MaxPlayersKey() {
 std::optional<ServerStatus> HostAdminBackend::Status() {
     if (!host_.EngineLoaded()) return std::nullopt;
     ServerStatus status;
-    status.serverName = VariableText(host_, TextOptionKey(TextOption::ServerName)).value_or("");
-    status.maxPlayers = TruncateToInt(VariableValue(host_, MaxPlayersKey()).value_or(0));
+    status.serverName = ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or("");
+    status.maxPlayers = TruncateToInt(ReadVariableValue(host_, MaxPlayersKey()).value_or(0));
     const std::array<int, 3> version = host_.Version();
     char text[48];
     std::snprintf(text, sizeof text, "%d.%d.%d", version[0], version[1], version[2]);

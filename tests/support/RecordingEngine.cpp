@@ -296,6 +296,15 @@ void RecordingEngine::QueueEvent(const std::string& message) {
     pendingEvents_.push_back(message);
 }
 
+void RecordingEngine::QueuePlayers(int count) {
+    std::string update = "\x03";
+    for (int id = 1; id <= count; ++id) {
+        QueueEvent("\x01 " + std::to_string(id));
+        update += std::to_string(id) + " Player " + std::to_string(id) + "\n1070 3 ";
+    }
+    QueueEvent(update + "-1");
+}
+
 int RecordingEngine::RefreshServiceProviders(int a, int b) {
     CallScope scope(*this);
     Note("RefreshServiceProviders " + std::to_string(a) + " " + std::to_string(b));

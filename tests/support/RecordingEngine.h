@@ -39,6 +39,8 @@ class RecordingEngine final : public EngineInterface {
     std::function<void()> onTick;
     // Event messages the engine sends from inside its next Tick, in order.
     void QueueEvent(const std::string& message);
+    // Players 1 to `count` join and are named "Player <id>", on the blue team as medics.
+    void QueuePlayers(int count);
     int version[3] = {1, 0, 5};
     // What ListDirectory lists, as kind and name, in order; each entry's alternative name is
     // "<folder>/<name>". An empty listing is a null list, as the engine gives it.
