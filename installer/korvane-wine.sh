@@ -34,6 +34,22 @@ elif [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
   exit 1
 fi
 
+# Wine's own fonts, from the Wine installed here, when the prefix lacks them: Marlett draws
+# the caption buttons, Tahoma is the dialog font, sserife.fon the "MS Sans Serif" of the
+# program's dialogs (without it a wider font cuts their labels). Debian ships them in
+# fonts-wine.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+winebin=$(readlink -f "$(command -v wine)")
+for dir in /usr/share/wine/fonts /usr/local/share/wine/fonts "${winebin%/bin/*}/share/wine/fonts" \
+           /opt/wine-*/share/wine/fonts; do
+  [ -f "$dir/marlett.ttf" ] || continue
+  for f in marlett.ttf tahoma.ttf tahomabd.ttf sserife.fon; do
+    [ -f "$fonts/$f" ] || [ ! -f "$dir/$f" ] || cp "$dir/$f" "$fonts/$f" 2>/dev/null || true
+  done
+  break
+done
+[ -f "$fonts/marlett.ttf" ] || say "Wine's fonts were not found (Debian: apt-get install fonts-wine); window buttons may show as letters"
+
 folder=$(winepath -w "$here")
 wine reg add 'HKLM\Software\Tarnwick\Korvane' /v 'Install Dir' /t REG_SZ /d "$folder" /f /reg:32 \
   >/dev/null 2>&1 || { say "could not write the registry value"; exit 1; }

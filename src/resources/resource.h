@@ -173,4 +173,19 @@
 #define IDC_STATIC (-1)
 #endif
 
+// ---------------------------------------------------------------------------
+// Operator tools: player menu, notification-area icon, their texts
+// ---------------------------------------------------------------------------
+#define IDR_PLAYER_MENU 350
+#define IDR_TRAY_MENU 351
+#define IDS_KICK_QUESTION 352        // "Kick %s (%d)?"
+#define IDS_TRAY_ENGINE_STOPPED 353  // balloon texts
+#define IDS_TRAY_ENGINE_CLOSED 354
+#define IDM_PLAYER_KICK 33050
+#define IDM_PLAYER_COPY_NAME 33051
+#define IDM_PLAYER_COPY_ID 33052
+#define IDM_TRAY_SHOW 33053
+#define IDM_TRAY_QUIT 33054
+#define IDM_OPEN_LOG_FOLDER 33055  // File > Open Log Folder
+
 #endif  // KORVANE_RESOURCES_RESOURCE_H

@@ -40,21 +40,13 @@ inline int ListAppendText(HWND list, const char* text, LPARAM data = 0) {
     return ListInsertText(list, ListCount(list), text, data);
 }
 
-inline LPARAM ListItemData(HWND list, int row) {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam;
-}
-
-// The text of column 0, whatever its length.
-inline std::string ListItemText(HWND list, int row) {
+// The text of a cell (column 0 by default), whatever its length.
+inline std::string ListItemText(HWND list, int row, int column = 0) {
     constexpr size_t kMaxRead = 1 << 16;
     std::string text(128, '\0');
     for (;;) {
         LVITEMA item = {};
-        item.iSubItem = 0;
+        item.iSubItem = column;
         item.pszText = text.data();
         item.cchTextMax = static_cast<int>(text.size());
         const auto length = static_cast<size_t>(SendMessageA(
@@ -66,6 +58,16 @@ inline std::string ListItemText(HWND list, int row) {
         }
         text.resize(text.size() * 2);
     }
+}
+
+// A row's item data; `found` is false when the list has no such row.
+inline LPARAM ListItemData(HWND list, int row, bool* found = nullptr) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    const bool got = SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+    if (found) *found = got;
+    return got ? item.lParam : 0;
 }
 
 // Makes the only column as wide as the list's client area, which shrinks once a vertical
@@ -84,6 +86,42 @@ inline void ListAddTextColumn(HWND list, const char* title) {
     column.iSubItem = 0;
     SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+}
+
+// Widens each column but the last that is too narrow for its whole title, and lets the last
+// take the rest of the list again. LVSCW_AUTOSIZE_USEHEADER leaves a title a pixel short of
+// the header's margins under Wine, which draws it as "..."; where the titles fit, as on
+// Windows, nothing changes.
+inline void ListFitHeaderTitles(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    if (columns < 2) return;
+    HDC dc = GetDC(header);
+    HGDIOBJ font =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(header, WM_GETFONT, 0, 0)));
+    // The header draws a title with this margin on either side.
+    const int margins = 2 * static_cast<int>(SendMessageA(header, HDM_GETBITMAPMARGIN, 0, 0));
+    bool widened = false;
+    for (int column = 0; column + 1 < columns; ++column) {
+        char title[128] = {};
+        HDITEMA item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
+        SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, title, lstrlenA(title), &size);
+        const int needed = size.cx + margins;
+        if (SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0) < needed) {
+            SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(needed, 0));
+            widened = true;
+        }
+    }
+    SelectObject(dc, font);
+    ReleaseDC(header, dc);
+    if (widened)
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, columns - 1,
+                     MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
 }
 
 }  // namespace korvane::ui

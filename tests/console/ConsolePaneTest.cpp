@@ -85,6 +85,8 @@ TEST_F(ConsolePaneTest, BatchShowsExactlyWhatLineByLineShows) {
             ConsoleLogBatch(b, batch);
             ASSERT_EQ(Text(a), Text(b)) << "limit " << limit << ", refresh " << refresh;
             ASSERT_EQ(Lines(a), Lines(b));
+            // Drawing was held off for the batch only.
+            ASSERT_TRUE(GetWindowLongA(b, GWL_STYLE) & WS_VISIBLE);
         }
     }
 }

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <string>
 
+#include "support/OtherProcess.h"
+
 namespace {
 
 const char kProductKey[] = "Software\\Tarnwick\\Korvane";
@@ -168,41 +170,12 @@ void Removed() {
           "no Start menu folder");
 }
 
-struct Search {
-    DWORD process;  // 0: any process
-    HWND window;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char caption[64] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if ((search->process == 0 || process == search->process) && IsWindowVisible(window) &&
-        std::strcmp(caption, kCaption) == 0) {
-        search->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND WaitForMainWindow(DWORD process, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        Search search = {process, nullptr};
-        EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.window || GetTickCount() - start > timeoutMs) return search.window;
-        Sleep(100);
-    }
-}
-
-std::string WindowText(HWND window) {
-    static char text[32768];
-    text[0] = '\0';
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    return text;
+    HWND window = nullptr;
+    korvane::test::WaitFor(
+        [&] { return (window = korvane::test::FindProcessWindow(process, kCaption)) != nullptr; },
+        timeoutMs);
+    return window;
 }
 
 // The main window is up and the simulated engine has brought the demo's first map up.
@@ -210,11 +183,12 @@ void CheckHosting(HWND window, const std::string& folder) {
     Check(window != nullptr, std::string("the window \"") + kCaption + "\" appears");
     if (!window) return;
     HWND pane = GetDlgItem(window, kConsolePaneId);
-    const DWORD start = GetTickCount();
-    bool hosting = false;
-    while (!(hosting = WindowText(pane).find("worlds/antarctica") != std::string::npos) &&
-           GetTickCount() - start < 15000)
-        Sleep(100);
+    const bool hosting = korvane::test::WaitFor(
+        [&] {
+            return korvane::test::ProcessWindowText(pane).find("worlds/antarctica") !=
+                   std::string::npos;
+        },
+        15000);
     Check(hosting, "the console shows the engine hosting worlds/antarctica");
     Check(FileExists(folder + "\\korvane\\server.cfg"), "the engine wrote korvane\\server.cfg");
 }

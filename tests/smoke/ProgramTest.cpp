@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/OtherProcess.h"
+
 namespace {
 
 std::string WindowsPath(std::string path) {
@@ -25,57 +27,12 @@ std::string InstallDir() {
     return dir ? WindowsPath(dir) : std::string();
 }
 
-struct Found {
-    DWORD process;
-    HWND owner;
-    HWND window;
-    const char* title = nullptr;  // when set, only a window with this caption
-};
-
-BOOL CALLBACK FindTopWindow(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<Found*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char cls[32] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (process == found->process && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(window) &&
-        (found->title || GetWindow(window, GW_OWNER) == found->owner)) {
-        char caption[128] = {};
-        GetWindowTextA(window, caption, sizeof caption);
-        if (found->title && lstrcmpA(caption, found->title) != 0) return TRUE;
-        found->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindProcessWindow(DWORD process, const char* title) {
-    Found found = {process, nullptr, nullptr, title};
-    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
-
-HWND FindProcessDialog(DWORD process, HWND owner) {
-    Found found = {process, owner, nullptr};
-    EnumWindows(&FindTopWindow, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
+using korvane::test::FindProcessDialog;
+using korvane::test::FindProcessWindow;
+using korvane::test::WaitFor;
 
 std::string Text(HWND window) {
-    char text[32768] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    return text;
-}
-
-template <class Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
+    return korvane::test::ProcessWindowText(window);
 }
 
 class ProgramTest : public ::testing::Test {
