@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-
 #include "host/HostFixture.h"
+#include "operator/TempFolder.h"
 #include "resources/resource.h"
 #include "support/ModalDriver.h"
 #include "support/TestWindow.h"
@@ -24,50 +22,18 @@ namespace {
 using test::Do;
 using test::Step;
 
-std::string TempFile(const char* name) {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + name;
-    std::remove(path.c_str());
-    return path;
-}
-
-// A loopback socket bound to a port of the system's choice; listening keeps the port busy.
-struct BoundSocket {
-    explicit BoundSocket(bool listen) {
-        sockaddr_in where = {};
-        where.sin_family = AF_INET;
-        where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(sock, reinterpret_cast<sockaddr*>(&where), sizeof where);
-        int size = sizeof where;
-        getsockname(sock, reinterpret_cast<sockaddr*>(&where), &size);
-        port = ntohs(where.sin_port);
-        if (listen) ::listen(sock, 1);
-    }
-    ~BoundSocket() { closesocket(sock); }
+// A listening loopback socket on a port of the system's choice: that port is taken.
+SOCKET TakePort(int& port) {
     SOCKET sock = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    int port = 0;
-};
-
-struct DialogSearch {
-    HWND owner;
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    if (GetWindow(window, GW_OWNER) != search->owner || !IsWindowVisible(window) ||
-        ui::WindowText(window) != search->caption)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindOwnedDialog(HWND owner, const char* caption) {
-    DialogSearch search = {owner, caption, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), &MatchDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    sockaddr_in where = {};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof where;
+    bind(sock, reinterpret_cast<sockaddr*>(&where), size);
+    listen(sock, 1);
+    getsockname(sock, reinterpret_cast<sockaddr*>(&where), &size);
+    port = ntohs(where.sin_port);
+    return sock;
 }
 
 std::vector<std::string> PaneLines(HWND pane) {
@@ -92,19 +58,20 @@ bool Contains(const std::vector<std::string>& lines, const std::string& part) {
 
 class WebAdminTest : public test::HostFixture {
   protected:
-    void TearDown() override { std::remove(configPath.c_str()); }
-    std::string configPath = TempFile("korvane-webadmin-test.cfg");
+    test::TempFolder temp{"webadmin"};
+    std::string configPath = temp / "webadmin.cfg";
 };
 
 TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindowEnds) {
     test::TestWindow window(engine);
     WebAdmin web(window.Host(), WebAdminSwitches{}, configPath);
     window.SetAddOn(&web);
-    const BoundSocket busy(true);
-    const int freePort = BoundSocket(false).port;
+    int port = 0;
+    const SOCKET taken = TakePort(port);
     HWND dialog = nullptr;
     const auto main = [&] { return window.Window(); };
-    const auto fill = [&](int port) {
+    // The same port twice: first while it is taken, then once it is free.
+    const auto fill = [&] {
         CheckDlgButton(dialog, IDC_WEB_ENABLE, BST_CHECKED);
         SetDlgItemInt(dialog, IDC_WEB_PORT, static_cast<UINT>(port), FALSE);
         SetDlgItemTextA(dialog, IDC_WEB_PASSWORD, "new-password-1");
@@ -126,20 +93,21 @@ TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindo
             EXPECT_NE(std::find(echo, pane.end(), "set say"), pane.end());
             PostMessageA(main(), WM_COMMAND, MAKEWPARAM(IDM_WEB_ADMIN, 0), 0);
         }),
-        [&] { return (dialog = FindOwnedDialog(main(), "Web Administration")) != nullptr; },
+        [&] { return (dialog = FindWindowA("#32770", "Web Administration")) != nullptr; },
         Do([&] {
-            fill(busy.port);  // the port is taken: the dialog stays and says so
+            fill();  // the dialog stays and says why
             EXPECT_NE(ui::WindowText(GetDlgItem(dialog, IDC_WEB_MESSAGE)).find("already in use"),
                       std::string::npos);
             EXPECT_FALSE(web.Port());
-            fill(freePort);
+            closesocket(taken);
+            fill();
         }),
-        [&] { return !IsWindow(dialog) && web.Port() == freePort; },
+        [&] { return !IsWindow(dialog) && web.Port() == port; },
         [&] { return Contains(RingLines(web.Console()), "Web administration on http"); },
         Do([&] {
             const auto ring = RingLines(web.Console());
             EXPECT_TRUE(
-                Contains(ring, ":" + std::to_string(busy.port) + ": the port is already in use"));
+                Contains(ring, ":" + std::to_string(port) + ": the port is already in use"));
             EXPECT_EQ(ring, PaneLines(window.Item(IDC_CONSOLE)));
             window.SetConfirmOnClose(false);
             window.End(IDCANCEL);
@@ -150,7 +118,7 @@ TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindo
 
     const WebConfig saved = LoadWebConfig(configPath);
     EXPECT_TRUE(saved.enabled);
-    EXPECT_EQ(saved.port, freePort);
+    EXPECT_EQ(saved.port, port);
     EXPECT_TRUE(VerifyPassword("new-password-1", saved.password));
     EXPECT_EQ(engine.overlappingCalls, 0);
 }
@@ -160,15 +128,11 @@ TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     stored.port = 9000;
     stored.password = HashPassword("stored-password", 1000);
     ASSERT_TRUE(SaveWebConfig(stored, configPath));
-    const std::string passwordFile = TempFile("korvane-webadmin-password.txt");
-    std::ofstream(passwordFile) << "switch-password\r\n";
-
+    test::TempFolder::WriteFile(temp / "pw.txt", "switch-password\r\n");
     // Named relative to the folder the program starts in, which the host then leaves.
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    SetCurrentDirectoryA(temp);
-    const WebAdminSwitches switches = WebAdmin::ReadSwitches(
-        "-s --webadmin 127.0.0.1:9100 --webadmin-password-file korvane-webadmin-password.txt");
+    SetCurrentDirectoryA(temp.Path().c_str());
+    const WebAdminSwitches switches =
+        WebAdmin::ReadSwitches("-s --webadmin 127.0.0.1:9100 --webadmin-password-file pw.txt");
     auto host = MakeHost(engine);
     WebAdmin web(*host, switches, configPath);
     EXPECT_TRUE(web.RunConfig().enabled);
@@ -188,7 +152,6 @@ TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     WebAdmin refused(*host, WebAdmin::ReadSwitches("--webadmin nowhere"), configPath);
     EXPECT_FALSE(refused.RunConfig().enabled);
     EXPECT_TRUE(Contains(host->TakeHandOver().lines, "Web administration is off for this run"));
-    std::remove(passwordFile.c_str());
 }
 
 }  // namespace
