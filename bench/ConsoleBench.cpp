@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchClock.h"
 #include "console/ConsolePane.h"
 #include "resources/resource.h"
 #include "support/ModalDriver.h"
@@ -26,29 +27,10 @@
 
 namespace {
 
+using korvane::bench::Ms;
+using korvane::bench::Now;
+using korvane::bench::Percentile;
 using korvane::test::RecordingEngine;
-
-double Ms(LONGLONG ticks) {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    return static_cast<double>(ticks) / perMs;
-}
-
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1,
-                           static_cast<size_t>(p * static_cast<double>(values.size())))];
-}
 
 size_t PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
@@ -138,12 +120,7 @@ void RefreshCost(int players) {
         [&] {
             if (phase == 0 && engine.ticks > 0) {
                 probe.Attach(window.Window(), window.Item(IDC_CONSOLE));
-                std::string update = "\x03";
-                for (int id = 1; id <= players; ++id) {
-                    engine.QueueEvent("\x01 " + std::to_string(id));
-                    update += std::to_string(id) + " Player " + std::to_string(id) + "\n1070 3 ";
-                }
-                engine.QueueEvent(update + "-1");
+                engine.QueuePlayers(players);
                 phase = 1;
                 phaseStart = GetTickCount();
             } else if (phase == 1 && GetTickCount() - phaseStart > 1000) {

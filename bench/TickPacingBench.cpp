@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BenchClock.h"
 #include "support/TestWindow.h"
 #include "support/ModalDriver.h"
 #include "support/RecordingEngine.h"
@@ -17,19 +18,10 @@ namespace {
 
 using korvane::test::RecordingEngine;
 
-double Seconds(LONGLONG ticks) {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
+using korvane::bench::Now;
 
-LONGLONG Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
+double Seconds(LONGLONG ticks) {
+    return korvane::bench::Ms(ticks) / 1000.0;
 }
 
 }  // namespace

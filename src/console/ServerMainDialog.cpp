@@ -37,6 +37,7 @@ ServerMainDialog::ServerMainDialog(EngineHost& host, bool showSettings, HWND par
 }
 
 ServerMainDialog::~ServerMainDialog() {
+    if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();
     host_.SetListener(nullptr);
 }
@@ -85,6 +86,7 @@ void ServerMainDialog::Start() {
     switch (host_.Start(hooks)) {
         case EngineHost::StartResult::Running:
             SetTimer(Window(), kRefreshTimer, 100, nullptr);
+            if (addOn_) addOn_->HostingStarted();
             return;
         case EngineHost::StartResult::NoEngine: {
             const std::string text =
@@ -125,6 +127,7 @@ void ServerMainDialog::Refresh() {
     players_.Show(handOver, host_);
     ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
     tools_.Refreshed(handOver);
+    if (addOn_) addOn_->PaneLines(handOver.lines);
     float send = 0, receive = 0;
     if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
@@ -141,6 +144,7 @@ void ServerMainDialog::OnEngineStopped() {
 
 void ServerMainDialog::OnDestroy() {
     tools_.End();
+    if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "console/OperatorTools.h"
+#include "console/MainWindowAddOn.h"
 #include "console/PlayerListView.h"
 #include "host/EngineHost.h"
 #include "ui/Dialog.h"
@@ -28,6 +29,8 @@ class ServerMainDialog : public ui::Dialog {
     ~ServerMainDialog() override;
 
     void SetConfirmOnClose(bool confirm) { confirmOnClose_ = confirm; }
+    // Set before the window runs; the add-on outlives it.
+    void SetAddOn(MainWindowAddOn* addOn) { addOn_ = addOn; }
     // True to go ahead: no engine, or the operator said Yes (No is the default).
     bool ConfirmQuit();
     // The log file, history, player menu and notification-area icon; set up before DoModal.
@@ -70,6 +73,7 @@ class ServerMainDialog : public ui::Dialog {
     bool confirmOnClose_ = true;
     bool startupPending_ = true;
     bool startupFailed_ = false;
+    MainWindowAddOn* addOn_ = nullptr;
 };
 
 }  // namespace korvane

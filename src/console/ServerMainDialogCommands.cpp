@@ -38,7 +38,7 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
             ShowAbout();
             return true;
         default:
-            return tools_.OnCommand(id);
+            return tools_.OnCommand(id) || (addOn_ && addOn_->OnCommand(Window(), id));
     }
 }
 
@@ -61,6 +61,7 @@ void ServerMainDialog::SendCommandLine() {
     // The echo reaches the pane at once, before anything the engine answers.
     ConsoleLog(Item(IDC_CONSOLE), command);
     tools_.Sent(command);
+    if (addOn_) addOn_->PaneLines({command});
     SetDlgItemTextA(Window(), IDC_COMMAND_LINE, "");
     host_.Execute(command);
 }

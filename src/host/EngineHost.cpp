@@ -71,6 +71,7 @@ EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
                       ui::ProgramString(IDS_SESSION_TEXT)))
         return StartResult::StepFailed;
     if (!thread_.Start(lock_, [this] { Step(); })) return StartResult::StepFailed;
+    hostingSinceMs_ = GetTickCount64();
 
     // The server thread is ticking from here on, so this call takes the lock.
     WithEngine([](EngineInterface& running) {
@@ -102,10 +103,11 @@ void EngineHost::Shutdown() {
     // No Tick may run once the engine is released: the thread is ended first, and waited
     // for without holding the lock it needs to finish its step.
     thread_.Stop();
-    strings_.Unload();
+    hostingSinceMs_ = 0;
     EngineInterface* engine = nullptr;
     {
         ui::ScopedLock lock(lock_);
+        strings_.Unload();
         engine = engine_.exchange(nullptr);
         if (engine) {
             engine->AttachHost(nullptr);
@@ -162,6 +164,21 @@ EngineHost::HandOver EngineHost::TakeHandOver() {
     handOver.lines.swap(consoleQueue_);
     handOver.players = players_.Snapshot();
     return handOver;
+}
+
+std::vector<PlayerRecord> EngineHost::PlayerSnapshot() {
+    ui::ScopedLock lock(lock_);
+    return players_.Snapshot();
+}
+
+long long EngineHost::HostingSeconds() const {
+    const uint64_t since = hostingSinceMs_.load();
+    return since ? static_cast<long long>((GetTickCount64() - since) / 1000) : 0;
+}
+
+std::string EngineHost::ResourceText(int id) const {
+    ui::ScopedLock lock(lock_);
+    return strings_.Text(id);
 }
 
 std::array<int, 3> EngineHost::Version() {

@@ -71,8 +71,13 @@ class EngineHost final : public EngineGate {
     // The changed flag, the queued console lines and a copy of the player records, taken in
     // one hold of the lock so that they belong together.
     HandOver TakeHandOver();
+    // A copy of the player records, taken under the lock without consuming the hand-over.
+    std::vector<PlayerRecord> PlayerSnapshot();
+    // Whole seconds since the game started (the server thread began ticking); 0 without one.
+    long long HostingSeconds() const;
 
-    std::string ResourceText(int id) const { return strings_.Text(id); }
+    // Safe from any thread: the library is unloaded only under the lock.
+    std::string ResourceText(int id) const;
     // The engine's version now, or the one read at start-up once the engine is gone.
     std::array<int, 3> Version();
     float UpdateRate() const { return updateRate_.load(std::memory_order_relaxed); }
@@ -90,7 +95,7 @@ class EngineHost final : public EngineGate {
 
     std::unique_ptr<EngineLibrary> library_;
     InstallFolder installFolder_;
-    ui::CriticalSection lock_;  // EngineLock: every engine call, the queue and the table
+    mutable ui::CriticalSection lock_;  // EngineLock: engine calls, queue, table, strings
     std::atomic<EngineInterface*> engine_{nullptr};
     std::unique_ptr<Callbacks> callbacks_;
     StringLibrary strings_;
@@ -108,6 +113,7 @@ class EngineHost final : public EngineGate {
     std::atomic<bool> shutdownRequested_{false};
     UpdateRateMeter rateMeter_;  // server thread only
     std::atomic<float> updateRate_{0};
+    std::atomic<uint64_t> hostingSinceMs_{0};  // GetTickCount64 at Running; 0 when not hosting
 };
 
 }  // namespace korvane

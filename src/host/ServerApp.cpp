@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "ui/SingleInstance.h"
 #include "ui/Text.h"
+#include "web/WebAdmin.h"
 
 namespace korvane {
 
@@ -52,8 +53,11 @@ bool ServerApp::InitInstance() {
 }
 
 int ServerApp::Run(const char* arguments) {
-    // The host outlives its window: the window's end shuts the engine down first. Its
-    // construction enters the installation folder.
+    // Read before the host makes the installation folder the working folder, so that a
+    // password file named relative to where the program was started is found.
+    const web::WebAdminSwitches switches = web::WebAdmin::ReadSwitches(arguments);
+    // The host and the web administration outlive the window: its end stops the listener,
+    // then shuts the engine down. The host's construction enters the installation folder.
     EngineHost host;
     // A second copy on the same folder would start a second engine on the same configuration
     // and files: it brings the running copy's window forward instead, and ends.
@@ -62,7 +66,9 @@ int ServerApp::Run(const char* arguments) {
         instance.ActivateFirst();
         return kExitAlreadyRunning;
     }
+    web::WebAdmin webAdmin(host, switches);
     ServerMainDialog window(host, !CommandLineSkipsSettings(arguments));
+    window.SetAddOn(&webAdmin);
     window.Tools().MarkWindowFor(&instance);
     window.Tools().SetConsoleLog(!CommandLineHasSwitch(arguments, "--no-console-log"));
     return static_cast<int>(window.DoModal());

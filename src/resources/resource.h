@@ -56,6 +56,8 @@
 #define IDM_QUIT 32773
 #define IDM_KICK_PLAYER 32774
 #define IDM_SETTINGS 32776
+// Commands added beside the original menu take numbers from 33000 on.
+#define IDM_WEB_ADMIN 33000
 // System-menu command: the system reserves the low four bits of system
 // command ids, so the entry uses a multiple of 16 below 0xF000.
 #define IDM_ABOUTBOX_SYS 16

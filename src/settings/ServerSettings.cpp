@@ -117,11 +117,38 @@ void ServerSettings::PushSendBandwidth() {
     Send("sendbandwidth %lld", value);
 }
 
-int ServerSettings::GetMapEntry(int index, char* buffer) {
+std::optional<float> ReadVariableValue(EngineGate& gate, const char* name) {
+    std::optional<float> value;
+    gate.WithEngine([&](EngineInterface& engine) {
+        void* handle = nullptr;
+        engine.FindVariable(name, &handle, 0);
+        if (!handle) return;
+        float read = 0;
+        engine.GetVariableValue(handle, &read);
+        value = read;
+    });
+    return value;
+}
+
+std::optional<std::string> ReadVariableText(EngineGate& gate, const char* name) {
+    std::optional<std::string> text;
+    gate.WithEngine([&](EngineInterface& engine) {
+        void* handle = nullptr;
+        engine.FindVariable(name, &handle, 0);
+        if (!handle) return;
+        char buffer[256] = {};
+        engine.GetVariableString(handle, buffer, sizeof buffer);
+        buffer[sizeof buffer - 1] = '\0';
+        text = buffer;
+    });
+    return text;
+}
+
+int ReadMapEntry(EngineGate& gate, int index, char* buffer) {
     char key[kCommandSize];
     FormatBounded(key, sizeof key, kMapEntryKey, index);
     bool found = false;
-    gate_.WithEngine([&](EngineInterface& engine) {
+    gate.WithEngine([&](EngineInterface& engine) {
         void* handle = nullptr;
         engine.FindVariable(key, &handle, 0);
         if (!handle) return;
@@ -150,12 +177,12 @@ void ServerSettings::SetMapCount(int count) {
     Send("%s %d", kMapCountKey, count);
 }
 
-std::vector<RotationEntry> ServerSettings::ReadRotation() {
+std::vector<RotationEntry> ReadRotationEntries(EngineGate& gate, uint32_t count) {
     std::vector<RotationEntry> entries;
-    const uint32_t count = mapCount < kMaxMapCount ? mapCount : kMaxMapCount;
+    if (count > kMaxMapCount) count = kMaxMapCount;
     for (uint32_t i = 0; i < count; ++i) {
         char name[kMapNameSize + 1] = {};
-        if (!GetMapEntry(static_cast<int>(i), name)) continue;  // a gap
+        if (!ReadMapEntry(gate, static_cast<int>(i), name)) continue;  // a gap
         LowerMapName(name);
         entries.push_back({static_cast<int>(i), name});
     }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,20 @@ struct RotationEntry {
     int index;
     std::string name;
 };
+
+// An engine variable's value or text, read in one hold of the lock; empty when the engine
+// has no such variable or there is no engine. A text is cut to 255 characters.
+std::optional<float> ReadVariableValue(EngineGate& gate, const char* name);
+std::optional<std::string> ReadVariableText(EngineGate& gate, const char* name);
+// Rotation entry `index` (the engine variable "map<index>") into `buffer`, which holds
+// kMapNameSize characters; 0 when the entry does not exist (a gap) or there is no engine.
+int ReadMapEntry(EngineGate& gate, int index, char* buffer);
+// The entries below `count` (bounded by kMaxMapCount) that exist, names in lower case; each
+// entry is read in one hold of the lock.
+std::vector<RotationEntry> ReadRotationEntries(EngineGate& gate, uint32_t count);
+// The rotation as the engine holds it now, its count read from the engine too: for threads
+// that must not read the settings object's fields.
+std::vector<RotationEntry> ReadEngineRotation(EngineGate& gate);
 
 class ServerSettings {
   public:
@@ -86,11 +101,11 @@ class ServerSettings {
     void PushSendBandwidth();
 
     // Rotation entry i is the engine variable "map<i>"; the count is "nummaps".
-    int GetMapEntry(int index, char* buffer);
+    int GetMapEntry(int index, char* buffer) { return ReadMapEntry(gate_, index, buffer); }
     void SetMapEntry(int index, const char* name);
     void SetMapCount(int count);
     // The rotation's entries up to the count, gaps left out, names in lower case.
-    std::vector<RotationEntry> ReadRotation();
+    std::vector<RotationEntry> ReadRotation() { return ReadRotationEntries(gate_, mapCount); }
     // Switches the running game to rotation entry `index`.
     bool ChangeMap(int index);
 

@@ -40,7 +40,21 @@ RotationCount ReadRotationCount(EngineInterface& engine, void* countHandle) {
     });
 }
 
+// "nummaps" as the running engine holds it: the load has made it agree with the entries, but a
+// typed command can still set anything, so negative counts give 0 and huge ones are bounded.
+uint32_t BoundedMapCount(float value) {
+    const int32_t count = TruncateToInt(value);
+    if (count < 0) return 0;
+    if (static_cast<uint32_t>(count) > kMaxMapCount) return kMaxMapCount;
+    return static_cast<uint32_t>(count);
+}
+
 }  // namespace
+
+std::vector<RotationEntry> ReadEngineRotation(EngineGate& gate) {
+    return ReadRotationEntries(
+        gate, BoundedMapCount(ReadVariableValue(gate, kMapCountReadKey).value_or(0)));
+}
 
 void ServerSettings::PushDefaults() {
     for (const SettingEntry& row : SettingTable) {

@@ -27,8 +27,8 @@ struct PlayerRow {
 };
 
 // One row of the rotation as the Change Map dialog lists it: the entries map0..map<n-1> that
-// exist, their names in lower case, and `index`, the number that ChangeMap takes for the row
-// (the row's position, which is the entry's number when the rotation has no gaps).
+// exist, their names in lower case, and `index`, the entry's own number (map<index>), which is
+// what ChangeMap takes. Gaps in the rotation leave numbers out; they never shift them.
 struct RotationEntry {
     int index = 0;
     std::string map;

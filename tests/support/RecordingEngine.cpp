@@ -6,9 +6,27 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <functional>
 #include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace korvane::test {
+
+namespace {
+
+// The calling thread as the tests compare it: Windows' own id there, so that it matches
+// GetCurrentThreadId in the tests; any stable nonzero number in the native build.
+unsigned long CurrentThread() {
+#ifdef _WIN32
+    return GetCurrentThreadId();
+#else
+    return static_cast<unsigned long>(std::hash<std::thread::id>{}(std::this_thread::get_id())) | 1;
+#endif
+}
+
+}  // namespace
 
 bool CaseLess::operator()(const std::string& a, const std::string& b) const {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
@@ -34,6 +52,14 @@ RecordingEngine::CallScope::~CallScope() {
 void RecordingEngine::Note(const std::string& call) {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back(call);
+    callThreads_.push_back(CurrentThread());
+}
+
+unsigned long RecordingEngine::ThreadOf(const std::string& call) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (size_t i = 0; i < calls_.size(); ++i)
+        if (calls_[i] == call) return callThreads_[i];
+    return 0;
 }
 
 std::vector<std::string> RecordingEngine::Calls() const {
@@ -58,6 +84,7 @@ std::vector<std::string> RecordingEngine::Commands() const {
 void RecordingEngine::ClearCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.clear();
+    callThreads_.clear();
 }
 
 int RecordingEngine::Unexpected(const char* slot) {
@@ -268,6 +295,7 @@ int RecordingEngine::GetPlayerPing(int id, float* ping) {
 
 int RecordingEngine::Tick(int) {
     CallScope scope(*this);
+    tickThread = CurrentThread();
     ticks++;
     if (onTick) onTick();
     std::vector<std::string> events;
@@ -284,6 +312,15 @@ int RecordingEngine::Tick(int) {
 void RecordingEngine::QueueEvent(const std::string& message) {
     std::lock_guard<std::mutex> lock(mutex_);
     pendingEvents_.push_back(message);
+}
+
+void RecordingEngine::QueuePlayers(int count) {
+    std::string update = "\x03";
+    for (int id = 1; id <= count; ++id) {
+        QueueEvent("\x01 " + std::to_string(id));
+        update += std::to_string(id) + " Player " + std::to_string(id) + "\n1070 3 ";
+    }
+    QueueEvent(update + "-1");
 }
 
 int RecordingEngine::RefreshServiceProviders(int a, int b) {

@@ -39,6 +39,8 @@ class RecordingEngine final : public EngineInterface {
     std::function<void()> onTick;
     // Event messages the engine sends from inside its next Tick, in order.
     void QueueEvent(const std::string& message);
+    // Players 1 to `count` join and are named "Player <id>", on the blue team as medics.
+    void QueuePlayers(int count);
     int version[3] = {1, 0, 5};
     // What ListDirectory lists, as kind and name, in order; each entry's alternative name is
     // "<folder>/<name>". An empty listing is a null list, as the engine gives it.
@@ -54,6 +56,9 @@ class RecordingEngine final : public EngineInterface {
     void ClearCalls();
     // Adds an entry to the call list (the library records CreateEngine and ReleaseEngine).
     void Note(const std::string& call);
+    // The thread that made the first call equal to `call`; 0 when there was none.
+    unsigned long ThreadOf(const std::string& call) const;
+    std::atomic<unsigned long> tickThread{0};  // the thread of the latest Tick
     std::atomic<int> ticks{0};
     std::atomic<int> callsAfterRelease{0};
     std::atomic<int> overlappingCalls{0};
@@ -133,6 +138,7 @@ class RecordingEngine final : public EngineInterface {
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<DirectoryListing>> listings_;
     std::vector<std::string> calls_;
+    std::vector<unsigned long> callThreads_;  // beside calls_
     std::map<std::string, std::unique_ptr<Variable>, CaseLess> variables_;
     std::atomic<int> inCall_{0};
     std::vector<std::string> pendingEvents_;

@@ -1,0 +1,186 @@
+// Prints what web administration costs the server: 16 browser-like clients poll status,
+// players and console once a second (each one request after the other, as the page does)
+// while the real server thread ticks the recording engine with 24 players and the main window
+// refreshes. Figures: the tick rate against 1000/33 per second, the window's refresh median
+// against the same run without clients, and the requests' latency median and p99.
+// Run: web_bench [seconds per run, default 30]
+#include <httplib.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BenchClock.h"
+#include "support/ModalDriver.h"
+#include "support/RecordingEngine.h"
+#include "support/TestWindow.h"
+#include "web/Crypto.h"
+#include "web/WebAdmin.h"
+
+namespace {
+
+using korvane::bench::Ms;
+using korvane::bench::Now;
+using korvane::bench::Percentile;
+
+constexpr int kClients = 16;
+constexpr int kPlayers = 24;
+constexpr double kIdealRate = 1000.0 / 33.0;
+constexpr DWORD kSettleMs = 3000;
+
+// The window's refreshes (its timer messages), timed through a subclass.
+std::vector<double> refreshMs;
+LRESULT CALLBACK TimeRefresh(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR) {
+    if (message != WM_TIMER) return DefSubclassProc(window, message, wParam, lParam);
+    const LONGLONG start = Now();
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    refreshMs.push_back(Ms(Now() - start));
+    return result;
+}
+
+struct Latencies {
+    std::mutex mutex;
+    std::vector<double> ms;
+    int failures = 0;
+    std::atomic<bool> measuring{false};
+    void Add(double value, bool ok) {
+        if (!measuring) return;
+        std::lock_guard lock(mutex);
+        ms.push_back(value);
+        if (!ok) ++failures;
+    }
+};
+
+// One browser tab: logs in, then every second asks for status, players and the new console
+// lines on its one kept-alive connection.
+void Client(int port, const std::atomic<bool>& stop, Latencies& latencies) {
+    httplib::Client http("127.0.0.1", port);
+    http.set_keep_alive(true);
+    http.set_read_timeout(10);
+    const auto login =
+        http.Post("/api/login", R"({"password": "bench-password"})", "application/json");
+    if (!login || login->status != 200) return;
+    const std::string cookie = login->get_header_value("Set-Cookie");
+    const httplib::Headers session = {{"Cookie", cookie.substr(0, cookie.find(';'))}};
+    unsigned long long after = 0;
+    while (!stop) {
+        const LONGLONG cycle = Now();
+        const std::string console = "/api/console?after=" + std::to_string(after);
+        for (const std::string& path :
+             {std::string("/api/status"), std::string("/api/players"), console}) {
+            const LONGLONG start = Now();
+            const auto answer = http.Get(path, session);
+            const bool ok = answer && answer->status == 200;
+            latencies.Add(Ms(Now() - start), ok);
+            if (ok && path == console)
+                after = nlohmann::json::parse(answer->body, nullptr, false).value("next", after);
+        }
+        const double left = 1000.0 - Ms(Now() - cycle);
+        if (left > 0 && !stop) Sleep(static_cast<DWORD>(left));
+    }
+}
+
+struct Run {
+    double tickRate = 0;
+    std::vector<double> refreshMs;
+};
+
+// Runs the window with 24 players for `seconds` after a settling time, with `clients` polling.
+Run Measure(int seconds, int clients, Latencies& latencies) {
+    korvane::test::RecordingEngine engine;
+    // A few console lines a second, as a game in progress prints.
+    engine.onTick = [&engine] {
+        if (engine.ticks % 10 == 0 && engine.callbacks)
+            engine.callbacks->OnConsoleText("Heartbeat of the web benchmark\n");
+    };
+    korvane::test::TestWindow window(engine);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string configPath = std::string(temp) + "korvane-web-bench.cfg";
+    korvane::web::WebAdmin web(window.Host(), {}, configPath);
+    window.SetAddOn(&web);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    Run run;
+    int phase = 0;
+    DWORD phaseStart = 0;
+    int ticksAtStart = 0;
+    LONGLONG measureStart = 0;
+    korvane::test::RunModal(
+        window,
+        [&] {
+            if (phase == 0 && engine.ticks > 0) {
+                engine.QueuePlayers(kPlayers);
+                korvane::web::WebConfig config;
+                config.enabled = true;
+                config.port = 0;
+                config.password = korvane::web::HashPassword("bench-password", 1000);
+                web.Apply(config);
+                for (int i = 0; i < clients; ++i)
+                    threads.emplace_back(Client, web.Port(), std::cref(stop), std::ref(latencies));
+                SetWindowSubclass(window.Window(), &TimeRefresh, 1, 0);
+                phase = 1;
+                phaseStart = GetTickCount();
+            } else if (phase == 1 && GetTickCount() - phaseStart > kSettleMs) {
+                refreshMs.clear();
+                latencies.measuring = true;
+                ticksAtStart = engine.ticks;
+                measureStart = Now();
+                phase = 2;
+                phaseStart = GetTickCount();
+            } else if (phase == 2 &&
+                       GetTickCount() - phaseStart > static_cast<DWORD>(seconds) * 1000) {
+                latencies.measuring = false;
+                run.tickRate = (engine.ticks - ticksAtStart) * 1000.0 / Ms(Now() - measureStart);
+                run.refreshMs = refreshMs;
+                stop = true;
+                window.SetConfirmOnClose(false);
+                window.End(IDCANCEL);
+                return true;
+            }
+            return false;
+        },
+        static_cast<DWORD>(seconds) * 1000 + 120000);
+    for (std::thread& thread : threads) thread.join();
+    RemoveWindowSubclass(window.Window(), &TimeRefresh, 1);
+    std::remove(configPath.c_str());
+    if (engine.overlappingCalls != 0)
+        std::printf("  (the recording engine saw %d overlapping calls)\n",
+                    engine.overlappingCalls.load());
+    return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    std::printf("web administration, %d players, %d s per run:\n", kPlayers, seconds);
+    Latencies none, polled;
+    const Run quiet = Measure(seconds, 0, none);
+    const Run busy = Measure(seconds, kClients, polled);
+    for (const auto& [name, run] : {std::pair{"no clients", &quiet}, {"16 clients", &busy}})
+        std::printf(
+            "  %-10s: tick rate %.3f per second (ideal %.2f, ratio %.4f); window refresh "
+            "median %.2f ms, p99 %.2f ms over %zu refreshes\n",
+            name, run->tickRate, kIdealRate, run->tickRate / kIdealRate,
+            Percentile(run->refreshMs, 0.5), Percentile(run->refreshMs, 0.99),
+            run->refreshMs.size());
+    std::printf("  refresh median with clients / without: %.2f\n",
+                Percentile(busy.refreshMs, 0.5) / std::max(1e-6, Percentile(quiet.refreshMs, 0.5)));
+    std::printf("  %zu requests (%d failed): latency median %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                polled.ms.size(), polled.failures, Percentile(polled.ms, 0.5),
+                Percentile(polled.ms, 0.99), Percentile(polled.ms, 1.0));
+    return 0;
+}

@@ -1,0 +1,86 @@
+// Status, players, rotation and commands of the web administration, read from and sent to the
+// engine through its host.
+#include "web/HostAdminBackend.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "settings/ServerSettings.h"
+
+namespace korvane::web {
+
+namespace {
+
+const char* MaxPlayersKey() {
+    for (const SettingEntry& row : SettingTable)
+        if (row.intField == &ServerSettings::maxPlayers) return row.name;
+    return "maxplayers";
+}
+
+}  // namespace
+
+std::optional<ServerStatus> HostAdminBackend::Status() {
+    if (!host_.EngineLoaded()) return std::nullopt;
+    ServerStatus status;
+    status.serverName = ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or("");
+    status.maxPlayers = TruncateToInt(ReadVariableValue(host_, MaxPlayersKey()).value_or(0));
+    const std::array<int, 3> version = host_.Version();
+    char text[48];
+    std::snprintf(text, sizeof text, "%d.%d.%d", version[0], version[1], version[2]);
+    status.version = text;
+    status.updateRate = host_.UpdateRate();
+    status.players = static_cast<int>(host_.PlayerSnapshot().size());
+    status.uptimeSeconds = host_.HostingSeconds();
+    return status;
+}
+
+std::optional<std::vector<PlayerRow>> HostAdminBackend::Players() {
+    if (!host_.EngineLoaded()) return std::nullopt;
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    std::vector<PlayerRow> rows;
+    for (const PlayerRecord& player : host_.PlayerSnapshot()) {
+        PlayerRow row;
+        row.id = player.id;
+        row.name = player.name;
+        row.team = host_.ResourceText(static_cast<int>(player.team));
+        row.specialty = host_.ResourceText(player.specialty);
+        // The window's list shows the same figure: the engine's seconds, truncated to ms.
+        row.pingMs = TruncateToInt(host_.PlayerPing(player.id) * 1000.0f);
+        row.connectedSeconds = now > player.joinTime ? now - player.joinTime : 0;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<std::vector<RotationEntry>> HostAdminBackend::Rotation() {
+    if (!host_.EngineLoaded()) return std::nullopt;
+    std::vector<RotationEntry> rows;
+    for (const korvane::RotationEntry& entry : ReadEngineRotation(host_))
+        rows.push_back({entry.index, entry.name});
+    return rows;
+}
+
+bool HostAdminBackend::Execute(const std::string& command) {
+    // The echo and the command in one hold: nothing the engine prints can come before the echo.
+    return host_.WithEngine([&](EngineInterface& engine) {
+        host_.Note(command);
+        engine.ExecuteCommand(command.c_str());
+    });
+}
+
+bool HostAdminBackend::Kick(int id) {
+    return host_.Kick(id);
+}
+
+bool HostAdminBackend::ChangeMap(int index) {
+    // The command the Change Map dialog sends, for the rotation entry's own number.
+    char command[kCommandSize];
+    std::snprintf(command, sizeof command, "changemap %d", index);
+    return host_.Execute(command);
+}
+
+void HostAdminBackend::Notice(const std::string& line) {
+    host_.Note(line);
+}
+
+}  // namespace korvane::web

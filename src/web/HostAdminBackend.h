@@ -1,0 +1,28 @@
+// The web administration's way to the engine: every request becomes calls on the engine host,
+// each engine call (or short group of them) in one hold of EngineLock, never a window.
+#pragma once
+
+#include "host/EngineHost.h"
+#include "web/AdminBackend.h"
+
+namespace korvane::web {
+
+class HostAdminBackend final : public AdminBackend {
+  public:
+    explicit HostAdminBackend(EngineHost& host) : host_(host) {}
+
+    // The server name and the maximum from the engine's own variables, not the settings
+    // object, whose fields belong to the window thread.
+    std::optional<ServerStatus> Status() override;
+    std::optional<std::vector<PlayerRow>> Players() override;
+    std::optional<std::vector<RotationEntry>> Rotation() override;
+    bool Execute(const std::string& command) override;
+    bool Kick(int id) override;
+    bool ChangeMap(int index) override;
+    void Notice(const std::string& line) override;
+
+  private:
+    EngineHost& host_;
+};
+
+}  // namespace korvane::web
