@@ -318,6 +318,7 @@ TEST_F(StartupTest, TickAskingToStopUnloadsTheEngineAtTheNextRefresh) {
 }
 
 TEST_F(StartupTest, UpdateRateAndEngineTextReachTheWindow) {
+    engine.configFile = {"nummaps -5"};
     auto window = MakeWindow();
     std::string rate, pane;
     RunModal(*window, [&] {
@@ -333,6 +334,8 @@ TEST_F(StartupTest, UpdateRateAndEngineTextReachTheWindow) {
     });
     EXPECT_GT(std::atoi(rate.c_str()), 0);
     EXPECT_NE(pane.find("set maxplayers\r\n"), std::string::npos);
+    // What the load made of a damaged file is told too.
+    EXPECT_NE(pane.find("nummaps \"-5\" does not fit the map rotation"), std::string::npos);
 }
 
 // Shutting down while the server thread is inside a slow Tick, many times over: no crash, no
