@@ -154,6 +154,7 @@ TEST_F(StartupWindowTest, TickAskingToStopUnloadsTheEngineAndTheWindowStays) {
 }
 
 TEST_F(StartupWindowTest, UpdateRateAndEngineTextReachTheWindow) {
+    engine.configFile = {"nummaps -5"};
     auto window = MakeWindow(engine);
     std::string rate, pane;
     RunModal(*window, [&] {
@@ -165,6 +166,8 @@ TEST_F(StartupWindowTest, UpdateRateAndEngineTextReachTheWindow) {
     });
     EXPECT_GT(std::atoi(rate.c_str()), 0);
     EXPECT_NE(pane.find("set maxplayers\r\n"), std::string::npos);
+    // What the load made of a damaged file is told too.
+    EXPECT_NE(pane.find("nummaps \"-5\" does not fit the map rotation"), std::string::npos);
 }
 
 }  // namespace
