@@ -19,6 +19,7 @@
 
 namespace {
 
+constexpr int kConsole = 1000;
 constexpr int kPlayerList = 1001;
 constexpr int kUpdateRate = 1036;
 constexpr int kCommandLine = 1040;
@@ -134,6 +135,14 @@ bool Type(HWND main, const char* command) {
            SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(kSend, BN_CLICKED),
                                reinterpret_cast<LPARAM>(GetDlgItem(main, kSend)), SMTO_NORMAL,
                                10000, &result);
+}
+
+// True when the command line is empty again: the window took what was typed.
+bool CommandTaken(HWND main) {
+    DWORD_PTR length = 1;
+    return SendMessageTimeoutA(GetDlgItem(main, kCommandLine), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL,
+                               5000, &length) &&
+           length == 0;
 }
 
 int UpdateRate(HWND main) {
@@ -379,9 +388,18 @@ RunResult RunOnce(const std::string& folder, Ending ending, bool early, int run)
             for (const double t = NowMs(); UpdateRate(main) == 0 && NowMs() - t < 20000;) Sleep(20);
             Sleep(300 + Random(1200));
         }
-        const double endAt = NowMs() - start;
+        double endAt = NowMs() - start;
         if (ending == Ending::CloseHost) {
-            result.ended = Type(main, "closehost");
+            // Until the engine is loaded the window leaves a command in the command line
+            // instead of taking it: typed that early, it is sent again until it is taken.
+            for (const double t = NowMs(); NowMs() - t < 20000; Sleep(10)) {
+                endAt = NowMs() - start;
+                if (!Type(main, "closehost")) break;
+                if (CommandTaken(main)) {
+                    result.ended = true;
+                    break;
+                }
+            }
         } else {
             PostMessageA(main, WM_COMMAND, kQuit, 0);
             if (HWND question = program.WaitFor(true, 10000)) {
@@ -397,7 +415,26 @@ RunResult RunOnce(const std::string& folder, Ending ending, bool early, int run)
         std::printf("run %3d  no main window within 30 s", run);
     }
     result.exited = program.WaitForExit(15000, result.code);
-    if (!result.exited) program.Terminate();
+    if (!result.exited) {
+        // What a hang looks like from outside, before it is ended: a window that no longer
+        // answers, or one that answers but never got (or never acted on) the ending.
+        if (main) {
+            const double answer = RoundTripMs(main);
+            HWND console = GetDlgItem(main, kConsole);
+            DWORD_PTR length = 0, copied = 0;
+            SendMessageTimeoutA(console, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 2000, &length);
+            std::string text(length + 1, '\0');
+            SendMessageTimeoutA(console, WM_GETTEXT, text.size(),
+                                reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 2000, &copied);
+            const char* pane = text.c_str();
+            const char* typed = std::strstr(pane, "closehost");
+            std::printf("\n  window %s; update rate %d; %s; pane begins: \"%.300s\"",
+                        answer < 0 ? "does not answer" : "answers", UpdateRate(main),
+                        typed ? "the command's echo is in the pane" : "no echo of the command",
+                        pane);
+        }
+        program.Terminate();
+    }
     // Anything of the program still running now (none should) is counted and ended.
     std::vector<DWORD> ids;
     result.leftovers = RunningCopies(&ids);
