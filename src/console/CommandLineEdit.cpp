@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "ui/Dialog.h"
+#include "ui/Subclass.h"
 #include "ui/Text.h"
 
 namespace korvane {
@@ -62,32 +62,24 @@ bool CommandLineEdit::OnKeyDown(WPARAM key) {
 
 LRESULT CALLBACK CommandLineEdit::Procedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR /*id*/, DWORD_PTR data) {
-    auto* self = reinterpret_cast<CommandLineEdit*>(data);
-    try {
-        switch (message) {
-            case WM_GETDLGCODE: {
-                // The dialog manager asks before it uses Tab and the arrows for moving the
-                // focus; Shift+Tab and Ctrl+Tab are left to it.
-                LRESULT code = DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTARROWS;
-                if (!Down(VK_SHIFT) && !Down(VK_CONTROL)) code |= DLGC_WANTTAB;
-                return code;
+    return ui::SubclassMessage(
+        "command line", &CommandLineEdit::Detach, edit, message, wParam, lParam, data,
+        [&](CommandLineEdit& self, LRESULT& result) {
+            switch (message) {
+                case WM_GETDLGCODE:
+                    // The dialog manager asks before it uses Tab and the arrows for moving the
+                    // focus; Shift+Tab and Ctrl+Tab are left to it.
+                    result = DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTARROWS;
+                    if (!Down(VK_SHIFT) && !Down(VK_CONTROL)) result |= DLGC_WANTTAB;
+                    return true;
+                case WM_KEYDOWN:
+                    return self.OnKeyDown(wParam);
+                case WM_CHAR:
+                    return wParam == '\t';  // the Tab was completion, not text
+                default:
+                    return false;
             }
-            case WM_KEYDOWN:
-                if (self->OnKeyDown(wParam)) return 0;
-                break;
-            case WM_CHAR:
-                if (wParam == '\t') return 0;  // the Tab was completion, not text
-                break;
-            case WM_NCDESTROY:
-                self->Detach();
-                break;
-            default:
-                break;
-        }
-    } catch (...) {
-        ui::ReportCallbackFailure("command line");
-    }
-    return DefSubclassProc(edit, message, wParam, lParam);
+        });
 }
 
 }  // namespace korvane

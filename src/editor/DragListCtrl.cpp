@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "ui/Dialog.h"
 #include "ui/ListView.h"
+#include "ui/Subclass.h"
 
 namespace korvane {
 
@@ -49,10 +49,10 @@ void DragListCtrl::Detach() {
         StopDragImage();
         if (GetCapture() == list_) ReleaseCapture();
     }
-    const auto id = reinterpret_cast<UINT_PTR>(this);
-    if (parent_) RemoveWindowSubclass(parent_, &DragListCtrl::ParentProc, id);
-    if (list_) RemoveWindowSubclass(list_, &DragListCtrl::ListProc, id);
-    parent_ = list_ = nullptr;
+    LeaveParent();
+    if (list_)
+        RemoveWindowSubclass(list_, &DragListCtrl::ListProc, reinterpret_cast<UINT_PTR>(this));
+    list_ = nullptr;
 }
 
 void DragListCtrl::Begin(int row, POINT p) {
@@ -135,50 +135,40 @@ void DragListCtrl::MoveRow(int from, int to) {
     ui::ListInsertText(list_, to, text.c_str(), data);
 }
 
+void DragListCtrl::LeaveParent() {
+    if (parent_)
+        RemoveWindowSubclass(parent_, &DragListCtrl::ParentProc, reinterpret_cast<UINT_PTR>(this));
+    parent_ = nullptr;
+}
+
 LRESULT CALLBACK DragListCtrl::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR /*id*/, DWORD_PTR data) {
-    auto* self = reinterpret_cast<DragListCtrl*>(data);
-    try {
-        switch (message) {
-            case WM_MOUSEMOVE:
-                if (self->dragging_) self->Move(PointFrom(lParam));
-                break;
-            case WM_LBUTTONUP:
-            case WM_RBUTTONUP:
-                if (self->dragging_) self->Drop();
-                break;
-            case WM_NCDESTROY:
-                // A subclass must be removed before its window is gone.
-                self->Detach();
-                break;
-            default:
-                break;
-        }
-    } catch (...) {
-        ui::ReportCallbackFailure("drag list");
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
+    // The control still sees its mouse: nothing here answers for it.
+    const auto watch = [&](DragListCtrl& self, LRESULT&) {
+        if (!self.dragging_) return false;
+        if (message == WM_MOUSEMOVE) self.Move(PointFrom(lParam));
+        if (message == WM_LBUTTONUP || message == WM_RBUTTONUP) self.Drop();
+        return false;
+    };
+    return ui::SubclassMessage("drag list", &DragListCtrl::Detach, window, message, wParam, lParam,
+                               data, watch);
 }
 
 LRESULT CALLBACK DragListCtrl::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR data) {
-    auto* self = reinterpret_cast<DragListCtrl*>(data);
-    try {
-        if (message == WM_NOTIFY) {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header && header->hwndFrom == self->list_ &&
-                (header->code == LVN_BEGINDRAG || header->code == LVN_BEGINRDRAG)) {
-                const auto* info = reinterpret_cast<const NMLISTVIEW*>(lParam);
-                self->Begin(info->iItem, info->ptAction);
-            }
-        } else if (message == WM_NCDESTROY) {
-            RemoveWindowSubclass(window, &DragListCtrl::ParentProc, id);
-            self->parent_ = nullptr;
+                                          UINT_PTR /*id*/, DWORD_PTR data) {
+    // The dialog still gets its notifications: nothing here answers for it.
+    const auto watch = [&](DragListCtrl& self, LRESULT&) {
+        if (message != WM_NOTIFY) return false;
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->hwndFrom == self.list_ &&
+            (header->code == LVN_BEGINDRAG || header->code == LVN_BEGINRDRAG)) {
+            const auto* info = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            self.Begin(info->iItem, info->ptAction);
         }
-    } catch (...) {
-        ui::ReportCallbackFailure("drag list parent");
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
+        return false;
+    };
+    return ui::SubclassMessage("drag list parent", &DragListCtrl::LeaveParent, window, message,
+                               wParam, lParam, data, watch);
 }
 
 }  // namespace korvane

@@ -37,6 +37,8 @@ class DragListCtrl {
     void Drop();
     void StopDragImage();
     void MoveRow(int from, int to);
+    // Gives the parent window back (it is being destroyed, or the control is detached).
+    void LeaveParent();
 
     HWND list_ = nullptr;
     HWND parent_ = nullptr;

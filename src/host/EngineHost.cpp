@@ -3,7 +3,6 @@
 #include "host/EngineHost.h"
 
 #include <cstring>
-#include <ctime>
 
 #include "host/ServerDllLibrary.h"
 #include "host/StartupSteps.h"
@@ -19,11 +18,14 @@ class EngineHost::Callbacks final : public HostCallbacks {
     explicit Callbacks(EngineHost& host) : host_(host) {}
     // The engine calls these only inside a call the host made with EngineLock held.
     int OnEngineEvent(const char* message) override {
-        if (message) host_.OnEngineEvent(message);
+        // This may be the server thread, inside Tick: the owner is told, and acts on its own
+        // thread.
+        if (message && host_.reports_.ApplyEvent(message) && host_.listener_)
+            host_.listener_(Notice::CloseRequested);
         return 0;
     }
     int OnConsoleText(const char* text) override {
-        if (text) host_.OnConsoleText(text);
+        if (text) host_.reports_.AddLine(text);
         return 0;
     }
     int Reserved2() override { return 0; }
@@ -37,7 +39,7 @@ EngineHost::EngineHost(std::unique_ptr<EngineLibrary> library)
     : library_(library ? std::move(library) : std::make_unique<ServerDllLibrary>()),
       installFolder_(EnterInstallFolder()),
       callbacks_(std::make_unique<Callbacks>(*this)),
-      newPlayerName_(ui::ProgramString(IDS_NEW_PLAYER)) {}
+      reports_(ui::ProgramString(IDS_NEW_PLAYER)) {}
 
 EngineHost::~EngineHost() {
     Shutdown();
@@ -113,9 +115,7 @@ void EngineHost::Shutdown() {
             engine->AttachHost(nullptr);
             library_->Release();
         }
-        // The queued lines stay: they often say why the engine stopped.
-        players_.Clear();
-        playersChanged_ = false;
+        reports_.ClearPlayers();
     }
     shutdownRequested_ = false;
 }
@@ -130,7 +130,7 @@ bool EngineHost::WithEngine(const std::function<void(EngineInterface&)>& use) {
 
 void EngineHost::Note(const std::string& line) {
     ui::ScopedLock lock(lock_);
-    consoleQueue_.push_back(line);
+    reports_.AddLine(line);
 }
 
 bool EngineHost::Execute(const std::string& command) {
@@ -159,16 +159,15 @@ EngineHost::HandOver EngineHost::TakeHandOver() {
     HandOver handOver;
     ui::ScopedLock lock(lock_);
     handOver.engineLoaded = engine_.load() != nullptr;
-    handOver.playersChanged = playersChanged_;
-    playersChanged_ = false;
-    handOver.lines.swap(consoleQueue_);
-    handOver.players = players_.Snapshot();
+    handOver.playersChanged = reports_.TakePlayersChanged();
+    handOver.lines = reports_.TakeLines();
+    handOver.players = reports_.Players();
     return handOver;
 }
 
 std::vector<PlayerRecord> EngineHost::PlayerSnapshot() {
     ui::ScopedLock lock(lock_);
-    return players_.Snapshot();
+    return reports_.Players();
 }
 
 long long EngineHost::HostingSeconds() const {
@@ -197,19 +196,6 @@ void EngineHost::Step() {
     // No further Tick: the steps do nothing from here until the owner shuts the engine down.
     shutdownRequested_ = true;
     if (listener_) listener_(Notice::Stopped);
-}
-
-void EngineHost::OnConsoleText(const char* text) {
-    consoleQueue_.emplace_back(text);
-}
-
-void EngineHost::OnEngineEvent(const char* message) {
-    const EngineEventOutcome outcome = ApplyEngineEvent(
-        players_, message, static_cast<int64_t>(std::time(nullptr)), newPlayerName_);
-    if (outcome.playersChanged) playersChanged_ = true;
-    if (outcome.consoleText) consoleQueue_.push_back(*outcome.consoleText);
-    // This may be the server thread, inside Tick: the owner is told, and acts on its own thread.
-    if (outcome.close && listener_) listener_(Notice::CloseRequested);
 }
 
 }  // namespace korvane

@@ -13,8 +13,8 @@
 
 #include "host/EngineGate.h"
 #include "host/EngineLibrary.h"
+#include "host/EngineReports.h"
 #include "host/InstallFolder.h"
-#include "host/PlayerTable.h"
 #include "host/ServerThread.h"
 #include "host/StringLibrary.h"
 #include "host/UpdateRate.h"
@@ -90,8 +90,6 @@ class EngineHost final : public EngineGate {
     StartResult StartSteps(const StartHooks& hooks);
     StartResult LoadEngine(const StartHooks& hooks);
     void Step();  // the server thread's, with EngineLock held
-    void OnEngineEvent(const char* message);
-    void OnConsoleText(const char* text);
 
     std::unique_ptr<EngineLibrary> library_;
     InstallFolder installFolder_;
@@ -103,12 +101,7 @@ class EngineHost final : public EngineGate {
     ServerThread thread_;
     std::function<void(Notice)> listener_;
     std::array<int, 3> version_{};
-    std::string newPlayerName_;
-
-    // Filled by the callbacks, guarded by lock_.
-    std::vector<std::string> consoleQueue_;
-    PlayerTable players_;
-    bool playersChanged_ = false;
+    EngineReports reports_;  // filled by the callbacks, guarded by lock_
 
     std::atomic<bool> shutdownRequested_{false};
     UpdateRateMeter rateMeter_;  // server thread only

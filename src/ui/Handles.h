@@ -8,61 +8,53 @@
 
 namespace korvane::ui {
 
-// A loaded library (or resource image), freed when the owner goes.
-class Library {
+// Owns one handle and releases it when the owner goes. `Traits` names the handle's type, which
+// values hold something (`Valid`) and how one is released (`Close`).
+template <class Traits>
+class Owned {
   public:
-    Library() = default;
-    explicit Library(HMODULE module) : module_(module) {}
-    ~Library() { Reset(); }
-    Library(Library&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
-    Library& operator=(Library&& other) noexcept {
+    using Type = typename Traits::Type;
+
+    Owned() = default;
+    explicit Owned(Type value) : value_(value) {}
+    ~Owned() { Reset(); }
+    Owned(Owned&& other) noexcept : value_(std::exchange(other.value_, Type{})) {}
+    Owned& operator=(Owned&& other) noexcept {
         if (this != &other) {
             Reset();
-            module_ = std::exchange(other.module_, nullptr);
+            value_ = std::exchange(other.value_, Type{});
         }
         return *this;
     }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
 
-    HMODULE Get() const { return module_; }
-    explicit operator bool() const { return module_ != nullptr; }
-    void Reset(HMODULE module = nullptr) {
-        if (module_) FreeLibrary(module_);
-        module_ = module;
+    Type Get() const { return value_; }
+    explicit operator bool() const { return Traits::Valid(value_); }
+    void Reset(Type value = Type{}) {
+        if (Traits::Valid(value_)) Traits::Close(value_);
+        value_ = value;
     }
 
   private:
-    HMODULE module_ = nullptr;
+    Type value_{};
 };
+
+// A loaded library (or resource image), freed when the owner goes.
+struct LibraryTraits {
+    using Type = HMODULE;
+    static bool Valid(HMODULE module) { return module != nullptr; }
+    static void Close(HMODULE module) { FreeLibrary(module); }
+};
+using Library = Owned<LibraryTraits>;
 
 // A kernel handle (thread, event, file), closed when the owner goes.
-class Handle {
-  public:
-    Handle() = default;
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() { Reset(); }
-    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    void Reset(HANDLE handle = nullptr) {
-        if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        handle_ = handle;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
+struct HandleTraits {
+    using Type = HANDLE;
+    static bool Valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { CloseHandle(handle); }
 };
+using Handle = Owned<HandleTraits>;
 
 // An open registry key, closed when the owner goes.
 class RegistryKey {
@@ -112,24 +104,12 @@ class ScopedLock {
 };
 
 // An image list (a drag image, say), destroyed when the owner goes.
-class ImageList {
-  public:
-    ImageList() = default;
-    explicit ImageList(HIMAGELIST list) : list_(list) {}
-    ~ImageList() { Reset(); }
-    ImageList(const ImageList&) = delete;
-    ImageList& operator=(const ImageList&) = delete;
-
-    HIMAGELIST Get() const { return list_; }
-    explicit operator bool() const { return list_ != nullptr; }
-    void Reset(HIMAGELIST list = nullptr) {
-        if (list_) ImageList_Destroy(list_);
-        list_ = list;
-    }
-
-  private:
-    HIMAGELIST list_ = nullptr;
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static bool Valid(HIMAGELIST list) { return list != nullptr; }
+    static void Close(HIMAGELIST list) { ImageList_Destroy(list); }
 };
+using ImageList = Owned<ImageListTraits>;
 
 // Switches a window's redrawing off for a scope, so a bulk change paints once.
 class RedrawOff {
