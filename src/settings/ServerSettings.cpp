@@ -13,7 +13,7 @@ namespace korvane {
 namespace {
 
 template <typename Field>
-const char* KeyOf(Field ServerSettings::*field) {
+const char* KeyOfField(Field ServerSettings::*field) {
     for (const SettingEntry& row : SettingTable) {
         if constexpr (std::is_same_v<Field, float>) {
             if (row.floatField == field) return row.name;
@@ -25,6 +25,14 @@ const char* KeyOf(Field ServerSettings::*field) {
 }
 
 }  // namespace
+
+const char* SettingKey(int32_t ServerSettings::*field) {
+    return KeyOfField(field);
+}
+
+const char* SettingKey(float ServerSettings::*field) {
+    return KeyOfField(field);
+}
 
 bool ServerSettings::Send(const char* format, ...) {
     char command[kCommandSize];
@@ -38,12 +46,12 @@ bool ServerSettings::Send(const char* format, ...) {
 
 void ServerSettings::Set(int32_t ServerSettings::*field, int value) {
     this->*field = value;
-    if (const char* key = KeyOf(field)) Send("%s %d", key, value);
+    if (const char* key = SettingKey(field)) Send("%s %d", key, value);
 }
 
 void ServerSettings::Set(float ServerSettings::*field, float value) {
     this->*field = value;
-    if (const char* key = KeyOf(field)) Send("%s %f", key, static_cast<double>(value));
+    if (const char* key = SettingKey(field)) Send("%s %f", key, static_cast<double>(value));
 }
 
 std::pair<char*, size_t> ServerSettings::TextField(TextOption option) {
@@ -119,6 +127,7 @@ void ServerSettings::PushSendBandwidth() {
 
 std::optional<float> ReadVariableValue(EngineGate& gate, const char* name) {
     std::optional<float> value;
+    if (!name) return value;
     gate.WithEngine([&](EngineInterface& engine) {
         void* handle = nullptr;
         engine.FindVariable(name, &handle, 0);
@@ -132,6 +141,7 @@ std::optional<float> ReadVariableValue(EngineGate& gate, const char* name) {
 
 std::optional<std::string> ReadVariableText(EngineGate& gate, const char* name) {
     std::optional<std::string> text;
+    if (!name) return text;
     gate.WithEngine([&](EngineInterface& engine) {
         void* handle = nullptr;
         engine.FindVariable(name, &handle, 0);

@@ -124,4 +124,8 @@ class ServerSettings {
     EngineGate& gate_;
 };
 
+// The console variable a numeric setting is sent as; null for a field no row binds.
+const char* SettingKey(int32_t ServerSettings::*field);
+const char* SettingKey(float ServerSettings::*field);
+
 }  // namespace korvane

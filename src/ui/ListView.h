@@ -88,6 +88,25 @@ inline void ListAddTextColumn(HWND list, const char* title) {
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
 }
 
+// The width a header column needs to show its whole title, in the header's own font and with
+// the margin it draws on either side.
+inline int HeaderTitleWidth(HWND header, int column) {
+    char title[128] = {};
+    HDITEMA item = {};
+    item.mask = HDI_TEXT;
+    item.pszText = title;
+    item.cchTextMax = sizeof title;
+    SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+    HDC dc = GetDC(header);
+    HGDIOBJ font =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(header, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, title, lstrlenA(title), &size);
+    SelectObject(dc, font);
+    ReleaseDC(header, dc);
+    return size.cx + 2 * static_cast<int>(SendMessageA(header, HDM_GETBITMAPMARGIN, 0, 0));
+}
+
 // Widens each column but the last that is too narrow for its whole title, and lets the last
 // take the rest of the list again. LVSCW_AUTOSIZE_USEHEADER leaves a title a pixel short of
 // the header's margins under Wine, which draws it as "..."; where the titles fit, as on
@@ -96,29 +115,14 @@ inline void ListFitHeaderTitles(HWND list) {
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     const int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
     if (columns < 2) return;
-    HDC dc = GetDC(header);
-    HGDIOBJ font =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(header, WM_GETFONT, 0, 0)));
-    // The header draws a title with this margin on either side.
-    const int margins = 2 * static_cast<int>(SendMessageA(header, HDM_GETBITMAPMARGIN, 0, 0));
     bool widened = false;
     for (int column = 0; column + 1 < columns; ++column) {
-        char title[128] = {};
-        HDITEMA item = {};
-        item.mask = HDI_TEXT;
-        item.pszText = title;
-        item.cchTextMax = sizeof title;
-        SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
-        SIZE size = {};
-        GetTextExtentPoint32A(dc, title, lstrlenA(title), &size);
-        const int needed = size.cx + margins;
+        const int needed = HeaderTitleWidth(header, column);
         if (SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0) < needed) {
             SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(needed, 0));
             widened = true;
         }
     }
-    SelectObject(dc, font);
-    ReleaseDC(header, dc);
     if (widened)
         SendMessageA(list, LVM_SETCOLUMNWIDTH, columns - 1,
                      MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));

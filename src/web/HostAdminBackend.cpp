@@ -9,21 +9,12 @@
 
 namespace korvane::web {
 
-namespace {
-
-const char* MaxPlayersKey() {
-    for (const SettingEntry& row : SettingTable)
-        if (row.intField == &ServerSettings::maxPlayers) return row.name;
-    return "maxplayers";
-}
-
-}  // namespace
-
 std::optional<ServerStatus> HostAdminBackend::Status() {
     if (!host_.EngineLoaded()) return std::nullopt;
     ServerStatus status;
     status.serverName = ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or("");
-    status.maxPlayers = TruncateToInt(ReadVariableValue(host_, MaxPlayersKey()).value_or(0));
+    status.maxPlayers = TruncateToInt(
+        ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers)).value_or(0));
     const std::array<int, 3> version = host_.Version();
     char text[48];
     std::snprintf(text, sizeof text, "%d.%d.%d", version[0], version[1], version[2]);

@@ -14,13 +14,7 @@ namespace korvane::test {
 
 // The text of any cell, whatever its column.
 inline std::string Cell(HWND list, int row, int column) {
-    char text[300] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
+    return ui::ListItemText(list, row, column);
 }
 
 inline std::vector<std::string> Rows(HWND list) {
