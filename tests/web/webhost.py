@@ -31,7 +31,6 @@ class Host:
 
     def __init__(self, wine_exec, exe, password=PASSWORD):
         self.wine_exec = wine_exec
-        self.password = password
         install = os.path.dirname(os.path.abspath(exe))
         subprocess.run([wine_exec, "reg", "add", r"HKLM\Software\Tarnwick\Korvane", "/v",
                         "Install Dir", "/t", "REG_SZ", "/d", windows_path(install), "/f",
