@@ -93,11 +93,14 @@ std::string Lower(std::string_view text) {
 // The host an authority names ("name", "name:port", "[v6]", "[v6]:port"), in lower case; empty
 // when the authority is malformed.
 std::string HostOf(std::string_view authority) {
-    const size_t end = authority.empty() || authority.front() != '['
-                           ? authority.find(':')
-                           : authority.find(']') + (authority.find(']') == authority.npos ? 0 : 1);
+    size_t end = authority.find(':');
+    if (!authority.empty() && authority.front() == '[') {  // an IPv6 address: "[::1]:8080"
+        end = authority.find(']');
+        if (end == authority.npos) return {};
+        ++end;
+    }
     const std::string_view host = authority.substr(0, end);
-    if (end != authority.npos && end < authority.size()) {
+    if (end < authority.size()) {
         const std::string_view port = authority.substr(end + 1);
         if (authority[end] != ':' || port.empty() || port.size() > 5 ||
             port.find_first_not_of("0123456789") != port.npos)
@@ -235,12 +238,12 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
             if (!judged) throttle.Abandon(address);
         }
     } attempt{throttle_, address};
-    struct Slot {
+    struct Slot {  // a place among the hashes that may run at once, held while it runs
         std::atomic<int>& count;
+        const bool granted = ++count <= kMaxLoginsAtOnce;
         ~Slot() { --count; }
     } slot{loginsAtOnce_};
-    if (++loginsAtOnce_ > kMaxLoginsAtOnce)
-        return retryAfter(503, "too many logins at once; try again", 1000);
+    if (!slot.granted) return retryAfter(503, "too many logins at once; try again", 1000);
 
     const bool right = CheckPassword(*password);
     attempt.judged = true;
