@@ -2,6 +2,7 @@
 #include "web/CommandLine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <fstream>
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr std::string_view kListenSwitch = "--webadmin";
 constexpr std::string_view kPasswordSwitch = "--webadmin-password-file";
-constexpr size_t kMaxPasswordLength = 1024;
+constexpr std::string_view kHostSwitch = "--webadmin-host";
 
 // Takes the switch's value from "--name=value" or from the next argument.
 bool TakeValue(const std::vector<std::string>& arguments, size_t& i, std::string_view name,
@@ -88,33 +89,40 @@ WebAdminSwitches ParseWebAdminSwitches(std::string_view text) {
             switches.error = "--webadmin-password-file needs a file name";
         } else if (matched) {
             switches.passwordFile = value;
+        } else if (!TakeValue(arguments, i, kHostSwitch, value, matched) ||
+                   (matched && !IsValidHostName(value))) {
+            switches.error = "--webadmin-host needs a host name, such as game-host.example.net";
+        } else if (matched) {
+            std::transform(value.begin(), value.end(), value.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(c)); });
+            switches.hostName = value;
         }
     }
     return switches;
 }
 
 bool ReadPasswordFile(const std::string& path, std::string& password, std::string& error) {
+    error.clear();
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = "the password file " + path + " cannot be read";
         return false;
     }
-    std::string line(kMaxPasswordLength + 4, '\0');
+    // Enough for the longest password, a byte-order mark and a line end, and to see that the
+    // line goes on beyond the longest.
+    std::string line(kMaxPasswordBytes + 8, '\0');
     file.read(line.data(), static_cast<std::streamsize>(line.size()));
     line.resize(static_cast<size_t>(file.gcount()));
-    bool utf8 = false;
-    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        line.erase(0, 3);
-        utf8 = true;
-    }
+    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
     line = line.substr(0, line.find_first_of("\r\n"));
-    if (utf8) {
-        const auto ansi = Utf8ToAnsi(line);
-        line = ansi ? *ansi : std::string();
-    }
-    if (line.size() < kMinPasswordLength || line.size() > kMaxPasswordLength) {
-        error = "the password in " + path + " must have " + std::to_string(kMinPasswordLength) +
-                " to " + std::to_string(kMaxPasswordLength) + " characters on its first line";
+    if (line.size() <= kMaxPasswordBytes && !IsUtf8(line))
+        error = "the password in " + path + " is not UTF-8 text";
+    else if (Utf8Length(line) < kMinPasswordLength || line.size() > kMaxPasswordBytes)
+        error = "the password in " + path + " must have at least " +
+                std::to_string(kMinPasswordLength) + " characters and at most " +
+                std::to_string(kMaxPasswordBytes) + " bytes of UTF-8 on its first line";
+    if (!error.empty()) {
+        std::fill(line.begin(), line.end(), '\0');
         return false;
     }
     password = std::move(line);
@@ -135,10 +143,12 @@ WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches
         config.address = switches.address;
         config.port = switches.port;
     }
+    if (!switches.hostName.empty()) config.hostName = switches.hostName;
     if (!switches.passwordFile.empty()) {
         std::string password, error;
         if (ReadPasswordFile(switches.passwordFile, password, error)) {
             config.password = HashPassword(password);
+            config.passwordUnusable = false;
             if (!config.password.IsSet()) error = "the password could not be hashed";
         }
         std::fill(password.begin(), password.end(), '\0');

@@ -1,5 +1,6 @@
 // The command-line switches that configure web administration without the window:
 //   korvane-server.exe -s --webadmin 127.0.0.1:8080 --webadmin-password-file <file>
+//                      [--webadmin-host <name>]
 // They hold for the run they are given to and are never saved; other arguments are left to
 // their own readers (a first argument beginning with -s still skips the settings sheet).
 #pragma once
@@ -17,6 +18,7 @@ struct WebAdminSwitches {
     std::string address;
     int port = 0;
     std::string passwordFile;  // --webadmin-password-file, empty when not given
+    std::string hostName;      // --webadmin-host, lower case, empty when not given
     std::string error;         // why the switches cannot be used; empty when they can
 };
 
@@ -33,8 +35,8 @@ WebAdminSwitches ParseWebAdminSwitches(std::string_view arguments);
 WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches,
                        std::string& message);
 
-// The password in a file's first line, without its line end (and without a UTF-8 byte-order
-// mark); false with the reason in `error`.
+// The password in a file's first line: its UTF-8 bytes (with or without a byte-order mark, which
+// is dropped) without the line end; false with the reason in `error`.
 bool ReadPasswordFile(const std::string& path, std::string& password, std::string& error);
 
 }  // namespace korvane::web

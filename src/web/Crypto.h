@@ -11,14 +11,11 @@
 
 namespace korvane::web {
 
-// Iterations for a new password hash: slow enough that a stolen webadmin.cfg is costly to
-// attack, fast enough that a login answers well within a second.
-inline constexpr uint32_t kPasswordIterations = 210'000;
-
 // Fills `size` bytes from the system's cryptographic generator; false when it fails.
 bool RandomBytes(void* buffer, size_t size);
 
-// A new record for `password` with a fresh 16-byte salt; an unset record when CNG fails.
+// A new record for `password` (its exact bytes: UTF-8 everywhere it comes from) with a fresh
+// 16-byte salt; an unset record when CNG fails.
 PasswordRecord HashPassword(std::string_view password, uint32_t iterations = kPasswordIterations);
 
 // Whether `password` matches `record`. The derived key is compared in constant time, and the

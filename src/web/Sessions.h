@@ -1,5 +1,5 @@
-// Who is logged in (sessions with their CSRF tokens) and who may try again (the per-address
-// lockout after failed logins). Pure logic with an injected clock and random source, safe to
+// Who is logged in (sessions with their CSRF tokens) and who may try again (the lockout after
+// failed logins, per address prefix). Pure logic with an injected clock and random source, safe to
 // use from every listener thread.
 #pragma once
 
@@ -27,6 +27,9 @@ struct Session {
 class SessionStore {
   public:
     static constexpr uint64_t kIdleLimitMs = 30 * 60 * 1000;
+    // However busy, a session ends this long after its login: a page left open asks for the
+    // password again.
+    static constexpr uint64_t kLifetimeMs = 12 * 60 * 60 * 1000;
     static constexpr size_t kMaxSessions = 16;
 
     SessionStore(Clock clock, RandomSource random);
@@ -34,8 +37,8 @@ class SessionStore {
     // A new session; the oldest unused one goes when kMaxSessions are held. Empty when the
     // random source fails.
     std::optional<Session> Create();
-    // The live session with this token, its idle time restarted; empty when unknown or idle
-    // for kIdleLimitMs.
+    // The live session with this token, its idle time restarted; empty when unknown, idle for
+    // kIdleLimitMs or older than kLifetimeMs.
     std::optional<Session> Touch(const std::string& token);
     void End(const std::string& token);
 
@@ -43,6 +46,10 @@ class SessionStore {
     struct Entry {
         std::string csrf;
         uint64_t lastUsed;
+        uint64_t created;
+        bool Expired(uint64_t now) const {
+            return now - lastUsed >= kIdleLimitMs || now - created >= kLifetimeMs;
+        }
     };
     std::string NewToken();
 
@@ -52,32 +59,47 @@ class SessionStore {
     std::map<std::string, Entry> sessions_;
 };
 
-// Five failed logins from one address within a minute make that address wait a minute.
+// Five failed logins from one address prefix within a minute make that prefix wait a minute.
+// A prefix is a /24 for IPv4 and a /64 for IPv6, and every loopback address is one prefix, so
+// that a client which rotates its address within what it holds gains no tries. Tries whose
+// hash is still being checked count against the five, so a burst cannot slip past the lockout
+// before its failures are known.
 class LoginThrottle {
   public:
     static constexpr int kMaxFailures = 5;
     static constexpr uint64_t kWindowMs = 60 * 1000;
     static constexpr uint64_t kLockMs = 60 * 1000;
-    static constexpr size_t kMaxAddresses = 4096;
+    static constexpr size_t kMaxAddresses = 4096;  // prefixes tracked at once
 
     explicit LoginThrottle(Clock clock);
 
+    // The prefix an address is counted under: "loopback", "10.1.2.0/24", "2001:db8:0:1::/64"
+    // (an unreadable address stands for itself).
+    static std::string PrefixOf(const std::string& address);
+
     // Milliseconds the address must still wait (0: it may try).
     uint64_t LockedFor(const std::string& address);
-    // Records a failure; true when this one locks the address.
+    // Starts a try: 0 when it may go on (it is then in flight until Failed, Succeeded or
+    // Abandoned), otherwise the milliseconds to wait.
+    uint64_t Begin(const std::string& address);
+    // Records a failure; true when this one locks the address's prefix.
     bool Failed(const std::string& address);
     void Succeeded(const std::string& address);
+    // Ends a try that was never judged.
+    void Abandon(const std::string& address);
 
   private:
     struct Entry {
         std::vector<uint64_t> failures;  // times within the window, oldest first
         uint64_t lockedUntil = 0;
+        int inFlight = 0;
     };
     void Forget(uint64_t now);
+    void Land(Entry& entry);
 
     std::mutex mutex_;
     Clock clock_;
-    std::map<std::string, Entry> addresses_;
+    std::map<std::string, Entry> prefixes_;
 };
 
 }  // namespace korvane::web

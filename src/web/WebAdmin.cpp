@@ -26,10 +26,25 @@ WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::stri
       configPath_(std::move(configPath)),
       stored_(LoadWebConfig(configPath_)),
       backend_(host),
-      server_(backend_, ring_) {
+      server_(backend_, ring_, [this](const PasswordRecord& before, const PasswordRecord& after) {
+          Rehashed(before, after);
+      }) {
+    if (stored_.passwordUnusable)
+        host_.Note("Web administration: the password in " + configPath_ +
+                   " was made by an older version (or edited by hand) and no longer works; set "
+                   "the password again in Game > Web Administration.");
     std::string message;
     run_ = ConfigForRun(stored_, switches, message);
     if (!message.empty()) host_.Note(message);
+}
+
+void WebAdmin::Rehashed(const PasswordRecord& before, const PasswordRecord& after) {
+    std::lock_guard lock(storedMutex_);
+    // A password from a switch's file is not the file's to keep.
+    if (!(stored_.password == before)) return;
+    WebConfig next = stored_;
+    next.password = after;
+    if (SaveWebConfig(next, configPath_)) stored_ = std::move(next);
 }
 
 void WebAdmin::HostingStarted() {
@@ -55,14 +70,26 @@ void WebAdmin::WindowClosing() {
     server_.Stop();
 }
 
-std::string WebAdmin::Apply(const WebConfig& shown) {
-    WebConfig toStore = shown;
-    // A password from a switch's file holds for this run only: unless the operator typed a
-    // new one, the file keeps its own.
-    if (shown.password == run_.password) toStore.password = stored_.password;
-    if (!SaveWebConfig(toStore, configPath_))
-        return "The settings could not be written to " + configPath_ + ".";
-    stored_ = std::move(toStore);
+WebAdminDialog::ApplyResult WebAdmin::Apply(const WebConfig& shown) {
+    {
+        std::lock_guard lock(storedMutex_);
+        WebConfig toStore = stored_;
+        bool changed = false;
+        const auto take = [&](auto member) {
+            if (shown.*member == run_.*member) return;
+            toStore.*member = shown.*member;
+            changed = true;
+        };
+        take(&WebConfig::enabled);
+        take(&WebConfig::address);
+        take(&WebConfig::port);
+        take(&WebConfig::hostName);
+        take(&WebConfig::password);
+        if (!(shown.password == run_.password)) toStore.passwordUnusable = false;
+        if (changed && !SaveWebConfig(toStore, configPath_))
+            return {"The settings could not be written to " + configPath_ + ".", false};
+        stored_ = std::move(toStore);
+    }
 
     // Unchanged settings leave a running listener alone, and with it everyone's session.
     const bool unchanged = shown == run_ && server_.Listening();
@@ -73,7 +100,7 @@ std::string WebAdmin::Apply(const WebConfig& shown) {
     }
     if (unchanged) return {};
     const StartResult started = server_.Start(run_);
-    return started.listening ? std::string() : started.message;
+    return {started.listening ? std::string() : started.message};
 }
 
 }  // namespace korvane::web

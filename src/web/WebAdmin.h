@@ -3,6 +3,7 @@
 // pane receives, the listener over the engine host, and Game > Web Administration.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "web/CommandLine.h"
 #include "web/ConsoleRing.h"
 #include "web/HostAdminBackend.h"
+#include "web/WebAdminDialog.h"
 #include "web/WebServer.h"
 
 namespace korvane::web {
@@ -35,19 +37,24 @@ class WebAdmin final : public MainWindowAddOn {
     bool OnCommand(HWND window, int id) override;
     void WindowClosing() override;
 
-    // What the dialog's OK does with its settings: saves them and starts, restarts or stops
-    // the listener. Empty when done, otherwise why the listener is not running as asked.
-    std::string Apply(const WebConfig& shown);
+    // What the dialog's OK does with its settings: saves what the operator changed in it (a
+    // setting a switch forced for this run is not the operator's choice) and starts, restarts
+    // or stops the listener.
+    WebAdminDialog::ApplyResult Apply(const WebConfig& shown);
 
     const WebConfig& RunConfig() const { return run_; }
     const ConsoleRing& Console() const { return ring_; }
     int Port() const { return server_.Port(); }
 
   private:
+    // A login re-hashed the stored password (on a listener thread): the file gets the new hash.
+    void Rehashed(const PasswordRecord& before, const PasswordRecord& after);
+
     EngineHost& host_;
     std::string configPath_;
-    WebConfig stored_;  // as in the file
-    WebConfig run_;     // in force for this run
+    std::mutex storedMutex_;  // the file and stored_, written from the dialog and the listener
+    WebConfig stored_;        // as in the file
+    WebConfig run_;           // in force for this run (the window thread's)
     ConsoleRing ring_;
     HostAdminBackend backend_;
     WebServer server_;

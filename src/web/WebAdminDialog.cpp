@@ -2,17 +2,41 @@
 #include "web/WebAdminDialog.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "ui/Handles.h"
 #include "ui/Text.h"
 #include "web/Crypto.h"
+#include "web/TextCodec.h"
 #include "web/WebResource.h"
 
 namespace korvane::web {
 
 namespace {
+
 constexpr int kMaxPasswordField = 256;
-}
+
+// The password field's text exactly as typed, as UTF-8; wiped from memory with its owner.
+struct TypedPassword {
+    explicit TypedPassword(HWND field) {
+        std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+        wide.resize(
+            static_cast<size_t>(GetWindowTextW(field, wide.data(), static_cast<int>(wide.size()))));
+        if (auto converted = WideToUtf8(wide)) {
+            utf8 = std::move(*converted);
+            valid = true;
+        }
+        std::fill(wide.begin(), wide.end(), L'\0');
+    }
+    ~TypedPassword() { std::fill(utf8.begin(), utf8.end(), '\0'); }
+    TypedPassword(const TypedPassword&) = delete;
+    TypedPassword& operator=(const TypedPassword&) = delete;
+
+    std::string utf8;
+    bool valid = false;  // false: a lone surrogate, which no keyboard types
+};
+
+}  // namespace
 
 WebAdminDialog::WebAdminDialog(HWND parent, WebConfig current, Apply apply)
     : Dialog(IDD_WEBADMIN, parent), config_(std::move(current)), apply_(std::move(apply)) {}
@@ -21,15 +45,26 @@ bool WebAdminDialog::OnInitDialog() {
     CheckDlgButton(Window(), IDC_WEB_ENABLE, config_.enabled ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextA(Window(), IDC_WEB_ADDRESS, config_.address.c_str());
     SetDlgItemInt(Window(), IDC_WEB_PORT, static_cast<UINT>(config_.port), FALSE);
+    SetDlgItemTextA(Window(), IDC_WEB_HOST, config_.hostName.c_str());
+    SetDlgItemTextA(Window(), IDC_WEB_WARNING, kNetworkWarning);
     SendDlgItemMessageA(Window(), IDC_WEB_ADDRESS, EM_LIMITTEXT, 15, 0);
     SendDlgItemMessageA(Window(), IDC_WEB_PORT, EM_LIMITTEXT, 5, 0);
-    SendDlgItemMessageA(Window(), IDC_WEB_PASSWORD, EM_LIMITTEXT, kMaxPasswordField, 0);
-    SetDlgItemTextA(
-        Window(), IDC_WEB_PASSWORD_STATE,
-        ui::ProgramString(config_.password.IsSet() ? IDS_WEB_PASSWORD_SET : IDS_WEB_PASSWORD_UNSET)
-            .c_str());
+    SendDlgItemMessageA(Window(), IDC_WEB_HOST, EM_LIMITTEXT, 253, 0);
+    // The password field takes what is typed as UTF-16: as an ANSI window (the dialog's are) it
+    // would turn every letter the code page lacks into '?' or a look-alike.
+    HWND field = Item(IDC_WEB_PASSWORD);
+    SetWindowLongPtrW(field, GWLP_WNDPROC, GetWindowLongPtrW(field, GWLP_WNDPROC));
+    SendMessageW(field, EM_LIMITTEXT, kMaxPasswordField, 0);
+    ShowPasswordState();
     UpdateWarning();
     return true;
+}
+
+void WebAdminDialog::ShowPasswordState() {
+    const UINT state = config_.password.IsSet()   ? IDS_WEB_PASSWORD_SET
+                       : config_.passwordUnusable ? IDS_WEB_PASSWORD_OUTDATED
+                                                  : IDS_WEB_PASSWORD_UNSET;
+    SetDlgItemTextA(Window(), IDC_WEB_PASSWORD_STATE, ui::ProgramString(state).c_str());
 }
 
 bool WebAdminDialog::OnCommand(int id, int code, HWND /*control*/) {
@@ -53,42 +88,54 @@ void WebAdminDialog::OnOK() {
     WebConfig next = config_;
     next.enabled = IsDlgButtonChecked(Window(), IDC_WEB_ENABLE) == BST_CHECKED;
     next.address = ui::WindowText(Item(IDC_WEB_ADDRESS));
+    next.hostName = ui::WindowText(Item(IDC_WEB_HOST));
+    std::transform(next.hostName.begin(), next.hostName.end(), next.hostName.begin(), [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    });
     BOOL portOk = FALSE;
     const UINT port = GetDlgItemInt(Window(), IDC_WEB_PORT, &portOk, FALSE);
-    std::string password = ui::WindowText(Item(IDC_WEB_PASSWORD));
-    struct Wipe {  // the clear password leaves memory with the dialog's answer
-        std::string& text;
-        ~Wipe() { std::fill(text.begin(), text.end(), '\0'); }
-    } wipe{password};
+    const TypedPassword password(Item(IDC_WEB_PASSWORD));
+    const std::string& typed = password.utf8;
 
     UINT problem = 0;
     if (!IsValidAddress(next.address))
         problem = IDS_WEB_BAD_ADDRESS;
     else if (!portOk || !IsValidPort(port))
         problem = IDS_WEB_BAD_PORT;
-    else if (!password.empty() && password.size() < kMinPasswordLength)
+    else if (!next.hostName.empty() && !IsValidHostName(next.hostName))
+        problem = IDS_WEB_BAD_HOST;
+    else if (!password.valid || typed.size() > kMaxPasswordBytes)
+        problem = IDS_WEB_LONG_PASSWORD;
+    else if (!typed.empty() && Utf8Length(typed) < kMinPasswordLength)
         problem = IDS_WEB_SHORT_PASSWORD;
-    else if (password.empty() && next.enabled && !next.password.IsSet())
+    else if (typed.empty() && next.enabled && !next.password.IsSet())
         problem = IDS_WEB_NEED_PASSWORD;
     if (problem) {
         ShowMessage(ui::ProgramString(problem));
         return;
     }
     next.port = static_cast<int>(port);
-    if (!password.empty()) {
+    if (!typed.empty()) {
         ui::WaitCursor wait;  // the hash is slow on purpose
-        next.password = HashPassword(password);
+        next.password = HashPassword(typed);
+        next.passwordUnusable = false;
         if (!next.password.IsSet()) {
             ShowMessage(ui::ProgramString(IDS_WEB_HASH_FAILED));
             return;
         }
     }
-    const std::string failure = apply_ ? apply_(next) : std::string();
-    if (!failure.empty()) {
-        ShowMessage(failure);
+    const ApplyResult result = apply_ ? apply_(next) : ApplyResult();
+    if (result.saved) {
+        // Saved even if not all in force: the dialog now shows what the file holds, so the
+        // password is no longer "not set", and a second OK need not hash it again.
+        config_ = std::move(next);
+        SetDlgItemTextW(Window(), IDC_WEB_PASSWORD, L"");
+        ShowPasswordState();
+    }
+    if (!result.problem.empty()) {
+        ShowMessage(result.problem);
         return;
     }
-    config_ = std::move(next);
     End(IDOK);
 }
 

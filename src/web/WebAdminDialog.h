@@ -1,5 +1,6 @@
-// Game > Web Administration: turns the listener on or off and sets its address, port and
-// password. The password is hashed here and never kept in clear.
+// Game > Web Administration: turns the listener on or off and sets its address, port, host name
+// and password. The password is read as typed (UTF-16), hashed here as UTF-8 and never kept in
+// clear.
 #pragma once
 
 #include <functional>
@@ -12,10 +13,17 @@ namespace korvane::web {
 
 class WebAdminDialog : public ui::Dialog {
   public:
-    // Puts new settings in force (saves them, restarts the listener) and answers an empty text,
-    // or the reason they are not in force (the port is taken, say), which the dialog shows while
-    // it stays open.
-    using Apply = std::function<std::string(const WebConfig&)>;
+    // What became of new settings: whether they were saved (the dialog then shows them as the
+    // ones in force, its password included), and why they are not all in force (the port is
+    // taken, say), which the dialog shows while it stays open; empty when they are.
+    struct ApplyResult {
+        ApplyResult(std::string why = {}, bool wasSaved = true)
+            : problem(std::move(why)), saved(wasSaved) {}
+        std::string problem;
+        bool saved;
+    };
+    // Puts new settings in force: saves them and restarts the listener.
+    using Apply = std::function<ApplyResult(const WebConfig&)>;
 
     WebAdminDialog(HWND parent, WebConfig current, Apply apply);
 
@@ -28,6 +36,7 @@ class WebAdminDialog : public ui::Dialog {
 
   private:
     void UpdateWarning();
+    void ShowPasswordState();
     void ShowMessage(const std::string& text);
 
     WebConfig config_;

@@ -16,8 +16,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr size_t kMaxPasswordBytes = 1024;
-
 struct Route {
     const char* path;
     const char* method;
@@ -85,6 +83,39 @@ std::optional<int> IntMember(const std::string& body, const char* key) {
     return static_cast<int>(value);
 }
 
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// The host an authority names ("name", "name:port", "[v6]", "[v6]:port"), in lower case; empty
+// when the authority is malformed.
+std::string HostOf(std::string_view authority) {
+    size_t end = authority.find(':');
+    if (!authority.empty() && authority.front() == '[') {  // an IPv6 address: "[::1]:8080"
+        end = authority.find(']');
+        if (end == authority.npos) return {};
+        ++end;
+    }
+    const std::string_view host = authority.substr(0, end);
+    if (end < authority.size()) {
+        const std::string_view port = authority.substr(end + 1);
+        if (authority[end] != ':' || port.empty() || port.size() > 5 ||
+            port.find_first_not_of("0123456789") != port.npos)
+            return {};
+    }
+    return Lower(host);
+}
+
+// The media type of a Content-Type header is JSON ("application/json; charset=utf-8" is).
+bool IsJsonType(std::string_view type) {
+    type = type.substr(0, type.find(';'));
+    while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
+    return Lower(type) == "application/json";
+}
+
 std::optional<std::string> StringMember(const std::string& body, const char* key) {
     const auto object = ParseObject(body);
     if (!object) return std::nullopt;
@@ -100,9 +131,11 @@ ApiResponse ErrorResponse(int status, const std::string& message) {
 }
 
 WebApi::WebApi(AdminBackend& backend, const ConsoleRing& console, PasswordRecord password,
-               Clock clock, RandomSource random)
+               Clock clock, RandomSource random, SiteNames site, PasswordRehashed rehashed)
     : backend_(backend),
       console_(console),
+      site_(std::move(site)),
+      rehashed_(std::move(rehashed)),
       password_(std::move(password)),
       sessions_(clock, std::move(random)),
       throttle_(clock) {}
@@ -119,12 +152,39 @@ std::vector<std::string> WebApi::Paths() {
     return paths;
 }
 
+bool WebApi::KnownHost(const ApiRequest& request) const {
+    const std::string name = HostOf(request.host);
+    if (name.empty()) return false;
+    return name == "localhost" || name == "[::1]" || IsLoopbackAddress(name) ||
+           name == site_.address || name == request.localAddress ||
+           (!site_.hostName.empty() && name == site_.hostName);
+}
+
+// A browser names the page a request comes from in Origin (or, failing that, Referer): it must
+// be one of this server's own. Without either the request does not come from a page, and the
+// session and its token decide.
+bool WebApi::SameOrigin(const ApiRequest& request) const {
+    std::string_view source = request.origin.empty() ? request.referer : request.origin;
+    if (source.empty()) return true;
+    const bool plain = source.substr(0, 7) == "http://";
+    if (!plain && source.substr(0, 8) != "https://") return false;  // "null" among others
+    source.remove_prefix(plain ? 7 : 8);
+    const std::string_view authority = source.substr(0, source.find_first_of("/?#"));
+    if (plain && Lower(authority) == Lower(request.host)) return true;
+    // Behind a reverse proxy the page's origin is the proxy's, under the operator's name.
+    return !site_.hostName.empty() && HostOf(authority) == site_.hostName;
+}
+
 ApiResponse WebApi::Handle(const ApiRequest& request) {
+    if (!KnownHost(request))
+        return ErrorResponse(421, "this server does not answer for that host name");
     const char* method = MethodFor(request.path);
     if (!method) return ErrorResponse(404, "no such page");
     const bool isGet = request.method == "GET" || request.method == "HEAD";
     if (isGet != (std::string_view(method) == "GET") || (!isGet && request.method != "POST"))
         return ErrorResponse(405, std::string("use ") + method);
+    if (!isGet && !SameOrigin(request))
+        return ErrorResponse(403, "requests from other sites are refused");
 
     if (const auto file = FindPageFile(request.path)) {
         ApiResponse response;
@@ -152,23 +212,49 @@ ApiResponse WebApi::Handle(const ApiRequest& request) {
 }
 
 ApiResponse WebApi::Login(const ApiRequest& request) {
-    auto password = StringMember(request.body, "password");
-    if (!password || password->size() > kMaxPasswordBytes)
-        return ErrorResponse(400, "send {\"password\": \"...\"}");
-    const auto ansi = Utf8ToAnsi(*password);
-    if (!ansi) return ErrorResponse(400, "the password is not UTF-8");
+    // A form or a no-cors fetch from another site cannot send this type.
+    if (!IsJsonType(request.contentType))
+        return ErrorResponse(415, "send the password as application/json");
+    const auto password = StringMember(request.body, "password");
+    if (!password) return ErrorResponse(400, "send {\"password\": \"...\"}");
+    // Refused before any hashing, and not a try: a long key makes every iteration dearer.
+    if (password->size() > kMaxPasswordBytes)
+        return ErrorResponse(
+            400, "a password has at most " + std::to_string(kMaxPasswordBytes) + " bytes");
 
-    std::lock_guard lock(loginMutex_);
     const std::string& address = request.remoteAddress;
-    if (const uint64_t wait = throttle_.LockedFor(address)) {
-        ApiResponse response = ErrorResponse(429, "too many failed logins; try again later");
-        response.headers.emplace_back("Retry-After", std::to_string((wait + 999) / 1000));
+    const auto retryAfter = [](int status, const std::string& message, uint64_t waitMs) {
+        ApiResponse response = ErrorResponse(status, message);
+        response.headers.emplace_back("Retry-After", std::to_string((waitMs + 999) / 1000));
         return response;
-    }
-    if (!VerifyPassword(*ansi, password_)) {
-        if (throttle_.Failed(address))
+    };
+    if (const uint64_t wait = throttle_.Begin(address))
+        return retryAfter(429, "too many failed logins; try again later", wait);
+    struct Try {  // a try that ends without a verdict frees its place
+        LoginThrottle& throttle;
+        const std::string& address;
+        bool judged = false;
+        ~Try() {
+            if (!judged) throttle.Abandon(address);
+        }
+    } attempt{throttle_, address};
+    struct Slot {  // a place among the hashes that may run at once, held while it runs
+        std::atomic<int>& count;
+        const bool granted = ++count <= kMaxLoginsAtOnce;
+        ~Slot() { --count; }
+    } slot{loginsAtOnce_};
+    if (!slot.granted) return retryAfter(503, "too many logins at once; try again", 1000);
+
+    const bool right = CheckPassword(*password);
+    attempt.judged = true;
+    if (!right) {
+        if (throttle_.Failed(address)) {
+            const std::string prefix = LoginThrottle::PrefixOf(address);
             backend_.Notice("Web administration: " + std::to_string(LoginThrottle::kMaxFailures) +
-                            " failed logins from " + address + "; it must wait a minute.");
+                            " failed logins from " + address + " (counted for " +
+                            (prefix == "loopback" ? "every loopback address" : prefix) +
+                            "); they must wait a minute.");
+        }
         return ErrorResponse(401, "wrong password");
     }
     throttle_.Succeeded(address);
@@ -178,6 +264,28 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session->token +
                                                     "; Path=/; HttpOnly; SameSite=Strict");
     return response;
+}
+
+bool WebApi::CheckPassword(const std::string& password) {
+    PasswordRecord record;
+    {
+        std::lock_guard lock(passwordMutex_);
+        record = password_;
+    }
+    if (!VerifyPassword(password, record)) return false;
+    // Stored with fewer iterations than today's, within the range a stored count may have:
+    // the right password, at hand only now, gets a new hash in place of the old.
+    if (record.iterations >= kMinPasswordIterations && record.iterations < kPasswordIterations) {
+        const PasswordRecord stronger = HashPassword(password);
+        if (!stronger.IsSet()) return true;
+        {
+            std::lock_guard lock(passwordMutex_);
+            if (!(password_ == record)) return true;  // another login did it first
+            password_ = stronger;
+        }
+        if (rehashed_) rehashed_(record, stronger);
+    }
+    return true;
 }
 
 ApiResponse WebApi::Logout(const std::string& token) {

@@ -2,6 +2,8 @@
 // HTTP library: the listener hands over the few parts of a request that matter here.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -21,9 +23,14 @@ struct ApiRequest {
     std::string path;
     std::map<std::string, std::string> params;  // decoded query parameters
     std::string body;
-    std::string cookie;  // the Cookie header
-    std::string csrf;    // the X-CSRF-Token header
+    std::string cookie;       // the Cookie header
+    std::string csrf;         // the X-CSRF-Token header
+    std::string host;         // the Host header
+    std::string origin;       // the Origin header
+    std::string referer;      // the Referer header
+    std::string contentType;  // the Content-Type header
     std::string remoteAddress;
+    std::string localAddress;  // the address the connection came in on
 };
 
 struct ApiResponse {
@@ -43,10 +50,26 @@ inline constexpr size_t kConsoleMaxBytes = 64 * 1024;
 // The window's command line takes at most this many characters.
 inline constexpr size_t kMaxCommandLength = 119;
 
+// Told, on a listener thread, that a login re-hashed the password `before` with today's
+// iteration count: `after` replaces it wherever it is kept.
+using PasswordRehashed =
+    std::function<void(const PasswordRecord& before, const PasswordRecord& after)>;
+
+// Where the server is reached: only requests naming one of these hosts are answered, so that a
+// page whose own name was made to resolve to this machine cannot read it.
+struct SiteNames {
+    std::string address = kDefaultAddress;  // the listen address
+    std::string hostName;                   // the operator's own name for it, or empty
+};
+
+// Logins whose hashes may run at once (each a slow PBKDF2 on a listener thread); more are
+// turned away with 503 at once rather than queued.
+inline constexpr int kMaxLoginsAtOnce = 4;
+
 class WebApi {
   public:
     WebApi(AdminBackend& backend, const ConsoleRing& console, PasswordRecord password, Clock clock,
-           RandomSource random);
+           RandomSource random, SiteNames site = {}, PasswordRehashed rehashed = {});
 
     // Whether `path` is served here, and by which method ("GET" or "POST").
     static const char* MethodFor(const std::string& path);
@@ -55,7 +78,11 @@ class WebApi {
     ApiResponse Handle(const ApiRequest& request);
 
   private:
+    bool KnownHost(const ApiRequest& request) const;
+    bool SameOrigin(const ApiRequest& request) const;
     ApiResponse Login(const ApiRequest& request);
+    // The password check of a login that may try: the hash, and a new one when due.
+    bool CheckPassword(const std::string& password);
     ApiResponse Logout(const std::string& token);
     ApiResponse Status();
     ApiResponse Players();
@@ -67,12 +94,14 @@ class WebApi {
 
     AdminBackend& backend_;
     const ConsoleRing& console_;
+    SiteNames site_;
+    PasswordRehashed rehashed_;
+    // Only copied and replaced under the lock; the slow hash runs on a copy, outside any lock.
+    std::mutex passwordMutex_;
     PasswordRecord password_;
     SessionStore sessions_;
     LoginThrottle throttle_;
-    // Logins are checked one at a time: the hash is deliberately slow, and a burst of parallel
-    // guesses must not slip past the lockout before their failures are counted.
-    std::mutex loginMutex_;
+    std::atomic<int> loginsAtOnce_{0};
 };
 
 }  // namespace korvane::web

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -14,8 +15,6 @@ namespace {
 
 // Larger files are not the operator's: only their start is read.
 constexpr size_t kMaxFileSize = 64 * 1024;
-constexpr uint32_t kMinIterations = 1000;
-constexpr uint32_t kMaxIterations = 10'000'000;
 constexpr size_t kHashSize = 32;
 constexpr size_t kMinSaltSize = 16;
 constexpr size_t kMaxSaltSize = 64;
@@ -61,6 +60,25 @@ bool IsValidPort(long long port) {
     return port >= 1 && port <= 65535;
 }
 
+bool IsValidHostName(std::string_view name) {
+    if (name.empty() || name.size() > 253) return false;
+    size_t label = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        const char c = i < name.size() ? name[i] : '.';
+        if (c == '.') {
+            if (label == 0 || label > 63 || name[i - 1] == '-' || name[i - label] == '-')
+                return false;
+            label = 0;
+        } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   c == '-') {
+            ++label;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string ToHex(const std::vector<uint8_t>& bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string text;
@@ -89,7 +107,7 @@ bool FromHex(std::string_view text, std::vector<uint8_t>& bytes) {
 WebConfig ParseWebConfig(std::string_view text) {
     WebConfig config;
     std::vector<uint8_t> hash, salt;
-    long long iterations = 0;
+    long long iterations = 0, format = 0;
     if (text.size() > kMaxFileSize) text = text.substr(0, kMaxFileSize);
     while (!text.empty()) {
         const size_t end = text.find('\n');
@@ -107,6 +125,13 @@ WebConfig ParseWebConfig(std::string_view text) {
         } else if (key == "port") {
             if (ParseNumber(value, number) && IsValidPort(number))
                 config.port = static_cast<int>(number);
+        } else if (key == "host") {
+            if (IsValidHostName(value)) {
+                config.hostName = std::string(value);
+                for (char& c : config.hostName) c = static_cast<char>(std::tolower(c));
+            }
+        } else if (key == "password_format") {
+            if (!ParseNumber(value, format)) format = 0;
         } else if (key == "password_hash") {
             if (!FromHex(value, hash)) hash.clear();
         } else if (key == "password_salt") {
@@ -115,10 +140,14 @@ WebConfig ParseWebConfig(std::string_view text) {
             if (!ParseNumber(value, iterations)) iterations = 0;
         }
     }
-    // The three parts are one password: a part missing or out of bounds means no password.
-    if (hash.size() == kHashSize && salt.size() >= kMinSaltSize && salt.size() <= kMaxSaltSize &&
-        iterations >= kMinIterations && iterations <= kMaxIterations) {
-        config.password = {std::move(hash), std::move(salt), static_cast<uint32_t>(iterations)};
+    // The parts are one password: a part missing or out of bounds means no password, and a
+    // hash that is there but cannot be used is said to be so, never taken with another meaning.
+    if (hash.size() == kHashSize && salt.size() >= kMinSaltSize && salt.size() <= kMaxSaltSize) {
+        if (format == kPasswordFormat && iterations >= kMinPasswordIterations &&
+            iterations <= kMaxPasswordIterations)
+            config.password = {std::move(hash), std::move(salt), static_cast<uint32_t>(iterations)};
+        else
+            config.passwordUnusable = true;
     }
     return config;
 }
@@ -130,8 +159,10 @@ std::string FormatWebConfig(const WebConfig& config) {
         << "enabled=" << (config.enabled ? 1 : 0) << "\n"
         << "address=" << config.address << "\n"
         << "port=" << config.port << "\n";
+    if (!config.hostName.empty()) out << "host=" << config.hostName << "\n";
     if (config.password.IsSet()) {
-        out << "password_hash=" << ToHex(config.password.hash) << "\n"
+        out << "password_format=" << kPasswordFormat << "\n"
+            << "password_hash=" << ToHex(config.password.hash) << "\n"
             << "password_salt=" << ToHex(config.password.salt) << "\n"
             << "password_iterations=" << config.password.iterations << "\n";
     }

@@ -13,7 +13,25 @@ namespace korvane::web {
 inline constexpr const char* kWebConfigPath = "korvane/webadmin.cfg";
 inline constexpr const char* kDefaultAddress = "127.0.0.1";
 inline constexpr int kDefaultPort = 8080;
-inline constexpr size_t kMinPasswordLength = 10;
+inline constexpr size_t kMinPasswordLength = 10;  // characters
+// A password is its exact UTF-8 bytes; longer ones are refused before any hashing.
+inline constexpr size_t kMaxPasswordBytes = 256;
+// PBKDF2-HMAC-SHA256 iterations for a new hash (current guidance for that function). A stored
+// count outside the narrow range around it is refused: a hand-edited count could make every
+// login outlast the request deadline, or the hash cheap to attack. A lower count within the
+// range is raised at the next successful login.
+inline constexpr uint32_t kPasswordIterations = 600'000;
+inline constexpr uint32_t kMinPasswordIterations = kPasswordIterations / 2;
+inline constexpr uint32_t kMaxPasswordIterations = kPasswordIterations * 2;
+// The mark of a hash over the password's UTF-8 bytes. Hashes without it were made over the
+// ANSI code page's rendering of the password, which merged different passwords into one.
+inline constexpr int kPasswordFormat = 2;
+
+// Shown by the dialog and written to the console whenever the listen address is not loopback.
+inline constexpr const char* kNetworkWarning =
+    "This address can be reached from other machines, and the traffic is not encrypted: "
+    "anyone on the way can read the password. Prefer 127.0.0.1 and an SSH tunnel, or a TLS "
+    "reverse proxy.";
 
 // A password as it is kept: PBKDF2-HMAC-SHA256 of the password with a random salt. Empty when
 // no password is set; then nobody can log in.
@@ -30,7 +48,13 @@ struct WebConfig {
     bool enabled = false;
     std::string address = kDefaultAddress;
     int port = kDefaultPort;
+    // A name the operator reaches the server by besides its address (a reverse proxy's), lower
+    // case; empty when none. Requests naming any other host are refused.
+    std::string hostName;
     PasswordRecord password;
+    // The file holds a password hash this version cannot use (an older format, or a count out
+    // of range): the operator must set the password again.
+    bool passwordUnusable = false;
 
     bool operator==(const WebConfig&) const = default;
 };
@@ -40,6 +64,8 @@ bool IsValidAddress(std::string_view address);
 // 127.x.x.x: reachable from this machine only.
 bool IsLoopbackAddress(std::string_view address);
 bool IsValidPort(long long port);
+// A DNS name (letters, digits, hyphens, dots) of at most 253 characters.
+bool IsValidHostName(std::string_view name);
 
 WebConfig ParseWebConfig(std::string_view text);
 std::string FormatWebConfig(const WebConfig& config);

@@ -81,7 +81,12 @@ void Serve(WebApi& api, const httplib::Request& req, httplib::Response& res) {
     request.body = req.body;
     request.cookie = req.get_header_value("Cookie");
     request.csrf = req.get_header_value("X-CSRF-Token");
+    request.host = req.get_header_value("Host");
+    request.origin = req.get_header_value("Origin");
+    request.referer = req.get_header_value("Referer");
+    request.contentType = req.get_header_value("Content-Type");
     request.remoteAddress = req.remote_addr;
+    request.localAddress = req.local_addr;
 
     ApiResponse answer = api.Handle(request);
     res.status = answer.status;

@@ -45,8 +45,11 @@ std::string BindFailure(const std::string& address, int port) {
 }  // namespace
 
 struct WebServer::Impl {
-    Impl(AdminBackend& backend, const ConsoleRing& console, const PasswordRecord& password)
-        : api(backend, console, password, &SteadyMs, &RandomBytes), listener(table) {
+    Impl(AdminBackend& backend, const ConsoleRing& console, const WebConfig& config,
+         const PasswordRehashed& rehashed)
+        : api(backend, console, config.password, &SteadyMs, &RandomBytes,
+              {config.address, config.hostName}, rehashed),
+          listener(table) {
         RouteRequests(listener, api);
     }
 
@@ -57,8 +60,8 @@ struct WebServer::Impl {
     int port = 0;
 };
 
-WebServer::WebServer(AdminBackend& backend, const ConsoleRing& console)
-    : backend_(backend), console_(console) {}
+WebServer::WebServer(AdminBackend& backend, const ConsoleRing& console, PasswordRehashed rehashed)
+    : backend_(backend), console_(console), rehashed_(std::move(rehashed)) {}
 
 WebServer::~WebServer() {
     StopListening();
@@ -69,12 +72,14 @@ StartResult WebServer::Start(const WebConfig& config) {
     StartResult result;
     const std::string where = config.address + ":" + std::to_string(config.port);
     if (!config.password.IsSet()) {
-        result.message = "Web administration is off: no password is set.";
+        result.message = config.passwordUnusable
+                             ? "Web administration is off: the stored password no longer works."
+                             : "Web administration is off: no password is set.";
     } else if (!IsValidAddress(config.address)) {
         result.message =
             "Web administration could not listen on " + where + ": not an IPv4 address";
     } else {
-        auto impl = std::make_unique<Impl>(backend_, console_, config.password);
+        auto impl = std::make_unique<Impl>(backend_, console_, config, rehashed_);
         int port = config.port;
         if (port == 0)
             port = impl->listener.bind_to_any_port(config.address);
@@ -99,6 +104,9 @@ StartResult WebServer::Start(const WebConfig& config) {
         }
     }
     backend_.Notice(result.message);
+    // Said where the address is chosen as well as in the dialog: a switch or a hand-edited file
+    // may choose it.
+    if (result.listening && !IsLoopbackAddress(config.address)) backend_.Notice(kNetworkWarning);
     return result;
 }
 

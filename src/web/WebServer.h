@@ -7,6 +7,7 @@
 
 #include "web/AdminBackend.h"
 #include "web/ConsoleRing.h"
+#include "web/WebApi.h"
 #include "web/WebConfig.h"
 
 namespace korvane::web {
@@ -26,14 +27,16 @@ struct StartResult {
 
 class WebServer {
   public:
-    WebServer(AdminBackend& backend, const ConsoleRing& console);
+    // `rehashed` hears of a password a login re-hashed (on a listener thread).
+    WebServer(AdminBackend& backend, const ConsoleRing& console, PasswordRehashed rehashed = {});
     ~WebServer();
     WebServer(const WebServer&) = delete;
     WebServer& operator=(const WebServer&) = delete;
 
     // Stops a running listener, then listens on `config`'s address and port (0: any free
-    // port) with its password. The result's message also goes to the backend's Notice.
-    // Refuses without a password, since then nobody could log in.
+    // port) with its password and host name. The result's message also goes to the backend's
+    // Notice, with a warning when the address is not loopback. Refuses without a password,
+    // since then nobody could log in.
     StartResult Start(const WebConfig& config);
     // Ends every connection and the listener; safe to call any number of times.
     void Stop();
@@ -47,6 +50,7 @@ class WebServer {
     bool StopListening();
     AdminBackend& backend_;
     const ConsoleRing& console_;
+    PasswordRehashed rehashed_;
     std::unique_ptr<Impl> impl_;
 };
 

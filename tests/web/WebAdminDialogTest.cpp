@@ -59,6 +59,9 @@ TEST(WebAdminDialogTest, ChecksTheFieldsHashesThePasswordAndShowsAFailedStart) {
             SetDlgItemTextA(window, IDC_WEB_ADDRESS, "0.0.0.0");
             Press(window, IDOK);  // the start fails: the dialog stays and says why
             EXPECT_EQ(Message(window), "the port is already in use");
+            // The settings were saved all the same: the dialog says the password is set.
+            EXPECT_EQ(ui::WindowText(GetDlgItem(window, IDC_WEB_PASSWORD_STATE)),
+                      ui::ProgramString(IDS_WEB_PASSWORD_SET));
             EXPECT_TRUE(IsWindow(window));
             Press(window, IDOK);
             return true;
@@ -89,6 +92,34 @@ TEST(WebAdminDialogTest, AnEmptyPasswordFieldKeepsTheStoredPassword) {
     });
     EXPECT_TRUE(dialog.Config().enabled);
     EXPECT_EQ(dialog.Config().password, stored.password);
+}
+
+TEST(WebAdminDialogTest, TakesThePasswordAsTypedInAnyScriptAndAHostName) {
+    WebConfig outdated;
+    outdated.passwordUnusable = true;
+    std::vector<WebConfig> applied;
+    WebAdminDialog dialog(nullptr, outdated, [&](const WebConfig& config) {
+        applied.push_back(config);
+        return std::string();
+    });
+    test::RunModal(dialog, [&] {
+        HWND window = dialog.Window();
+        if (!window || !IsWindowVisible(window)) return false;
+        EXPECT_EQ(ui::WindowText(GetDlgItem(window, IDC_WEB_PASSWORD_STATE)),
+                  ui::ProgramString(IDS_WEB_PASSWORD_OUTDATED));
+        for (wchar_t c : std::wstring(L"\x043F\x0430\x0440\x043E\x043B\x044C-\x0441\x0435\x043A"
+                                      L"\x0440\x0435\x0442"))
+            SendMessageW(GetDlgItem(window, IDC_WEB_PASSWORD), WM_CHAR, c, 0);  // as typed
+        SetDlgItemTextA(window, IDC_WEB_HOST, "Game.Example.NET");
+        Press(window, IDOK);
+        return true;
+    });
+    ASSERT_EQ(applied.size(), 1u);
+    EXPECT_EQ(applied[0].hostName, "game.example.net");
+    EXPECT_TRUE(
+        VerifyPassword("\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C-\xD1\x81\xD0\xB5"
+                       "\xD0\xBA\xD1\x80\xD0\xB5\xD1\x82",
+                       applied[0].password));
 }
 
 // The program will link both resource scripts: neither may hide the other's resources.

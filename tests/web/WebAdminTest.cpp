@@ -126,7 +126,7 @@ TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindo
 TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     WebConfig stored;
     stored.port = 9000;
-    stored.password = HashPassword("stored-password", 1000);
+    stored.password = HashPassword("stored-password", kPasswordIterations);
     ASSERT_TRUE(SaveWebConfig(stored, configPath));
     test::TempFolder::WriteFile(temp / "pw.txt", "switch-password\r\n");
     // Named relative to the folder the program starts in, which the host then leaves.
@@ -142,16 +142,29 @@ TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     // The dialog's OK without a new password: the file keeps its own password.
     WebConfig shown = web.RunConfig();
     shown.enabled = false;
-    EXPECT_EQ(web.Apply(shown), "");
+    EXPECT_EQ(web.Apply(shown).problem, "");
     const WebConfig saved = LoadWebConfig(configPath);
     EXPECT_FALSE(saved.enabled);
-    EXPECT_EQ(saved.port, 9100);
+    EXPECT_EQ(saved.port, 9000);  // the switch's port was not the operator's change
     EXPECT_EQ(saved.password, stored.password);
 
-    // Unusable switches turn it off for the run and say why in the console.
+    // Unusable switches turn it off for the run and say why in the console; OK untouched
+    // leaves the file's choice alone.
+    WebConfig enabled = saved;
+    enabled.enabled = true;
+    ASSERT_TRUE(SaveWebConfig(enabled, configPath));
     WebAdmin refused(*host, WebAdmin::ReadSwitches("--webadmin nowhere"), configPath);
     EXPECT_FALSE(refused.RunConfig().enabled);
     EXPECT_TRUE(Contains(host->TakeHandOver().lines, "Web administration is off for this run"));
+    EXPECT_EQ(refused.Apply(refused.RunConfig()).problem, "");
+    EXPECT_EQ(LoadWebConfig(configPath), enabled);
+
+    // A hash made the old way is said to be unusable, once, at start.
+    test::TempFolder::WriteFile(configPath, "password_hash=" + std::string(64, 'a') +
+                                                "\npassword_salt=" + std::string(32, 'b') +
+                                                "\npassword_iterations=210000\n");
+    WebAdmin outdated(*host, WebAdminSwitches{}, configPath);
+    EXPECT_TRUE(Contains(host->TakeHandOver().lines, "set the password again"));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <tuple>
+
 #include "FakeBackend.h"
 #include "web/Crypto.h"
 #include "web/WebApi.h"
@@ -17,17 +19,16 @@ class WebApiTest : public ::testing::Test {
   protected:
     WebApiTest()
         : backend(console),
-          api(
-              backend, console, HashPassword("right-password", 1000), [this] { return now; },
-              &RandomBytes) {}
+          api(backend, console, HashPassword("right-password", 1000), [this] { return now; },
+              &RandomBytes, {"127.0.0.1", "game.example.net"}) {}
 
     ApiResponse Call(const std::string& method, const std::string& path,
-                     const std::string& body = "", bool withSession = true, bool withCsrf = true) {
-        ApiRequest request;
+                     const std::string& body = "", bool withSession = true, bool withCsrf = true,
+                     WebApi* to = nullptr) {
+        ApiRequest request = site;
         request.method = method;
         request.path = path;
         request.body = body;
-        request.remoteAddress = "127.0.0.1";
         if (withSession)
             request.cookie = "theme=dark; " + std::string(kSessionCookie) + "=" + token;
         if (withCsrf) request.csrf = csrf;
@@ -37,10 +38,10 @@ class WebApiTest : public ::testing::Test {
             const std::string pair = path.substr(query + 1);
             request.params[pair.substr(0, pair.find('='))] = pair.substr(pair.find('=') + 1);
         }
-        return api.Handle(request);
+        return (to ? *to : api).Handle(request);
     }
-    ApiResponse Login(const std::string& password) {
-        return Call("POST", "/api/login", json{{"password", password}}.dump(), false, false);
+    ApiResponse Login(const std::string& password, WebApi* to = nullptr) {
+        return Call("POST", "/api/login", json{{"password", password}}.dump(), false, false, to);
     }
     void LogIn() {
         const ApiResponse response = Login("right-password");
@@ -56,6 +57,14 @@ class WebApiTest : public ::testing::Test {
         return json::parse(response.body).value("error", "");
     }
 
+    // What a browser on the page sends besides the request's own parts.
+    ApiRequest site = [] {
+        ApiRequest request;
+        request.host = "127.0.0.1:8080";
+        request.contentType = "application/json";
+        request.remoteAddress = request.localAddress = "127.0.0.1";
+        return request;
+    }();
     uint64_t now = 5'000'000;
     ConsoleRing console;
     test::FakeBackend backend;
@@ -111,6 +120,70 @@ TEST_F(WebApiTest, TheFifthFailureLocksTheAddressAndTellsTheConsole) {
     EXPECT_NE(backend.Calls()[0].find("127.0.0.1"), std::string::npos);
     now += 60 * 1000;
     EXPECT_EQ(Login("right-password").status, 200);
+}
+
+TEST_F(WebApiTest, APasswordIsItsExactUtf8BytesNeverALookAlike) {
+    const char* horse = "Correct-Horse-9";
+    const char* cyrillic =
+        "\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C-\xD1\x81\xD0\xB5"
+        "\xD0\xBA\xD1\x80\xD0\xB5\xD1\x82";  // "parol-sekret" in Cyrillic
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {horse,
+         "\xEF\xBC\xA3\xEF\xBD\x8F\xEF\xBD\x92\xEF\xBD\x92\xEF\xBD\x85\xEF\xBD\x83"
+         "\xEF\xBD\x94-\xEF\xBC\xA8\xEF\xBD\x8F\xEF\xBD\x92\xEF\xBD\x93\xEF\xBD\x85-"
+         "\xEF\xBC\x99",
+         401},                                   // full-width
+        {horse, "\xC4\x86orrect-Horse-9", 401},  // C with an acute accent
+        {cyrillic, "?????\?-??????", 401},
+        {cyrillic, cyrillic, 200},
+    };
+    for (const auto& [set, tried, status] : cases) {
+        WebApi other(
+            backend, console, HashPassword(set, 1000), [this] { return now; }, &RandomBytes);
+        EXPECT_EQ(Login(tried, &other).status, status) << tried;
+    }
+}
+
+TEST_F(WebApiTest, OnlyThisServersHostsAndPagesAreAnswered) {
+    LogIn();
+    site.origin = "http://127.0.0.1:9999";
+    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "say hi"})").status, 403);
+    EXPECT_TRUE(backend.Calls().empty());
+    struct Case {
+        const char *host, *origin, *referer, *type;
+        int status;
+    };
+    const Case cases[] = {
+        {"localhost:8080", "http://localhost:8080", "", "application/json; charset=utf-8", 200},
+        {"[::1]:8080", "", "http://[::1]:8080/", "application/json", 200},
+        {"GAME.example.net", "https://game.example.net", "", "application/json", 200},
+        {"127.0.0.1:8080", "http://127.0.0.1:9999", "", "application/json", 403},
+        {"127.0.0.1:8080", "", "http://evil.example/127.0.0.1:8080/", "application/json", 403},
+        {"127.0.0.1:8080", "", "", "text/plain", 415},
+        {"rebind.example:8080", "", "", "application/json", 421},
+        {"localhost:80:80", "", "", "application/json", 421},
+        {"", "", "", "application/json", 421},
+    };
+    for (const Case& c : cases) {
+        site.host = c.host;
+        site.origin = c.origin;
+        site.referer = c.referer;
+        site.contentType = c.type;
+        EXPECT_EQ(Login("right-password").status, c.status) << c.host << " " << c.origin;
+    }
+}
+
+TEST_F(WebApiTest, AStoredCountBelowTodaysIsRaisedAtTheNextLogin) {
+    const PasswordRecord weaker = HashPassword("right-password", kMinPasswordIterations);
+    std::vector<PasswordRecord> rehashed;
+    WebApi weak(
+        backend, console, weaker, [this] { return now; }, &RandomBytes, {},
+        [&](const PasswordRecord&, const PasswordRecord& after) { rehashed.push_back(after); });
+    EXPECT_EQ(Login("right-password", &weak).status, 200);
+    EXPECT_EQ(Login("right-password", &weak).status, 200);
+    ASSERT_EQ(rehashed.size(), 1u);
+    EXPECT_EQ(rehashed[0].iterations, kPasswordIterations);
+    EXPECT_TRUE(VerifyPassword("right-password", rehashed[0]));
 }
 
 TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <set>
+#include <tuple>
 #include <thread>
 
 #include "web/CommandLine.h"
@@ -85,7 +86,9 @@ TEST(WebConfigTest, WritesAndReadsBackAndRejectsDamageFieldByField) {
     config.enabled = true;
     config.address = "0.0.0.0";
     config.port = 9090;
-    config.password = {std::vector<uint8_t>(32, 0xAB), std::vector<uint8_t>(16, 0x01), 5000};
+    config.hostName = "game-host.example.net";
+    config.password = {std::vector<uint8_t>(32, 0xAB), std::vector<uint8_t>(16, 0x01),
+                       kPasswordIterations};
     EXPECT_EQ(ParseWebConfig(FormatWebConfig(config)), config);
     EXPECT_EQ(FormatWebConfig(config).find("password="), std::string::npos);
 
@@ -107,6 +110,22 @@ TEST(WebConfigTest, WritesAndReadsBackAndRejectsDamageFieldByField) {
                                 std::string(32, 'b') + "\npassword_iterations=99999999999")
                      .password.IsSet());
     EXPECT_EQ(ParseWebConfig(std::string(200000, '\n') + "port=81").port, 8080);
+}
+
+TEST(WebConfigTest, AHashOfAnotherFormatOrCountIsUnusableNeverTakenAsAPassword) {
+    const std::string parts = "password_hash=" + std::string(64, 'a') +
+                              "\npassword_salt=" + std::string(32, 'b') + "\npassword_iterations=";
+    const std::pair<std::string, bool> cases[] = {
+        {parts + "210000", false},  // made over the ANSI code page's rendering
+        {parts + "10000000\npassword_format=2", false},
+        {parts + "1000\npassword_format=2", false},
+        {parts + "300000\npassword_format=2", true},
+    };
+    for (const auto& [text, usable] : cases) {
+        const WebConfig config = ParseWebConfig(text);
+        EXPECT_EQ(config.password.IsSet(), usable) << text;
+        EXPECT_EQ(config.passwordUnusable, !usable) << text;
+    }
 }
 
 TEST(WebConfigTest, AddressesAreDottedIpv4AndLoopbackIsOneSeventyTwoSeven) {
@@ -168,6 +187,15 @@ TEST(CommandLineTest, SwitchesWinForTheRunAndAPasswordFileIsHashed) {
     std::remove(shortFile.c_str());
 }
 
+TEST(CommandLineTest, APasswordFileInTheAnsiCodePageIsRefusedAndAHostNameIsTaken) {
+    std::string password, error;
+    EXPECT_FALSE(
+        ReadPasswordFile(TempFile("korvane-pw-ansi.txt", "Caf\xE9-Horse-99\n"), password, error));
+    EXPECT_EQ(ParseWebAdminSwitches("--webadmin-host Game-Host.Example.NET").hostName,
+              "game-host.example.net");
+    EXPECT_NE(ParseWebAdminSwitches("--webadmin-host bad_name!").error, "");
+}
+
 struct ManualClock {
     uint64_t now = 1'000'000;
     Clock Get() {
@@ -221,7 +249,7 @@ TEST(SessionTest, FiveFailuresWithinAMinuteLockAnAddressForAMinute) {
     EXPECT_EQ(throttle.LockedFor("10.0.0.1"), 0u);
     EXPECT_TRUE(throttle.Failed("10.0.0.1"));
     EXPECT_EQ(throttle.LockedFor("10.0.0.1"), LoginThrottle::kLockMs);
-    EXPECT_EQ(throttle.LockedFor("10.0.0.2"), 0u);  // other addresses may go on
+    EXPECT_EQ(throttle.LockedFor("10.0.1.2"), 0u);  // other prefixes may go on
     clock.now += LoginThrottle::kLockMs - 1;
     EXPECT_EQ(throttle.LockedFor("10.0.0.1"), 1u);
     clock.now += 1;
@@ -236,6 +264,38 @@ TEST(SessionTest, FiveFailuresWithinAMinuteLockAnAddressForAMinute) {
     for (int i = 0; i < 4; ++i) throttle.Failed("10.0.0.4");
     throttle.Succeeded("10.0.0.4");
     EXPECT_FALSE(throttle.Failed("10.0.0.4"));
+}
+
+TEST(SessionTest, AddressesOfOnePrefixShareTheirTriesAndTriesInFlightCount) {
+    ManualClock clock;
+    LoginThrottle throttle(clock.Get());
+    for (int i = 2; i <= 6; ++i) throttle.Failed("127.0.0." + std::to_string(i));
+    EXPECT_GT(throttle.LockedFor("127.0.0.1"), 0u);
+    EXPECT_GT(throttle.LockedFor("::1"), 0u);
+    const std::tuple<const char*, const char*, bool> pairs[] = {
+        {"::ffff:10.1.2.3", "10.1.2.250", true},
+        {"2001:db8:0:1::1", "2001:db8:0:1:ffff::9", true},
+        {"10.1.2.3", "10.1.3.3", false},
+        {"2001:db8:0:1::1", "2001:db8:0:2::1", false},
+    };
+    for (const auto& [a, b, same] : pairs)
+        EXPECT_EQ(LoginThrottle::PrefixOf(a) == LoginThrottle::PrefixOf(b), same) << a << " " << b;
+
+    // Four failures and a fifth try still being checked: a sixth waits for its verdict.
+    for (int i = 0; i < 4; ++i) throttle.Failed("10.9.9.9");
+    EXPECT_EQ(throttle.Begin("10.9.9.1"), 0u);
+    EXPECT_GT(throttle.Begin("10.9.9.2"), 0u);
+    throttle.Succeeded("10.9.9.1");
+    EXPECT_EQ(throttle.Begin("10.9.9.2"), 0u);
+}
+
+TEST(SessionTest, ASessionEndsTwelveHoursAfterItsLoginHoweverBusy) {
+    ManualClock clock;
+    SessionStore store(clock.Get(), &RandomBytes);
+    const auto session = store.Create();
+    int uses = 0;
+    while (uses <= 36 && (clock.now += 20 * 60 * 1000, store.Touch(session->token))) ++uses;
+    EXPECT_EQ(uses, 12 * 3 - 1);  // every 20 minutes until the twelfth hour
 }
 
 TEST(CryptoTest, PasswordHashesAreSaltedAndVerifyOnlyTheirPassword) {

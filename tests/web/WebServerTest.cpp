@@ -83,6 +83,12 @@ TEST_F(WebServerTest, ABusyPortIsReportedAndTheFirstListenerGoesOn) {
     EXPECT_FALSE(second.Start(same).listening);
 }
 
+TEST_F(WebServerTest, AnAddressBeyondLoopbackIsWarnedOfInTheConsole) {
+    config.address = "0.0.0.0";
+    ASSERT_TRUE(server.Start(config).listening);
+    EXPECT_EQ(backend.Calls().back(), std::string("notice ") + kNetworkWarning);
+}
+
 TEST_F(WebServerTest, StartsOnlyWithAPasswordAndStopsAtOnceAnyNumberOfTimes) {
     WebConfig none = config;
     none.password = {};

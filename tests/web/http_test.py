@@ -224,6 +224,73 @@ def check_lockout(host):
          "the lockout in the console", seconds=5)
 
 
+def check_non_latin_password(wine_exec, exe):
+    """A password file in UTF-8 without a byte-order mark, in a script the code page lacks."""
+    host = Host(wine_exec, exe, password="пароль-секрет")
+    try:
+        expect(isinstance(host.admin, dict), f"the file's password: {host.admin}")
+        for other in ("??????-??????", "αβγδεζ-ηθικλμ"):
+            expect(host.login(other) == 401, f"{other} logged in")
+    finally:
+        host.stop() if isinstance(host.admin, dict) else host.kill()
+
+
+def check_rotating_long_passwords(host):
+    """Long wrong passwords from ever new loopback addresses never keep the operator out."""
+    stop, sent, statuses = threading.Event(), [], []
+
+    def attacker(n):  # twenty a second each: a hash is what would cost, not the requests
+        while not stop.wait(0.05):
+            sent.append(n := n % 250 + 2)
+            try:
+                statuses.append(host.request("POST", "/api/login", {"password": "x" * 1024},
+                                             source=f"127.0.0.{n}")[0])
+            except OSError:
+                pass
+
+    start = time.monotonic()
+    host.login()
+    alone = time.monotonic() - start  # the hash alone, on a machine that may be busy
+    threads = [threading.Thread(target=attacker, args=(i * 61,)) for i in range(4)]
+    for thread in threads: thread.start()
+    try:
+        poll(lambda: len(sent) >= 8, "the attack to be under way")
+        start = time.monotonic()
+        session = host.login()
+        took = time.monotonic() - start
+    finally:
+        stop.set()
+        for thread in threads: thread.join()
+    expect(isinstance(session, dict) and took <= max(2, alone + 1),
+           f"the operator: {session} after {took:.1f} s ({alone:.1f} s alone)")
+    expect(set(statuses) == {400}, f"the long passwords got {set(statuses)}")
+    print(f"     {len(statuses)} long passwords refused; the operator got in in {took:.2f} s "
+          f"({alone:.2f} s without them)")
+
+
+def check_cross_site_login_burst(host):
+    """A page of another origin (or a form's text/plain) cannot spend the operator's tries."""
+    foreign = {"Origin": f"http://127.0.0.1:{host.port + 1}", "Content-Type": "text/plain"}
+    body = '{"password": "guess-guess-1"}'
+    for _ in range(6):
+        expect(host.request("POST", "/api/login", body, foreign)[0] == 403, "a foreign origin")
+        expect(host.request("POST", "/api/login", body, {"Content-Type": "text/plain"})[0] == 415,
+               "a login that is not JSON")
+    session = host.login()
+    expect(isinstance(session, dict), f"the operator's login after the burst: {session}")
+    command = dict(session, Origin=foreign["Origin"])
+    expect(host.request("POST", "/api/command", {"command": "say x"}, command)[0] == 403,
+           "a command from a foreign origin")
+
+
+def check_foreign_host(host):
+    for name in ("rebind.example", f"rebind.example:{host.port}", "127.0.0.1.nip.io"):
+        status = host.request("GET", "/", headers={"Host": name})[0]
+        expect(status == 421, f"Host {name}: {status}")
+    expect(host.request("GET", "/", headers={"Host": f"localhost:{host.port}"})[0] == 200,
+           "Host localhost")
+
+
 def check_clean_end(host):
     expect(host.stop() == 0, f"the program ended with {host.exit_code}")
 
@@ -241,10 +308,14 @@ def main():
         checks.run("32 connections at most", check_connection_limit, host)
         checks.run("idle and slow clients", check_idle_and_slow_clients, host)
         checks.run("malformed flood", check_malformed_flood, host)
+        checks.run("rotating addresses with long passwords", check_rotating_long_passwords, host)
+        checks.run("cross-site login burst", check_cross_site_login_burst, host)
+        checks.run("foreign Host header", check_foreign_host, host)
         checks.run("lockout after five failures", check_lockout, host)  # it locks us out
         checks.run("closehost ends the program with code 0", check_clean_end, host)
     finally:
         host.kill()
+    checks.run("a non-Latin password from a file", check_non_latin_password, wine_exec, exe)
     checks.finish()
 
 

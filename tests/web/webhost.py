@@ -29,7 +29,7 @@ class Host:
     with the password file named relative to the folder it is started in. stop() ends it
     through the engine's closehost command, which is also a check that it ends cleanly."""
 
-    def __init__(self, wine_exec, exe):
+    def __init__(self, wine_exec, exe, password=PASSWORD):
         self.wine_exec = wine_exec
         install = os.path.dirname(os.path.abspath(exe))
         subprocess.run([wine_exec, "reg", "add", r"HKLM\Software\Tarnwick\Korvane", "/v",
@@ -37,8 +37,8 @@ class Host:
                         "/reg:32"], check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         self.folder = tempfile.TemporaryDirectory()
-        with open(os.path.join(self.folder.name, "pw.txt"), "w") as file:
-            file.write(PASSWORD + "\n")
+        with open(os.path.join(self.folder.name, "pw.txt"), "w", encoding="utf-8") as file:
+            file.write(password + "\n")
         self.port = free_port()
         self.url = f"http://127.0.0.1:{self.port}/"
         self.proc = subprocess.Popen(
@@ -52,7 +52,7 @@ class Host:
                 raise RuntimeError("the program did not start listening")
             time.sleep(0.2)
         # Kept for the end, which must work even after the lockout check.
-        self.admin = self.login()
+        self.admin = self.login(password)
         self.exit_code = None
 
     def answers(self):
@@ -77,9 +77,11 @@ class Host:
         self.kill()
         return self.exit_code
 
-    def request(self, method, path, body=None, headers=None, timeout=15):
-        """(status, headers, decoded JSON or text) of one request on a connection of its own."""
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
+    def request(self, method, path, body=None, headers=None, timeout=15, source=None):
+        """(status, headers, decoded JSON or text) of one request on a connection of its own,
+        from the local address `source` when given."""
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout,
+                                                source_address=source and (source, 0))
         data = json.dumps(body) if isinstance(body, (dict, list)) else body
         all_headers = dict(headers or {})
         if data is not None:
