@@ -4,8 +4,6 @@ sessions, CSRF, lockout, commands, kick and change map reaching the engine, the 
 connection and idle bounds, slow clients and floods that must not keep the operator out or
 stop the deadline, ranges, pipelining, a flood of malformed requests, and a clean end.
 Usage: http_test.py <wine-exec> <korvane-server.exe in the demo installation>"""
-import http.client
-import os
 import random
 import re
 import select
@@ -131,7 +129,8 @@ def check_connection_limit(host):
         deadline = time.monotonic() + 10
         status = None
         while time.monotonic() < deadline and status != 200:
-            status = status_of(raw_exchange(host.port, b"GET / HTTP/1.1\r\nHost: x\r\n\r\n", 5))
+            request = b"GET / HTTP/1.1\r\nHost: 127.0.0.1:%d\r\n\r\n" % host.port
+            status = status_of(raw_exchange(host.port, request, 5))
         expect(status == 200, f"a 33rd connection got {status}")
         # The newcomer took the place of the connection idle the longest: that one was closed.
         expect(select.select(idle, [], [], 5)[0], "no idle connection was closed for the 33rd")
@@ -208,10 +207,8 @@ def check_slow_clients_leave_room(host):
     session = host.login()
     started = []
 
-    def attacker(stop):  # reconnects whenever it is cut, for 60 s at most
-        for _ in range(6000):
-            if stop.is_set():
-                break
+    def attacker(stop):  # reconnects whenever it is cut
+        while not stop.is_set():
             started.append(1)
             try:
                 trickle(host.port, stop, 30)
@@ -220,8 +217,11 @@ def check_slow_clients_leave_room(host):
 
     def operator():
         poll(lambda: len(started) >= 36, "36 slow clients connected")
-        return [host.request("GET", "/api/status", headers=session, timeout=10)[0]
-                for _ in range(20) if not time.sleep(0.5)]
+        statuses = []
+        for _ in range(20):  # ten seconds of the page's polling
+            statuses.append(host.request("GET", "/api/status", headers=session, timeout=10)[0])
+            time.sleep(0.5)
+        return statuses
 
     statuses = in_threads(36, attacker, operator)
     expect(statuses == [200] * 20, f"the operator among slow clients got {statuses}")
@@ -251,6 +251,8 @@ def check_ranges(host):
     for ranges in ("bytes=" + ",".join(["0-"] * 2600), "bytes=0-9"):
         status, _, body = host.request("GET", "/app.js", headers={"Range": ranges})
         expect(status == 200 and body == whole, f"{ranges[:12]}: {status}, {len(body)} characters")
+    status, _, body = host.request("GET", "/app.js", headers={"Range": "bytes=0-1,5-2"})
+    expect(status == 416 and "error" in body, f"an unreadable range: {status} {body!r}")
 
 
 def check_pipelined_requests(host):
@@ -264,27 +266,6 @@ def check_pipelined_requests(host):
         except socket.timeout:
             pass
     expect(answers.count(b"HTTP/1.1 401") == 10, f"{answers.count(b'HTTP/1.1')} answers of 10")
-
-
-def report_idle_cost(host):
-    """Prints, judging nothing, the CPU the program takes with and without idle connections."""
-    def percent_of_a_core(seconds=8):
-        def ticks():
-            fields = open(f"/proc/{host.proc.pid}/stat").read().rsplit(")", 1)[1].split()
-            return int(fields[11]) + int(fields[12])
-        before = ticks()
-        time.sleep(seconds)
-        return (ticks() - before) * 100 / os.sysconf("SC_CLK_TCK") / seconds
-
-    quiet = percent_of_a_core()
-    idle = [http.client.HTTPConnection("127.0.0.1", host.port) for _ in range(30)]
-    for connection in idle:
-        connection.request("GET", "/app.css")
-        connection.getresponse().read()
-    loaded = percent_of_a_core()
-    for connection in idle:
-        connection.close()
-    print(f"     CPU: {quiet:.1f}% of a core, {loaded:.1f}% with 30 idle keep-alive connections")
 
 
 def check_malformed_flood(host):
@@ -357,13 +338,13 @@ def main():
         checks.run("engine names, kick and change map", check_engine_names_kick_and_change_map,
                    host)
         checks.run("header and body bounds", check_size_bounds, host)
-        checks.run("32 connections at most", check_connection_limit, host)
+        checks.run("32 connections at most, a newcomer in the longest idle's place",
+                   check_connection_limit, host)
         checks.run("idle and slow clients", check_idle_and_slow_clients, host)
         checks.run("slow clients leave the operator room", check_slow_clients_leave_room, host)
         checks.run("the request deadline holds in a flood", check_deadline_during_flood, host)
         checks.run("many ranges get the whole resource", check_ranges, host)
         checks.run("pipelined requests all answered", check_pipelined_requests, host)
-        checks.run("idle connections' cost (a figure)", report_idle_cost, host)
         checks.run("malformed flood", check_malformed_flood, host)
         checks.run("lockout after five failures", check_lockout, host)  # it locks us out
         checks.run("closehost ends the program with code 0", check_clean_end, host)
