@@ -209,9 +209,10 @@ int main(int argc, char** argv) {
             name, run->tickRate, kIdealRate, run->tickRate / kIdealRate,
             Percentile(run->refreshMs, 0.5), Percentile(run->refreshMs, 0.99),
             run->refreshMs.size());
-    std::printf("  CPU, %% of a core: %.1f without clients, %.1f with 16 polling, %.1f with %d "
-                "idle keep-alive connections\n",
-                quiet.cpuPercent, busy.cpuPercent, idle.cpuPercent, kIdleClients);
+    std::printf(
+        "  CPU, %% of a core: %.1f without clients, %.1f with 16 polling, %.1f with %d "
+        "idle keep-alive connections\n",
+        quiet.cpuPercent, busy.cpuPercent, idle.cpuPercent, kIdleClients);
     std::printf("  refresh median with clients / without: %.2f\n",
                 Percentile(busy.refreshMs, 0.5) / std::max(1e-6, Percentile(quiet.refreshMs, 0.5)));
     std::printf("  %zu requests (%d failed): latency median %.2f ms, p99 %.2f ms, max %.2f ms\n",

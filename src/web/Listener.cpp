@@ -88,8 +88,9 @@ ConnectionTable::Admission ConnectionTable::Admit(socket_t sock, const std::stri
     std::lock_guard lock(mutex_);
     if (stopping_) return Admission::Stopping;
     if (!IsLoopback(address)) {
-        const auto held = std::count_if(slots_.begin(), slots_.end(),
-                                        [&](const auto& slot) { return slot.second.address == address; });
+        const auto held = std::count_if(slots_.begin(), slots_.end(), [&](const auto& slot) {
+            return slot.second.address == address;
+        });
         if (static_cast<size_t>(held) >= kMaxPerAddress && !CutOldest(&address))
             return Admission::Full;
     }
@@ -113,12 +114,13 @@ bool ConnectionTable::CutOldest(const std::string* address) {
     return true;
 }
 
-void ConnectionTable::Answering(socket_t sock) {
+void ConnectionTable::Answering(socket_t sock, bool answering) {
     std::lock_guard lock(mutex_);
-    if (const auto slot = slots_.find(sock); slot != slots_.end()) slot->second.answering = true;
+    if (const auto slot = slots_.find(sock); slot != slots_.end())
+        slot->second.answering = answering;
 }
 
-void ConnectionTable::Waiting(socket_t sock, uint64_t now) {
+void ConnectionTable::Since(socket_t sock, uint64_t now) {
     std::lock_guard lock(mutex_);
     if (const auto slot = slots_.find(sock); slot != slots_.end()) {
         slot->second.answering = false;
@@ -216,7 +218,9 @@ ssize_t ConnectionStream::write(const char* ptr, size_t size) {
         if (Cut()) return -1;
         const int sent = send(sock_, ptr, chunk, 0);
         if (sent >= 0) return sent;
-        if (WSAGetLastError() != WSAEWOULDBLOCK || !Wait(deadline_)) return -1;
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return -1;
+        if (writeWaits_) writeWaits_();
+        if (!Wait(deadline_)) return -1;
     }
 }
 
@@ -298,12 +302,16 @@ bool Listener::process_and_close_socket(socket_t sock) {
 }
 
 bool Listener::ServeConnection(socket_t sock, ConnectionStream& stream) {
+    // A client that leaves its answers unread (pipelining requests it never reads the answers
+    // of, say) must not hold its slot as one being answered.
+    stream.WhenWriteWaits([this, sock] { table_.Answering(sock, false); });
     bool ok = false;
     for (size_t left = kKeepAliveRequests; left > 0; --left) {
         if (!stream.WaitForRequest(SteadyMs() + kIdleSeconds * 1000)) break;
+        table_.Since(sock, SteadyMs());
         bool closed = false;
         ok = ServeRequest(sock, stream, left == 1, closed);
-        table_.Waiting(sock, SteadyMs());
+        table_.Since(sock, SteadyMs());
         if (!ok || closed) break;
     }
     return ok;
@@ -324,7 +332,7 @@ bool Listener::ServeRequest(socket_t sock, ConnectionStream& stream, bool closeC
         req.ranges.clear();
         // Once its body is in, the request is being answered and keeps its slot.
         bounded.WhenConsumed(bounded.Consumed() + DeclaredBody(req),
-                             [&] { table_.Answering(sock); });
+                             [&] { table_.Answering(sock, true); });
     };
     bool ok = process_request(bounded, closeConnection, closed, setup);
     if (bounded.Exceeded() && !bounded.Wrote()) {

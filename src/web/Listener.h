@@ -19,8 +19,11 @@
 // The listener replaces the library's per-connection loop (the private virtual
 // Server::process_and_close_socket, with its keep-alive wait and per-request SocketStream) by
 // its own, and serves each request through the protected Server::process_request with its
-// request-setup hook; it also reads the peer's address through detail::get_remote_ip_and_port.
-// These are internals of this version: another one must be checked against them first.
+// request-setup hook (called once the headers and the Range are read); it reads addresses
+// through detail::get_remote_ip_and_port and get_local_ip_and_port, and the routes name
+// statuses through detail::status_message and count on an error handler's "unhandled" only
+// sparing the answer the range cutting. These are internals of this version: another one must
+// be checked against them first.
 static_assert(std::string_view(CPPHTTPLIB_VERSION) == "0.11.4",
               "the listener relies on cpp-httplib 0.11.4's internals");
 
@@ -46,10 +49,11 @@ class ConnectionTable {
     // Takes a slot for `sock`, cutting another connection (setting its `cut` event) if need
     // be. Full only when every slot's request is being answered.
     Admission Admit(socket_t sock, const std::string& address, HANDLE cut, uint64_t now);
-    // The connection's request has arrived whole: it is not cut to make room while answered.
-    void Answering(socket_t sock);
-    // The connection's answer is sent: from `now` on it waits for its next request.
-    void Waiting(socket_t sock, uint64_t now);
+    // From `now` on the connection reads a new request, or waits for one.
+    void Since(socket_t sock, uint64_t now);
+    // Whether the connection's request, arrived whole, is being answered: it is not cut to
+    // make room meanwhile, unless its client stops reading the answer.
+    void Answering(socket_t sock, bool answering);
     void Leave(socket_t sock);
     // Cuts every connection and admits none from now on.
     void Stop();
@@ -85,6 +89,8 @@ class ConnectionStream final : public httplib::Stream {
     HANDLE CutEvent() const { return cut_.Get(); }
     // A read or write that would wait past `at` (steady clock) fails and cuts the connection.
     void SetDeadline(uint64_t at) { deadline_ = at; }
+    // Calls `then` whenever a write has to wait for the client to read.
+    void WhenWriteWaits(std::function<void()> then) { writeWaits_ = std::move(then); }
     // True when a request has begun to arrive before `until`.
     bool WaitForRequest(uint64_t until);
     // Ends the sending side after a last answer and reads, briefly and boundedly, what the
@@ -112,6 +118,7 @@ class ConnectionStream final : public httplib::Stream {
     ui::Handle cut_;
     ui::Handle network_;
     uint64_t deadline_ = 0;
+    std::function<void()> writeWaits_;
     char buffer_[4096];
     size_t offset_ = 0;
     size_t filled_ = 0;
@@ -176,8 +183,7 @@ class Listener final : public httplib::Server {
   private:
     bool process_and_close_socket(socket_t sock) override;
     bool ServeConnection(socket_t sock, ConnectionStream& stream);
-    bool ServeRequest(socket_t sock, ConnectionStream& stream, bool closeConnection,
-                      bool& closed);
+    bool ServeRequest(socket_t sock, ConnectionStream& stream, bool closeConnection, bool& closed);
     void Reject(ConnectionStream& stream);
 
     ConnectionTable& table_;
