@@ -2,7 +2,8 @@
 // players and console once a second (each one request after the other, as the page does)
 // while the real server thread ticks the recording engine with 24 players and the main window
 // refreshes. Figures: the tick rate against 1000/33 per second, the window's refresh median
-// against the same run without clients, and the requests' latency median and p99.
+// against the same run without clients, and the requests' latency median and p99; and the
+// process's CPU time in each run and in one with 30 idle keep-alive connections.
 // Run: web_bench [seconds per run, default 30]
 #include <httplib.h>
 
@@ -23,6 +24,7 @@
 #include "support/ModalDriver.h"
 #include "support/RecordingEngine.h"
 #include "support/TestWindow.h"
+#include "ui/Handles.h"
 #include "web/Crypto.h"
 #include "web/WebAdmin.h"
 
@@ -33,6 +35,7 @@ using korvane::bench::Now;
 using korvane::bench::Percentile;
 
 constexpr int kClients = 16;
+constexpr int kIdleClients = 30;
 constexpr int kPlayers = 24;
 constexpr double kIdealRate = 1000.0 / 33.0;
 constexpr DWORD kSettleMs = 3000;
@@ -95,13 +98,34 @@ void Client(int port, const std::atomic<bool>& stop, Latencies& latencies) {
     }
 }
 
+// A connection kept alive and unused: one request every 9 s, inside the listener's 10 s bound.
+void IdleClient(int port, HANDLE stop) {
+    httplib::Client http("127.0.0.1", port);
+    http.set_keep_alive(true);
+    do {
+        http.Get("/app.css");
+    } while (WaitForSingleObject(stop, 9000) == WAIT_TIMEOUT);
+}
+
+// The process's user and kernel time so far.
+double CpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ms = [](FILETIME time) {
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
 struct Run {
+    double cpuPercent = 0;  // of one core
     double tickRate = 0;
     std::vector<double> refreshMs;
 };
 
-// Runs the window with 24 players for `seconds` after a settling time, with `clients` polling.
-Run Measure(int seconds, int clients, Latencies& latencies) {
+// Runs the window with 24 players for `seconds` after a settling time, with `clients` polling
+// (or `idleClients` connected and idle).
+Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0) {
     korvane::test::RecordingEngine engine;
     // A few console lines a second, as a game in progress prints.
     engine.onTick = [&engine] {
@@ -115,8 +139,10 @@ Run Measure(int seconds, int clients, Latencies& latencies) {
     korvane::web::WebAdmin web(window.Host(), {}, configPath);
     window.SetAddOn(&web);
     std::atomic<bool> stop{false};
+    const korvane::ui::Handle idleStop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::vector<std::thread> threads;
     Run run;
+    double cpuAtStart = 0;
     int phase = 0;
     DWORD phaseStart = 0;
     int ticksAtStart = 0;
@@ -133,6 +159,8 @@ Run Measure(int seconds, int clients, Latencies& latencies) {
                 web.Apply(config);
                 for (int i = 0; i < clients; ++i)
                     threads.emplace_back(Client, web.Port(), std::cref(stop), std::ref(latencies));
+                for (int i = 0; i < idleClients; ++i)
+                    threads.emplace_back(IdleClient, web.Port(), idleStop.Get());
                 SetWindowSubclass(window.Window(), &TimeRefresh, 1, 0);
                 phase = 1;
                 phaseStart = GetTickCount();
@@ -141,14 +169,17 @@ Run Measure(int seconds, int clients, Latencies& latencies) {
                 latencies.measuring = true;
                 ticksAtStart = engine.ticks;
                 measureStart = Now();
+                cpuAtStart = CpuMs();
                 phase = 2;
                 phaseStart = GetTickCount();
             } else if (phase == 2 &&
                        GetTickCount() - phaseStart > static_cast<DWORD>(seconds) * 1000) {
                 latencies.measuring = false;
                 run.tickRate = (engine.ticks - ticksAtStart) * 1000.0 / Ms(Now() - measureStart);
+                run.cpuPercent = (CpuMs() - cpuAtStart) * 100 / Ms(Now() - measureStart);
                 run.refreshMs = refreshMs;
                 stop = true;
+                SetEvent(idleStop.Get());
                 window.SetConfirmOnClose(false);
                 window.End(IDCANCEL);
                 return true;
@@ -175,6 +206,7 @@ int main(int argc, char** argv) {
     Latencies none, polled;
     const Run quiet = Measure(seconds, 0, none);
     const Run busy = Measure(seconds, kClients, polled);
+    const Run idle = Measure(seconds, 0, none, kIdleClients);
     for (const auto& [name, run] : {std::pair{"no clients", &quiet}, {"16 clients", &busy}})
         std::printf(
             "  %-10s: tick rate %.3f per second (ideal %.2f, ratio %.4f); window refresh "
@@ -182,6 +214,10 @@ int main(int argc, char** argv) {
             name, run->tickRate, kIdealRate, run->tickRate / kIdealRate,
             Percentile(run->refreshMs, 0.5), Percentile(run->refreshMs, 0.99),
             run->refreshMs.size());
+    std::printf(
+        "  CPU, %% of a core: %.1f without clients, %.1f with 16 polling, %.1f with %d "
+        "idle keep-alive connections\n",
+        quiet.cpuPercent, busy.cpuPercent, idle.cpuPercent, kIdleClients);
     std::printf("  refresh median with clients / without: %.2f\n",
                 Percentile(busy.refreshMs, 0.5) / std::max(1e-6, Percentile(quiet.refreshMs, 0.5)));
     std::printf("  %zu requests (%d failed): latency median %.2f ms, p99 %.2f ms, max %.2f ms\n",

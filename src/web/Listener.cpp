@@ -2,9 +2,15 @@
 // answers the library itself gives none for.
 //
 // The library serves each connection on a pool thread through a virtual it lets servers
-// override; the override here does the admitting, and the pool's idle hook sweeps the
-// deadlines.
+// override; the override here admits the connection and runs its keep-alive loop over a
+// stream of its own, whose waits enforce the deadlines.
 #include "web/Listener.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
 
 #include "web/WebApi.h"
 
@@ -12,8 +18,9 @@ namespace korvane::web {
 
 namespace {
 
-// Threads that only turn away connections beyond the limit; they never wait long.
-constexpr size_t kRejectWorkers = 4;
+// Threads beyond one a slot: they admit newcomers (making room) and turn away the rare one
+// that finds every slot answering; they never wait long.
+constexpr size_t kSpareWorkers = 4;
 constexpr size_t kKeepAliveRequests = 100;
 
 thread_local RequestState* currentRequest = nullptr;
@@ -30,31 +37,28 @@ std::string RawAnswer(int status, const char* reason, const std::string& message
     return text;
 }
 
-// Ends the sending side after a last answer and reads, briefly and boundedly, what the client
-// still sends: closing with unread data would reset the connection, and the client might
-// lose the answer before it reads it.
-void FinishAnswer(socket_t sock) {
-    shutdown(sock, SD_SEND);
-    const DWORD timeoutMs = 200;
-    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs),
-               sizeof timeoutMs);
-    const uint64_t until = SteadyMs() + 500;
-    char discard[4096];
-    for (int i = 0; i < 64 && SteadyMs() < until && recv(sock, discard, sizeof discard, 0) > 0;
-         ++i) {
+bool WriteAll(httplib::Stream& stream, const std::string& text) {
+    for (size_t at = 0; at < text.size();) {
+        const ssize_t sent = stream.write(text.data() + at, text.size() - at);
+        if (sent <= 0) return false;
+        at += static_cast<size_t>(sent);
     }
+    return true;
 }
 
-class ServingPool final : public httplib::ThreadPool {
-  public:
-    ServingPool(size_t threads, ConnectionTable& table) : ThreadPool(threads), table_(table) {}
-    // The library calls this from its accept loop whenever no connection is waiting (every
-    // few milliseconds), which is often enough to enforce the request deadlines.
-    void on_idle() override { table_.Sweep(SteadyMs()); }
+bool IsLoopback(const std::string& address) {
+    return address.starts_with("127.") || address == "::1" || address.starts_with("::ffff:127.");
+}
 
-  private:
-    ConnectionTable& table_;
-};
+// The body length a request declares; 0 when it declares none it may send.
+size_t DeclaredBody(const httplib::Request& req) {
+    const std::string length = req.get_header_value("Content-Length");
+    size_t bytes = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), bytes);
+    if (error != std::errc() || end != length.data() + length.size() || bytes > kMaxBodyBytes)
+        return 0;
+    return bytes;
+}
 
 }  // namespace
 
@@ -79,45 +83,153 @@ RequestState* CurrentRequest() {
     return currentRequest;
 }
 
-bool ConnectionTable::Admit(socket_t sock) {
+ConnectionTable::Admission ConnectionTable::Admit(socket_t sock, const std::string& address,
+                                                  HANDLE cut, uint64_t now) {
     std::lock_guard lock(mutex_);
-    if (stopping_ || deadlines_.size() >= static_cast<size_t>(kMaxConnections)) return false;
-    deadlines_[sock] = 0;
+    if (stopping_) return Admission::Stopping;
+    if (!IsLoopback(address)) {
+        const auto held = std::count_if(slots_.begin(), slots_.end(), [&](const auto& slot) {
+            return slot.second.address == address;
+        });
+        if (static_cast<size_t>(held) >= kMaxPerAddress && !CutOldest(&address))
+            return Admission::Full;
+    }
+    if (slots_.size() >= static_cast<size_t>(kMaxConnections) && !CutOldest(nullptr))
+        return Admission::Full;
+    slots_[sock] = Slot{address, now, false, cut};
+    return Admission::Admitted;
+}
+
+bool ConnectionTable::CutOldest(const std::string* address) {
+    auto oldest = slots_.end();
+    for (auto slot = slots_.begin(); slot != slots_.end(); ++slot) {
+        if (slot->second.answering || (address && slot->second.address != *address)) continue;
+        if (oldest == slots_.end() || slot->second.since < oldest->second.since) oldest = slot;
+    }
+    if (oldest == slots_.end()) return false;
+    // Its thread sees the event in its next wait (at once if it is waiting), closes the
+    // connection and leaves; the slot is free from now on.
+    SetEvent(oldest->second.cut);
+    slots_.erase(oldest);
     return true;
 }
 
-bool ConnectionTable::Stopping() const {
+void ConnectionTable::Answering(socket_t sock, bool answering) {
     std::lock_guard lock(mutex_);
-    return stopping_;
+    if (const auto slot = slots_.find(sock); slot != slots_.end())
+        slot->second.answering = answering;
+}
+
+void ConnectionTable::Since(socket_t sock, uint64_t now) {
+    std::lock_guard lock(mutex_);
+    if (const auto slot = slots_.find(sock); slot != slots_.end()) {
+        slot->second.answering = false;
+        slot->second.since = now;
+    }
 }
 
 void ConnectionTable::Leave(socket_t sock) {
     std::lock_guard lock(mutex_);
-    deadlines_.erase(sock);
-}
-
-void ConnectionTable::SetDeadline(socket_t sock, uint64_t at) {
-    std::lock_guard lock(mutex_);
-    deadlines_[sock] = at;
-    if (stopping_) shutdown(sock, SD_BOTH);
-}
-
-// Shutting a socket down (never closing it: its thread still owns it) ends any read or write
-// it is blocked in.
-void ConnectionTable::Sweep(uint64_t now) {
-    std::lock_guard lock(mutex_);
-    for (auto& [sock, deadline] : deadlines_) {
-        if (deadline != 0 && now >= deadline) {
-            shutdown(sock, SD_BOTH);
-            deadline = 0;
-        }
-    }
+    slots_.erase(sock);
 }
 
 void ConnectionTable::Stop() {
     std::lock_guard lock(mutex_);
     stopping_ = true;
-    for (const auto& entry : deadlines_) shutdown(entry.first, SD_BOTH);
+    for (const auto& entry : slots_) SetEvent(entry.second.cut);
+}
+
+ConnectionStream::ConnectionStream(socket_t sock)
+    : sock_(sock),
+      cut_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      network_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    // The socket becomes non-blocking: every wait is then one of Wait's, on both events.
+    if (!cut_ || !network_ ||
+        WSAEventSelect(sock_, network_.Get(), FD_READ | FD_WRITE | FD_CLOSE) != 0)
+        throw std::runtime_error("no events for a web connection");
+}
+
+ConnectionStream::~ConnectionStream() {
+    WSAEventSelect(sock_, nullptr, 0);
+}
+
+bool ConnectionStream::Wait(uint64_t until) {
+    const uint64_t now = SteadyMs();
+    const HANDLE events[] = {cut_.Get(), network_.Get()};
+    const DWORD waitMs =
+        static_cast<DWORD>(std::min<uint64_t>(until - std::min(now, until), INFINITE - 1));
+    if (WaitForMultipleObjects(2, events, FALSE, waitMs) != WAIT_OBJECT_0 + 1) {
+        // Out of time (or failing): the connection ends here, whatever the library would
+        // still try to read or write (an error answer, the next request).
+        SetEvent(cut_.Get());
+        return false;
+    }
+    WSANETWORKEVENTS happened;
+    WSAEnumNetworkEvents(sock_, network_.Get(), &happened);  // resets the event
+    return true;
+}
+
+int ConnectionStream::Fill(uint64_t until) {
+    offset_ = filled_ = 0;
+    for (;;) {
+        if (Cut()) return -1;
+        const int got = recv(sock_, buffer_, sizeof buffer_, 0);
+        if (got >= 0) {
+            filled_ = static_cast<size_t>(got);
+            return got;
+        }
+        if (WSAGetLastError() != WSAEWOULDBLOCK || !Wait(until)) return -1;
+    }
+}
+
+bool ConnectionStream::WaitForRequest(uint64_t until) {
+    return offset_ < filled_ || Fill(until) > 0;
+}
+
+void ConnectionStream::FinishAnswer() {
+    shutdown(sock_, SD_SEND);
+    const uint64_t until = SteadyMs() + 500;
+    for (int i = 0; i < 64 && Fill(until) > 0; ++i) {
+    }
+}
+
+bool ConnectionStream::is_readable() const {
+    return offset_ < filled_ || !Cut();
+}
+
+bool ConnectionStream::is_writable() const {
+    return !Cut() && SteadyMs() < deadline_;
+}
+
+ssize_t ConnectionStream::read(char* ptr, size_t size) {
+    if (offset_ == filled_) {
+        const int got = Fill(deadline_);
+        if (got <= 0) return got;
+    }
+    const size_t count = std::min(size, filled_ - offset_);
+    std::memcpy(ptr, buffer_ + offset_, count);
+    offset_ += count;
+    return static_cast<ssize_t>(count);
+}
+
+ssize_t ConnectionStream::write(const char* ptr, size_t size) {
+    const int chunk = static_cast<int>(std::min<size_t>(size, 64 * 1024));
+    for (;;) {
+        if (Cut()) return -1;
+        const int sent = send(sock_, ptr, chunk, 0);
+        if (sent >= 0) return sent;
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return -1;
+        if (writeWaits_) writeWaits_();
+        if (!Wait(deadline_)) return -1;
+    }
+}
+
+void ConnectionStream::get_remote_ip_and_port(std::string& ip, int& port) const {
+    httplib::detail::get_remote_ip_and_port(sock_, ip, port);
+}
+
+void ConnectionStream::get_local_ip_and_port(std::string& ip, int& port) const {
+    httplib::detail::get_local_ip_and_port(sock_, ip, port);
 }
 
 ssize_t BoundedStream::read(char* ptr, size_t size) {
@@ -127,15 +239,21 @@ ssize_t BoundedStream::read(char* ptr, size_t size) {
     }
     const ssize_t got = inner_.read(ptr, std::min(size, left_));
     if (got > 0) left_ -= static_cast<size_t>(got);
+    if (then_ && Consumed() >= notifyAt_) std::exchange(then_, nullptr)();
     return got;
 }
 
+void BoundedStream::WhenConsumed(size_t total, std::function<void()> then) {
+    notifyAt_ = total;
+    then_ = std::move(then);
+    if (Consumed() >= notifyAt_) std::exchange(then_, nullptr)();
+}
+
 Listener::Listener(ConnectionTable& table) : table_(table) {
-    new_task_queue = [this] { return new ServingPool(kMaxConnections + kRejectWorkers, table_); };
+    new_task_queue = [] { return new httplib::ThreadPool(kMaxConnections + kSpareWorkers); };
     set_default_headers(SecurityHeaders());
     set_keep_alive_timeout(kIdleSeconds);
-    set_read_timeout(kIdleSeconds);
-    set_write_timeout(kRequestSeconds);
+    set_keep_alive_max_count(kKeepAliveRequests);  // what the Keep-Alive header tells
     set_payload_max_length(kMaxBodyBytes);
     // An answer goes out as headers and body in two writes: without this the body waits for
     // the client's delayed acknowledgement of the headers, some 40 ms a request.
@@ -154,19 +272,28 @@ bool Listener::process_and_close_socket(socket_t sock) {
     // A pool thread's entry: nothing may escape from here.
     bool served = false;
     try {
-        if (table_.Admit(sock)) {
-            served = httplib::detail::process_server_socket(
-                svr_sock_, sock, kKeepAliveRequests, keep_alive_timeout_sec_, read_timeout_sec_,
-                read_timeout_usec_, write_timeout_sec_, write_timeout_usec_,
-                [&](httplib::Stream& stream, bool closeConnection, bool& closed) {
-                    return ServeRequest(sock, stream, closeConnection, closed);
-                });
-            table_.Leave(sock);
-        } else if (!table_.Stopping()) {
-            Reject(sock);
+        ConnectionStream stream(sock);
+        std::string address;
+        int port = 0;
+        stream.get_remote_ip_and_port(address, port);
+        switch (table_.Admit(sock, address, stream.CutEvent(), SteadyMs())) {
+            case ConnectionTable::Admission::Admitted: {
+                // Leaves the table before the stream (and its event) goes.
+                struct Slot {
+                    ConnectionTable& table;
+                    socket_t sock;
+                    ~Slot() { table.Leave(sock); }
+                } slot{table_, sock};
+                served = ServeConnection(sock, stream);
+                break;
+            }
+            case ConnectionTable::Admission::Full:
+                Reject(stream);
+                break;
+            case ConnectionTable::Admission::Stopping:
+                break;
         }
     } catch (...) {
-        table_.Leave(sock);
         OutputDebugStringA("Korvane Server: unexpected failure serving a web connection\n");
     }
     shutdown(sock, SD_BOTH);
@@ -174,7 +301,23 @@ bool Listener::process_and_close_socket(socket_t sock) {
     return served;
 }
 
-bool Listener::ServeRequest(socket_t sock, httplib::Stream& stream, bool closeConnection,
+bool Listener::ServeConnection(socket_t sock, ConnectionStream& stream) {
+    // A client that leaves its answers unread (pipelining requests it never reads the answers
+    // of, say) must not hold its slot as one being answered.
+    stream.WhenWriteWaits([this, sock] { table_.Answering(sock, false); });
+    bool ok = false;
+    for (size_t left = kKeepAliveRequests; left > 0; --left) {
+        if (!stream.WaitForRequest(SteadyMs() + kIdleSeconds * 1000)) break;
+        table_.Since(sock, SteadyMs());
+        bool closed = false;
+        ok = ServeRequest(sock, stream, left == 1, closed);
+        table_.Since(sock, SteadyMs());
+        if (!ok || closed) break;
+    }
+    return ok;
+}
+
+bool Listener::ServeRequest(socket_t sock, ConnectionStream& stream, bool closeConnection,
                             bool& closed) {
     BoundedStream bounded(stream, kMaxHeaderBytes + kMaxBodyBytes);
     RequestState state{&bounded};
@@ -182,26 +325,34 @@ bool Listener::ServeRequest(socket_t sock, httplib::Stream& stream, bool closeCo
         explicit Current(RequestState* state) { currentRequest = state; }
         ~Current() { currentRequest = nullptr; }
     } current(&state);
-    table_.SetDeadline(sock, SteadyMs() + kRequestSeconds * 1000);
-    bool ok = process_request(bounded, closeConnection, closed, nullptr);
+    stream.SetDeadline(SteadyMs() + kRequestSeconds * 1000);
+    const auto setup = [&](httplib::Request& req) {
+        // Every resource is small: a Range is ignored and the whole resource sent (many
+        // ranges of one would build an answer many times its size).
+        req.ranges.clear();
+        // Once its body is in, the request is being answered and keeps its slot.
+        bounded.WhenConsumed(bounded.Consumed() + DeclaredBody(req),
+                             [&] { table_.Answering(sock, true); });
+    };
+    bool ok = process_request(bounded, closeConnection, closed, setup);
     if (bounded.Exceeded() && !bounded.Wrote()) {
         // The request line alone was past the cap: the library gave up before any answer.
         static const std::string tooLarge = RawAnswer(431, "Request Header Fields Too Large",
                                                       "the request line and headers exceed 8 KB");
-        bounded.write(tooLarge.data(), tooLarge.size());
-        FinishAnswer(sock);
+        WriteAll(bounded, tooLarge);
+        stream.FinishAnswer();
         ok = false;
     }
-    table_.SetDeadline(sock, 0);
     if (state.close || bounded.Exceeded()) closed = true;
     return ok;
 }
 
-void Listener::Reject(socket_t sock) {
+void Listener::Reject(ConnectionStream& stream) {
     static const std::string response = RawAnswer(
         503, "Service Unavailable", "too many connections; try again", "Retry-After: 1\r\n");
-    send(sock, response.data(), static_cast<int>(response.size()), 0);
-    FinishAnswer(sock);
+    stream.SetDeadline(SteadyMs() + 1000);
+    WriteAll(stream, response);
+    stream.FinishAnswer();
 }
 
 }  // namespace korvane::web

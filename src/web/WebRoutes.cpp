@@ -70,7 +70,10 @@ Result AnswerError(const httplib::Request&, httplib::Response& res) {
     }
     if (res.body.empty())
         JsonError(res, res.status, httplib::detail::status_message(res.status), tooLarge);
-    return Result::Handled;
+    // The answer is whole as it is: "handled" would have the library cut it to the request's
+    // ranges, which a Range header it could not read leaves half parsed (a 416's body would
+    // go out cut, or repeated for every range).
+    return Result::Unhandled;
 }
 
 void Serve(WebApi& api, const httplib::Request& req, httplib::Response& res) {
