@@ -58,6 +58,34 @@ TEST_F(ConsolePaneTest, LineRules) {
     EXPECT_EQ(Text(a), "ends in lf\r\nends in crlf\r\r\n100% %s %d %n\r\n");
 }
 
+TEST_F(ConsolePaneTest, FollowsTheEndOnlyWhileTheViewIsThere) {
+    const auto firstShown = [&] {
+        const auto line = SendMessageA(a, EM_GETFIRSTVISIBLELINE, 0, 0);
+        const auto at = static_cast<size_t>(SendMessageA(a, EM_LINEINDEX, line, 0));
+        const std::string text = Text(a);
+        return text.substr(at, text.find('\r', at) - at);
+    };
+    for (const bool batched : {false, true}) {
+        SetWindowTextA(a, "");
+        const auto add = [&](int from, int to) {
+            std::vector<std::string> lines;
+            for (int i = from; i < to; ++i) lines.push_back("line " + std::to_string(i));
+            if (batched) ConsoleLogBatch(a, lines);
+            for (size_t i = 0; !batched && i < lines.size(); ++i) ConsoleLog(a, lines[i].c_str());
+        };
+        add(0, 240);
+        SendMessageA(a, WM_VSCROLL, SB_TOP, 0);  // the operator scrolls back to line 220
+        SendMessageA(a, EM_LINESCROLL, 0, 220);
+        add(240, 245);
+        EXPECT_EQ(firstShown(), "line 220") << batched;
+        add(245, 260);  // the oldest three quarters go; the line read stays in view
+        EXPECT_EQ(firstShown(), "line 220") << batched;
+        SendMessageA(a, WM_VSCROLL, SB_BOTTOM, 0);  // back at the end, the pane follows again
+        add(260, 280);
+        EXPECT_GT(SendMessageA(a, EM_GETFIRSTVISIBLELINE, 0, 0), Lines(a) - 12) << batched;
+    }
+}
+
 TEST_F(ConsolePaneTest, BatchShowsExactlyWhatLineByLineShows) {
     std::mt19937 random(12345);
     auto randomLine = [&] {
