@@ -162,6 +162,20 @@ TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
     EXPECT_EQ(Call("GET", "/api/console?after=-1").status, 400);
 }
 
+TEST_F(WebApiTest, StatusTellsWhetherTheEngineRunsAndTheLogIsWritten) {
+    LogIn();
+    json running = json::parse(Call("GET", "/api/status").body);
+    backend.consoleLog = "stopped";
+    EXPECT_EQ(Call("POST", "/api/command", R"({"command": "quit"})").status, 200);
+    const ApiResponse stopped = Call("GET", "/api/status");
+    EXPECT_EQ(stopped.status, 503);
+    EXPECT_EQ(running["engine_running"], true);
+    EXPECT_EQ(running["console_log"], "writing");
+    EXPECT_EQ(json::parse(stopped.body),
+              (json{{"error", "the engine is not running"}, {"engine_running", false},
+                    {"update_rate", 0}, {"console_log", "stopped"}}));
+}
+
 TEST_F(WebApiTest, AStoppedEngineAnswers503AndUnknownRequestsAreRefused) {
     LogIn();
     EXPECT_EQ(Call("POST", "/api/command", R"({"command": "quit"})").status, 200);
