@@ -20,10 +20,17 @@ void Copy(char (&target)[N], const std::string& text) {
 }  // namespace
 
 std::string TrayTooltip(const TrayStatus& status) {
+    char state[64];
+    if (status.engineStopped)
+        std::snprintf(state, sizeof state, "Engine stopped");
+    else
+        std::snprintf(state, sizeof state, "Players %d / %d\nUpdate rate %d", status.players,
+                      status.maxPlayers, status.updateRate);
     char tip[sizeof NOTIFYICONDATAA{}.szTip];
-    std::snprintf(tip, sizeof tip, "%s\nPlayers %d / %d\nUpdate rate %d",
+    // The name is cut short, so that a long one cannot push the states out of the tooltip.
+    std::snprintf(tip, sizeof tip, "%.60s\n%s%s",
                   status.serverName.empty() ? "Korvane Server" : status.serverName.c_str(),
-                  status.players, status.maxPlayers, status.updateRate);
+                  state, status.logStopped ? "\nConsole log stopped" : "");
     return tip;
 }
 

@@ -18,8 +18,11 @@ struct TrayStatus {
     int players = 0;
     int maxPlayers = 0;
     int updateRate = 0;
+    bool engineStopped = false;
+    bool logStopped = false;  // the console log cannot be written
 };
-// "name\nPlayers n / max\nUpdate rate r", cut to what the tooltip holds.
+// "name\nPlayers n / max\nUpdate rate r" ("name\nEngine stopped" once it has), then
+// "\nConsole log stopped" while that lasts, cut to what the tooltip holds.
 std::string TrayTooltip(const TrayStatus& status);
 
 class TrayIcon {

@@ -73,6 +73,31 @@ TEST_F(MainWindowTest, CommandLineDoesNothingAfterTheEngineStopped) {
     EXPECT_TRUE(engine.CallsStartingWith("ExecuteCommand").empty());
 }
 
+TEST_F(MainWindowTest, AfterTheEngineStopsTheWindowAndTheTraySaySoAndGreyItsCommands) {
+    std::string pane, tooltip;
+    UINT greyed = 0;
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), Do([&] { engine.tickResult = 0; }),
+         [&] { return WindowText(Item(IDC_UPDATE_RATE)) == "stopped"; }, Do([&] {
+             for (UINT id : {IDM_CHANGE_MAP, IDM_KICK_PLAYER, IDM_SETTINGS})
+                 greyed += (GetMenuState(GetMenu(Main()), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+             Type("status");
+             Type("status");
+             pane = WindowText(Item(IDC_CONSOLE));
+         }),
+         [&] {
+             tooltip = window->trayCalls.back().data.szTip;
+             return tooltip.find("\nEngine stopped") != std::string::npos;
+         },
+         Close()}));
+    EXPECT_EQ(greyed, 3u);
+    const size_t told = pane.find("Not sent: the engine has stopped");
+    EXPECT_NE(told, std::string::npos) << pane;
+    EXPECT_EQ(pane.find("Not sent", told + 1), std::string::npos);  // once, not per Enter
+    EXPECT_EQ(tooltip.find("Update rate"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {
     HWND list = nullptr;
     std::vector<std::string> first, second;

@@ -65,6 +65,10 @@ class OperatorWindowTest : public test::MainWindowFixture {
             if (test::Cell(list, row, 0) == std::to_string(id)) return row;
         return -1;
     }
+    std::string Tooltip() {
+        const auto modified = Tray(NIM_MODIFY);
+        return modified.empty() ? "" : modified.back().data.szTip;
+    }
     std::vector<TrayCall> Tray(DWORD message) {
         std::vector<TrayCall> calls;
         for (const TrayCall& call : window->trayCalls)
@@ -126,6 +130,79 @@ TEST_F(OperatorWindowTest, UnwritableLogSaysSoOnceAndTheConsoleGoesOn) {
     EXPECT_NE(said, std::string::npos) << pane;
     EXPECT_EQ(pane.find("Console log stopped", said + 1), std::string::npos) << pane;
     EXPECT_NE(pane.find("second"), std::string::npos);
+}
+
+TEST_F(OperatorWindowTest, AStoppedLogStaysInTheTooltipAndIsToldAgainEveryHour) {
+    TempFolder::WriteFile(Logs(), "a file where the folder should be");
+    const auto said = [&] {
+        const std::string pane = WindowText(Item(IDC_CONSOLE));
+        int count = 0;
+        for (size_t at = 0; (at = pane.find("Console log stopped", at)) != std::string::npos; ++at)
+            ++count;
+        return count;
+    };
+    ASSERT_TRUE(RunScript(*window, {Running(), [&] { return said() == 1; },
+                                    [&] { return Tooltip().find("\nConsole log stopped") != std::string::npos; },
+                                    Do([&] { window->clockMs = OperatorTools::kLogStoppedRepeatMs - 1; }),
+                                    Deliver(""), Refreshed(),
+                                    Do([&] { EXPECT_EQ(said(), 1); window->clockMs += 1; }),
+                                    [&] { return said() == 2; }, Close()}));
+}
+
+TEST_F(OperatorWindowTest, EscapeClearsTheLineAndTypingNeverAnswersTheQuitQuestion) {
+    bool askedWithText = true, stillAsking = false;
+    INT_PTR result = -1;
+    const auto toFocus = [](UINT message, WPARAM key) { PostMessageA(GetFocus(), message, key, 0); };
+    ASSERT_TRUE(RunScript(
+        *window,
+        {Running(), Do([&] { SetDlgItemTextA(Main(), IDC_COMMAND_LINE, "say hel"); }),
+         Key(VK_ESCAPE), Shows(""),
+         Do([&] { askedWithText = test::FindMessageBox(Main()) != nullptr; }), Key(VK_ESCAPE),
+         [&] { return test::FindMessageBox(Main()) != nullptr; }, Do([&] {
+             // The rest of "say hello world": its letters and a space, as typed.
+             toFocus(WM_CHAR, 'y');
+             toFocus(WM_SYSCHAR, 'y');
+             toFocus(WM_KEYDOWN, VK_SPACE);
+             toFocus(WM_KEYUP, VK_SPACE);
+             toFocus(WM_CHAR, 'n');
+         }),
+         Do([&] {
+             stillAsking = test::FindMessageBox(Main()) != nullptr;
+             toFocus(WM_KEYDOWN, VK_TAB);  // from No to Yes, then Enter: a choice
+         }),
+         Do([&] { toFocus(WM_KEYDOWN, VK_RETURN); })},
+        15000, &result));
+    EXPECT_FALSE(askedWithText);
+    EXPECT_TRUE(stillAsking);
+    EXPECT_EQ(result, 0);
+    const auto logged = LoggedLines(Logs());
+    EXPECT_NE(std::find(logged.begin(), logged.end(), "Quit confirmed by the operator."),
+              logged.end());
+}
+
+TEST_F(OperatorWindowTest, TabCompletesOnlyTheFirstWordUnderTheCaret) {
+    struct Case {
+        const char* line;
+        int caret;
+        const char* after;
+    };
+    const Case cases[] = {{"kick 4", 6, "kick 4"},
+                          {"maxp 4", 2, "maxplayers 4"},
+                          {"maxp", 4, "maxplayers"},
+                          {"say maxp", 8, "say maxp"}};
+    std::vector<std::string> shown;
+    std::vector<Step> steps = {Running()};
+    for (const Case& c : cases) {
+        steps.push_back(Do([&] {
+            SetDlgItemTextA(Main(), IDC_COMMAND_LINE, c.line);
+            SendMessageA(Item(IDC_COMMAND_LINE), EM_SETSEL, c.caret, c.caret);
+        }));
+        steps.push_back(Key(VK_TAB));
+        steps.push_back(Do([&] { shown.push_back(WindowText(Item(IDC_COMMAND_LINE))); }));
+    }
+    steps.push_back(Close());
+    ASSERT_TRUE(RunScript(*window, steps));
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(shown.at(i), cases[i].after) << i;
 }
 
 TEST_F(OperatorWindowTest, HistoryIsLoadedWalkedCompletedAndSavedAtTheEnd) {
