@@ -1,6 +1,7 @@
 // What another part of the program (the web administration) adds to the main window without
 // the window knowing it: a menu command of its own, every line the console pane receives, the
-// console log's state, and the moments hosting begins and the window goes. All calls come on the window thread.
+// console log's state, and the moments hosting begins and the window goes. All calls come on the
+// window thread.
 #pragma once
 
 #include <windows.h>

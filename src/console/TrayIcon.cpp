@@ -29,8 +29,8 @@ std::string TrayTooltip(const TrayStatus& status) {
     char tip[sizeof NOTIFYICONDATAA{}.szTip];
     // The name is cut short, so that a long one cannot push the states out of the tooltip.
     std::snprintf(tip, sizeof tip, "%.60s\n%s%s",
-                  status.serverName.empty() ? "Korvane Server" : status.serverName.c_str(),
-                  state, status.logStopped ? "\nConsole log stopped" : "");
+                  status.serverName.empty() ? "Korvane Server" : status.serverName.c_str(), state,
+                  status.logStopped ? "\nConsole log stopped" : "");
     return tip;
 }
 

@@ -77,20 +77,20 @@ TEST_F(MainWindowTest, AfterTheEngineStopsTheWindowAndTheTraySaySoAndGreyItsComm
     std::string pane, tooltip;
     UINT greyed = 0;
     ASSERT_TRUE(RunScript(
-        *window,
-        {Running(), Do([&] { engine.tickResult = 0; }),
-         [&] { return WindowText(Item(IDC_UPDATE_RATE)) == "stopped"; }, Do([&] {
-             for (UINT id : {IDM_CHANGE_MAP, IDM_KICK_PLAYER, IDM_SETTINGS})
-                 greyed += (GetMenuState(GetMenu(Main()), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
-             Type("status");
-             Type("status");
-             pane = WindowText(Item(IDC_CONSOLE));
-         }),
-         [&] {
-             tooltip = window->trayCalls.back().data.szTip;
-             return tooltip.find("\nEngine stopped") != std::string::npos;
-         },
-         Close()}));
+        *window, {Running(), Do([&] { engine.tickResult = 0; }),
+                  [&] { return WindowText(Item(IDC_UPDATE_RATE)) == "stopped"; }, Do([&] {
+                      for (UINT id : {IDM_CHANGE_MAP, IDM_KICK_PLAYER, IDM_SETTINGS})
+                          greyed +=
+                              (GetMenuState(GetMenu(Main()), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+                      Type("status");
+                      Type("status");
+                      pane = WindowText(Item(IDC_CONSOLE));
+                  }),
+                  [&] {
+                      tooltip = window->trayCalls.back().data.szTip;
+                      return tooltip.find("\nEngine stopped") != std::string::npos;
+                  },
+                  Close()}));
     EXPECT_EQ(greyed, 3u);
     const size_t told = pane.find("Not sent: the engine has stopped");
     EXPECT_NE(told, std::string::npos) << pane;

@@ -141,37 +141,49 @@ TEST_F(OperatorWindowTest, AStoppedLogStaysInTheTooltipAndIsToldAgainEveryHour) 
             ++count;
         return count;
     };
-    ASSERT_TRUE(RunScript(*window, {Running(), [&] { return said() == 1; },
-                                    [&] { return Tooltip().find("\nConsole log stopped") != std::string::npos; },
-                                    Do([&] { window->clockMs = OperatorTools::kLogStoppedRepeatMs - 1; }),
-                                    Deliver(""), Refreshed(),
-                                    Do([&] { EXPECT_EQ(said(), 1); window->clockMs += 1; }),
-                                    [&] { return said() == 2; }, Close()}));
+    ASSERT_TRUE(RunScript(
+        *window, {Running(), [&] { return said() == 1; },
+                  [&] { return Tooltip().find("\nConsole log stopped") != std::string::npos; },
+                  Do([&] { window->clockMs = OperatorTools::kLogStoppedRepeatMs - 1; }),
+                  Deliver(""), Refreshed(), Do([&] {
+                      EXPECT_EQ(said(), 1);
+                      window->clockMs += 1;
+                  }),
+                  [&] { return said() == 2; }, Close()}));
 }
 
 TEST_F(OperatorWindowTest, EscapeClearsTheLineAndTypingNeverAnswersTheQuitQuestion) {
-    bool askedWithText = true, stillAsking = false;
+    bool askedWithText = false, stillAsking = false;
+    std::string line;
     INT_PTR result = -1;
-    const auto toFocus = [](UINT message, WPARAM key) { PostMessageA(GetFocus(), message, key, 0); };
-    ASSERT_TRUE(RunScript(
-        *window,
-        {Running(), Do([&] { SetDlgItemTextA(Main(), IDC_COMMAND_LINE, "say hel"); }),
-         Key(VK_ESCAPE), Shows(""),
-         Do([&] { askedWithText = test::FindMessageBox(Main()) != nullptr; }), Key(VK_ESCAPE),
-         [&] { return test::FindMessageBox(Main()) != nullptr; }, Do([&] {
-             // The rest of "say hello world": its letters and a space, as typed.
-             toFocus(WM_CHAR, 'y');
-             toFocus(WM_SYSCHAR, 'y');
-             toFocus(WM_KEYDOWN, VK_SPACE);
-             toFocus(WM_KEYUP, VK_SPACE);
-             toFocus(WM_CHAR, 'n');
-         }),
-         Do([&] {
-             stillAsking = test::FindMessageBox(Main()) != nullptr;
-             toFocus(WM_KEYDOWN, VK_TAB);  // from No to Yes, then Enter: a choice
-         }),
-         Do([&] { toFocus(WM_KEYDOWN, VK_RETURN); })},
-        15000, &result));
+    const auto toFocus = [](UINT message, WPARAM key) {
+        PostMessageA(GetFocus(), message, key, 0);
+    };
+    ASSERT_TRUE(
+        RunScript(*window,
+                  {Running(), Do([&] { SetDlgItemTextA(Main(), IDC_COMMAND_LINE, "say hel"); }),
+                   Key(VK_ESCAPE), Do([&] {
+                       line = WindowText(Item(IDC_COMMAND_LINE));
+                       if (HWND box = test::FindMessageBox(Main())) {
+                           askedWithText = true;
+                           PostMessageA(box, WM_COMMAND, IDNO, 0);
+                       }
+                   }),
+                   Key(VK_ESCAPE), [&] { return test::FindMessageBox(Main()) != nullptr; }, Do([&] {
+                       // The rest of "say hello world": its letters and a space, as typed.
+                       toFocus(WM_CHAR, 'y');
+                       toFocus(WM_SYSCHAR, 'y');
+                       toFocus(WM_KEYDOWN, VK_SPACE);
+                       toFocus(WM_KEYUP, VK_SPACE);
+                       toFocus(WM_CHAR, 'n');
+                   }),
+                   Do([&] {
+                       stillAsking = test::FindMessageBox(Main()) != nullptr;
+                       toFocus(WM_KEYDOWN, VK_TAB);  // from No to Yes, then Enter: a choice
+                   }),
+                   Do([&] { toFocus(WM_KEYDOWN, VK_RETURN); })},
+                  15000, &result));
+    EXPECT_EQ(line, "");
     EXPECT_FALSE(askedWithText);
     EXPECT_TRUE(stillAsking);
     EXPECT_EQ(result, 0);

@@ -171,9 +171,10 @@ TEST_F(WebApiTest, StatusTellsWhetherTheEngineRunsAndTheLogIsWritten) {
     EXPECT_EQ(stopped.status, 503);
     EXPECT_EQ(running["engine_running"], true);
     EXPECT_EQ(running["console_log"], "writing");
-    EXPECT_EQ(json::parse(stopped.body),
-              (json{{"error", "the engine is not running"}, {"engine_running", false},
-                    {"update_rate", 0}, {"console_log", "stopped"}}));
+    EXPECT_EQ(json::parse(stopped.body), (json{{"error", "the engine is not running"},
+                                               {"engine_running", false},
+                                               {"update_rate", 0},
+                                               {"console_log", "stopped"}}));
 }
 
 TEST_F(WebApiTest, AStoppedEngineAnswers503AndUnknownRequestsAreRefused) {
