@@ -21,8 +21,8 @@ struct TrayStatus {
     bool engineStopped = false;
     bool logStopped = false;  // the console log cannot be written
 };
-// "name\nPlayers n / max\nUpdate rate r" ("name\nEngine stopped" once it has), then
-// "\nConsole log stopped" while that lasts, cut to what the tooltip holds.
+// "name\nPlayers n / max\nUpdate rate r", cut to what the tooltip holds; "Engine stopped" (in
+// place of the figures) and "Console log stopped" lines come before the name while they hold.
 std::string TrayTooltip(const TrayStatus& status);
 
 class TrayIcon {

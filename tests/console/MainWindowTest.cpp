@@ -88,7 +88,7 @@ TEST_F(MainWindowTest, AfterTheEngineStopsTheWindowAndTheTraySaySoAndGreyItsComm
                   }),
                   [&] {
                       tooltip = window->trayCalls.back().data.szTip;
-                      return tooltip.find("\nEngine stopped") != std::string::npos;
+                      return tooltip.rfind("Engine stopped\n", 0) == 0;
                   },
                   Close()}));
     EXPECT_EQ(greyed, 3u);

@@ -141,15 +141,15 @@ TEST_F(OperatorWindowTest, AStoppedLogStaysInTheTooltipAndIsToldAgainEveryHour) 
             ++count;
         return count;
     };
-    ASSERT_TRUE(RunScript(
-        *window, {Running(), [&] { return said() == 1; },
-                  [&] { return Tooltip().find("\nConsole log stopped") != std::string::npos; },
-                  Do([&] { window->clockMs = OperatorTools::kLogStoppedRepeatMs - 1; }),
-                  Deliver(""), Refreshed(), Do([&] {
-                      EXPECT_EQ(said(), 1);
-                      window->clockMs += 1;
-                  }),
-                  [&] { return said() == 2; }, Close()}));
+    ASSERT_TRUE(
+        RunScript(*window, {Running(), [&] { return said() == 1; },
+                            [&] { return Tooltip().rfind("Console log stopped\n", 0) == 0; },
+                            Do([&] { window->clockMs = OperatorTools::kLogStoppedRepeatMs - 1; }),
+                            Deliver(""), Refreshed(), Do([&] {
+                                EXPECT_EQ(said(), 1);
+                                window->clockMs += 1;
+                            }),
+                            [&] { return said() == 2; }, Close()}));
 }
 
 TEST_F(OperatorWindowTest, EscapeClearsTheLineAndTypingNeverAnswersTheQuitQuestion) {
