@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "ui/Subclass.h"
 #include "ui/Text.h"
 
@@ -12,6 +14,10 @@ namespace {
 
 bool Down(int key) {
     return GetKeyState(key) < 0;
+}
+
+size_t FirstWordEnd(const std::string& line) {
+    return std::min(line.find(' '), line.size());
 }
 
 }  // namespace
@@ -32,10 +38,10 @@ void CommandLineEdit::Detach() {
     edit_ = nullptr;
 }
 
-void CommandLineEdit::Show(const std::string& text) {
+void CommandLineEdit::Show(const std::string& text, size_t caret) {
     SetWindowTextA(edit_, text.c_str());
-    const auto end = static_cast<WPARAM>(text.size());
-    SendMessageA(edit_, EM_SETSEL, end, static_cast<LPARAM>(end));
+    const auto at = static_cast<WPARAM>(std::min(caret, text.size()));
+    SendMessageA(edit_, EM_SETSEL, at, static_cast<LPARAM>(at));
 }
 
 bool CommandLineEdit::OnKeyDown(WPARAM key) {
@@ -46,13 +52,23 @@ bool CommandLineEdit::OnKeyDown(WPARAM key) {
         case VK_DOWN:
             if (auto newer = history_.Newer()) Show(*newer);
             return true;
+        case VK_ESCAPE:
+            if (GetWindowTextLengthA(edit_) == 0) return false;
+            Show("");
+            return true;
         case VK_TAB: {
             if (Down(VK_SHIFT) || Down(VK_CONTROL) || Down(VK_MENU)) return false;
+            // Only the first word is completed, and only while the caret is in it or at its
+            // end: with the caret on an argument, Tab would turn "kick 4" into another
+            // command. Nothing to complete leaves the line and the focus where they are.
+            const std::string line = ui::WindowText(edit_);
+            DWORD caret = 0;
+            SendMessageA(edit_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+            if (caret > FirstWordEnd(line)) return true;
             std::vector<std::string> names = names_;
             for (std::string& word : history_.FirstWords()) names.push_back(std::move(word));
-            // Nothing to complete leaves the line and the focus where they are.
-            if (auto completed = completion_.Complete(ui::WindowText(edit_), names))
-                Show(*completed);
+            if (auto completed = completion_.Complete(line, names))
+                Show(*completed, FirstWordEnd(*completed));
             return true;
         }
         default:
@@ -71,11 +87,18 @@ LRESULT CALLBACK CommandLineEdit::Procedure(HWND edit, UINT message, WPARAM wPar
                     // focus; Shift+Tab and Ctrl+Tab are left to it.
                     result = DefSubclassProc(edit, message, wParam, lParam) | DLGC_WANTARROWS;
                     if (!Down(VK_SHIFT) && !Down(VK_CONTROL)) result |= DLGC_WANTTAB;
+                    // Escape clears a line being typed, as consoles do; only on an empty
+                    // line is it the window's close request (and its question).
+                    if (const auto* key = reinterpret_cast<const MSG*>(lParam);
+                        key && key->message == WM_KEYDOWN && key->wParam == VK_ESCAPE &&
+                        GetWindowTextLengthA(edit) > 0)
+                        result |= DLGC_WANTMESSAGE;
                     return true;
                 case WM_KEYDOWN:
                     return self.OnKeyDown(wParam);
                 case WM_CHAR:
-                    return wParam == '\t';  // the Tab was completion, not text
+                    // The Tab was completion and the Escape clearing, not text.
+                    return wParam == '\t' || wParam == VK_ESCAPE;
                 default:
                     return false;
             }

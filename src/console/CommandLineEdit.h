@@ -1,6 +1,7 @@
 // The command line's keys: Up and Down walk the command history, Tab completes the first
-// word. Attached to the window's edit control by subclassing, so the dialog keeps Enter
-// (send) and Escape (quit question) and Shift+Tab still leaves the line.
+// word, Escape clears the line. Attached to the window's edit control by subclassing, so the
+// dialog keeps Enter (send) and Escape on an empty line (quit question) and Shift+Tab still
+// leaves the line.
 #pragma once
 
 #include <windows.h>
@@ -31,7 +32,8 @@ class CommandLineEdit {
     static LRESULT CALLBACK Procedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
     bool OnKeyDown(WPARAM key);
-    void Show(const std::string& text);
+    // The line with the caret at `caret` (its end by default).
+    void Show(const std::string& text, size_t caret = std::string::npos);
 
     CommandHistory& history_;
     std::vector<std::string> names_;

@@ -55,18 +55,37 @@ void OperatorTools::Refreshed(const EngineHost::HandOver& handOver) {
     // The history counts its few minutes from the start.
     const uint64_t now = seams_.clockMs() - startedMs_;
     if (history_.SaveDue(now)) history_.Save(seams_.historyFile, now);
+    // One line scrolls away in seconds on a busy server; a log that stays stopped says so
+    // again (the tooltip and the web status show it all along).
+    if (!logFailure_.empty() && now - logFailureSaidMs_ >= kLogStoppedRepeatMs) {
+        logFailureSaidMs_ = now;
+        host_.Note(logFailure_);
+    }
 }
 
 void OperatorTools::WriteLog(const std::vector<std::string>& lines) {
     if (!logging_ || !log_) return;
     // The reason goes to the console like any other line, at the next refresh; the log has
     // stopped by then, so it is not written there.
-    if (std::optional<std::string> failure = log_->Append(lines)) host_.Note(*failure);
+    if (std::optional<std::string> failure = log_->Append(lines)) {
+        logFailure_ = *failure;
+        logFailureSaidMs_ = seams_.clockMs() - startedMs_;
+        host_.Note(*failure);
+    }
 }
 
 void OperatorTools::Sent(const std::string& command) {
     keys_.Sent(command);
-    if (logging_) echoes_.push_back(command);
+    Shown(command);
+}
+
+void OperatorTools::Shown(const std::string& line) {
+    if (logging_) echoes_.push_back(line);
+}
+
+const char* OperatorTools::LogState() const {
+    if (!logging_) return "off";
+    return log_ && log_->Stopped() ? "stopped" : "writing";
 }
 
 void OperatorTools::UpdateTray(const EngineHost::HandOver& handOver) {
@@ -81,6 +100,7 @@ void OperatorTools::UpdateTray(const EngineHost::HandOver& handOver) {
     status_.players = handOver.engineLoaded ? static_cast<int>(handOver.players.size()) : 0;
     status_.maxPlayers = host_.Settings().maxPlayers;
     status_.updateRate = TruncateToInt(host_.UpdateRate());
+    status_.logStopped = logging_ && log_ && log_->Stopped();
     tray_->Update(status_, now);
 }
 
@@ -120,6 +140,7 @@ bool OperatorTools::OnCommand(int id) {
 }
 
 void OperatorTools::EngineStopped() {
+    status_.engineStopped = true;
     // Shown only while the window is minimised; otherwise the window itself tells.
     if (tray_) tray_->NotifyIfMinimised(ui::ProgramString(IDS_TRAY_ENGINE_STOPPED));
 }

@@ -33,9 +33,13 @@ class OperatorTools {
         FolderOpener openFolder = ShellOpenFolder;
         std::string logFolder = "logs";  // relative ones are under the installation folder
         std::string historyFile = kHistoryFile;
-        // Milliseconds on a steady clock, for saving the history every few minutes.
+        // Milliseconds on a steady clock, for saving the history every few minutes and
+        // repeating that the log has stopped.
         std::function<uint64_t()> clockMs = GetTickCount64;
     };
+
+    // While the log cannot be written, the console says so again this often.
+    static constexpr uint64_t kLogStoppedRepeatMs = 60 * 60 * 1000;
 
     explicit OperatorTools(EngineHost& host);
     OperatorTools(const OperatorTools&) = delete;
@@ -54,6 +58,11 @@ class OperatorTools {
     void Refreshed(const EngineHost::HandOver& handOver);
     // A command the command line has echoed and sent.
     void Sent(const std::string& command);
+    // A line the window has put into the pane itself: it is logged with the next refresh.
+    void Shown(const std::string& line);
+    // The console log for others to show: "writing", "off" (switched off for the run) or
+    // "stopped" (it could not be written); a string literal.
+    const char* LogState() const;
     // Any message of the window; true when it was one of the tools'.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCommand(int id);
@@ -79,6 +88,8 @@ class OperatorTools {
     std::optional<TrayIcon> tray_;
     uint64_t startedMs_ = 0;
     TrayStatus status_;
+    std::string logFailure_;  // why the log stopped, said again every hour
+    uint64_t logFailureSaidMs_ = 0;
     DWORD nameReadAt_ = 0;
     bool nameRead_ = false;
 };

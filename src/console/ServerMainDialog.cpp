@@ -17,12 +17,16 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 0;
 
-void SetStatic(HWND window, int id, int value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%d", value);
+void SetStatic(HWND window, int id, const char* text) {
     char shown[32] = {};
     GetDlgItemTextA(window, id, shown, sizeof shown);
     if (std::strcmp(shown, text) != 0) SetDlgItemTextA(window, id, text);
+}
+
+void SetStatic(HWND window, int id, int value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d", value);
+    SetStatic(window, id, text);
 }
 
 }  // namespace
@@ -107,6 +111,7 @@ void ServerMainDialog::Start() {
         case EngineHost::StartResult::StepFailed:
             // The window stays open without an engine; what the engine said about it shows.
             startupFailed_ = true;
+            ShowEngineStopped();
             Refresh();
             return;
     }
@@ -127,19 +132,42 @@ void ServerMainDialog::Refresh() {
     players_.Show(handOver, host_);
     ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
     tools_.Refreshed(handOver);
-    if (addOn_) addOn_->PaneLines(handOver.lines);
+    if (addOn_) {
+        addOn_->PaneLines(handOver.lines);
+        addOn_->ConsoleLogState(tools_.LogState());
+    }
     float send = 0, receive = 0;
     if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
         SetStatic(Window(), IDC_RECV_BPS, TruncateToInt(receive));
     }
-    SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
+    if (engineStopped_)
+        SetStatic(Window(), IDC_UPDATE_RATE, "stopped");
+    else
+        SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
 }
 
 void ServerMainDialog::OnEngineStopped() {
     host_.Shutdown();
+    ShowEngineStopped();
     Refresh();
+    ShowLine(ui::ProgramString(IDS_TRAY_ENGINE_STOPPED));
+}
+
+void ServerMainDialog::ShowEngineStopped() {
+    engineStopped_ = true;
+    // The window stays for its console and the log; what needs an engine is greyed.
+    HMENU menu = GetMenu(Window());
+    for (UINT id : {IDM_CHANGE_MAP, IDM_KICK_PLAYER, IDM_SETTINGS})
+        EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
+    DrawMenuBar(Window());
     tools_.EngineStopped();
+}
+
+void ServerMainDialog::ShowLine(const std::string& line) {
+    ConsoleLog(Item(IDC_CONSOLE), line.c_str());
+    tools_.Shown(line);
+    if (addOn_) addOn_->PaneLines({line});
 }
 
 void ServerMainDialog::OnDestroy() {

@@ -31,7 +31,8 @@ class ServerMainDialog : public ui::Dialog {
     void SetConfirmOnClose(bool confirm) { confirmOnClose_ = confirm; }
     // Set before the window runs; the add-on outlives it.
     void SetAddOn(MainWindowAddOn* addOn) { addOn_ = addOn; }
-    // True to go ahead: no engine, or the operator said Yes (No is the default).
+    // True to go ahead: no engine, or the operator said Yes (No is the default; typing does
+    // not answer). A Yes is written to the console log.
     bool ConfirmQuit();
     // The log file, history, player menu and notification-area icon; set up before DoModal.
     OperatorTools& Tools() { return tools_; }
@@ -59,6 +60,11 @@ class ServerMainDialog : public ui::Dialog {
     void Refresh();
     // The engine's Tick asked to stop: the engine goes, what it said last is shown.
     void OnEngineStopped();
+    // From the engine's stop (or a failed start) on: the figures say so, and the commands
+    // that need an engine are greyed.
+    void ShowEngineStopped();
+    // A line of the window's own: the pane, the console log and the web's console.
+    void ShowLine(const std::string& line);
     void SendCommandLine();
     void KickSelectedPlayer();
     void ShowSettings();
@@ -73,6 +79,8 @@ class ServerMainDialog : public ui::Dialog {
     bool confirmOnClose_ = true;
     bool startupPending_ = true;
     bool startupFailed_ = false;
+    bool engineStopped_ = false;
+    bool toldNotSent_ = false;  // a typed command after the stop was answered once
     MainWindowAddOn* addOn_ = nullptr;
 };
 

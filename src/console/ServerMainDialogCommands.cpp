@@ -26,6 +26,7 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
             KickSelectedPlayer();
             return true;
         case IDM_CHANGE_MAP: {
+            if (!host_.EngineLoaded()) return true;
             // The dialog sends its own command; how it was closed does not matter here.
             ChangeMapDialog dialog(Window(), host_.Settings());
             dialog.DoModal();
@@ -44,9 +45,14 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
 
 bool ServerMainDialog::ConfirmQuit() {
     if (!host_.EngineLoaded()) return true;
-    // No is the default: a stray Escape then Enter must not stop a live server.
-    return ui::AskYesNo(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
-                        ui::ProgramString(IDS_QUIT_CAPTION).c_str());
+    // No is the default and typing does not answer: a stray Escape, then Enter or the rest
+    // of a command, must not stop a live server.
+    if (!ui::AskYesNo(Window(), ui::ProgramString(IDS_CONFIRM_QUIT).c_str(),
+                      ui::ProgramString(IDS_QUIT_CAPTION).c_str()))
+        return false;
+    // Whoever reads the log later learns why the server went.
+    ShowLine("Quit confirmed by the operator.");
+    return true;
 }
 
 void ServerMainDialog::OnCancel() {
@@ -54,10 +60,19 @@ void ServerMainDialog::OnCancel() {
 }
 
 void ServerMainDialog::SendCommandLine() {
-    if (!host_.EngineLoaded()) return;
     char command[kCommandLineLimit + 1] = {};
     GetDlgItemTextA(Window(), IDC_COMMAND_LINE, command, sizeof command);
     if (!command[0]) return;
+    if (!host_.EngineLoaded()) {
+        // The line stays for a later start; why it went nowhere is said once, not per Enter.
+        if (engineStopped_ && !toldNotSent_) {
+            toldNotSent_ = true;
+            ShowLine("Not sent: the engine has stopped, so commands go nowhere.");
+        }
+        return;
+    }
+    // The operator's own command brings the pane back to its end to show the answer.
+    ConsoleScrollToEnd(Item(IDC_CONSOLE));
     // The echo reaches the pane at once, before anything the engine answers.
     ConsoleLog(Item(IDC_CONSOLE), command);
     tools_.Sent(command);
@@ -72,6 +87,7 @@ void ServerMainDialog::KickSelectedPlayer() {
 }
 
 void ServerMainDialog::ShowSettings() {
+    if (!host_.EngineLoaded()) return;
     // Every change reaches the engine through the pages' own commits. Once the operator has
     // confirmed them (OK, or an Apply that went through), the engine writes the file, so the
     // next start does not bring the old values back.

@@ -1,6 +1,7 @@
 // The notification-area icon.
 #include "console/TrayIcon.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "resources/resource.h"
@@ -20,11 +21,19 @@ void Copy(char (&target)[N], const std::string& text) {
 }  // namespace
 
 std::string TrayTooltip(const TrayStatus& status) {
-    char tip[sizeof NOTIFYICONDATAA{}.szTip];
-    std::snprintf(tip, sizeof tip, "%s\nPlayers %d / %d\nUpdate rate %d",
-                  status.serverName.empty() ? "Korvane Server" : status.serverName.c_str(),
-                  status.players, status.maxPlayers, status.updateRate);
-    return tip;
+    // What has gone wrong comes first, so that a long server name cannot cut it off.
+    std::string text;
+    if (status.engineStopped) text += "Engine stopped\n";
+    if (status.logStopped) text += "Console log stopped\n";
+    text += status.serverName.empty() ? "Korvane Server" : status.serverName;
+    if (!status.engineStopped) {
+        char figures[64];
+        std::snprintf(figures, sizeof figures, "\nPlayers %d / %d\nUpdate rate %d", status.players,
+                      status.maxPlayers, status.updateRate);
+        text += figures;
+    }
+    text.resize(std::min(text.size(), sizeof NOTIFYICONDATAA{}.szTip - 1));
+    return text;
 }
 
 TrayIcon::TrayIcon(Notify notify, ui::PopupTracker track)

@@ -18,8 +18,11 @@ struct TrayStatus {
     int players = 0;
     int maxPlayers = 0;
     int updateRate = 0;
+    bool engineStopped = false;
+    bool logStopped = false;  // the console log cannot be written
 };
-// "name\nPlayers n / max\nUpdate rate r", cut to what the tooltip holds.
+// "name\nPlayers n / max\nUpdate rate r", cut to what the tooltip holds; "Engine stopped" (in
+// place of the figures) and "Console log stopped" lines come before the name while they hold.
 std::string TrayTooltip(const TrayStatus& status);
 
 class TrayIcon {

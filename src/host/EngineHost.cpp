@@ -106,6 +106,7 @@ void EngineHost::Shutdown() {
     // for without holding the lock it needs to finish its step.
     thread_.Stop();
     hostingSinceMs_ = 0;
+    updateRate_ = 0;  // nothing ticks any more
     EngineInterface* engine = nullptr;
     {
         ui::ScopedLock lock(lock_);

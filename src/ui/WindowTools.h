@@ -14,7 +14,9 @@ void EndOwnedDialogs(HWND owner);
 // painting to the default processing.
 bool PaintIconWhenMinimised(HWND window, HICON icon);
 
-// A message box answered Yes or No, with No as the default button.
+// A message box answered Yes or No, with No as the default button. Typing does not answer it:
+// the buttons' letters and the space bar are ignored while it shows, so text meant for
+// another window cannot say Yes (or No); a click does, or Enter on the focused button.
 bool AskYesNo(HWND owner, const char* text, const char* caption);
 
 }  // namespace korvane::ui

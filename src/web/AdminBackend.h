@@ -49,6 +49,9 @@ class AdminBackend {
     virtual std::optional<ServerStatus> Status() = 0;
     virtual std::optional<std::vector<PlayerRow>> Players() = 0;
     virtual std::optional<std::vector<RotationEntry>> Rotation() = 0;
+    // The program's console log: "writing", "off" or "stopped" (the folder cannot be
+    // written); known with or without an engine.
+    virtual std::string ConsoleLogState() = 0;
 
     // The same as a command typed into the window's command line: the command is echoed into
     // the console first, then the engine executes it (its answer follows in the console).

@@ -2,6 +2,8 @@
 // each engine call (or short group of them) in one hold of EngineLock, never a window.
 #pragma once
 
+#include <atomic>
+
 #include "host/EngineHost.h"
 #include "web/AdminBackend.h"
 
@@ -16,6 +18,9 @@ class HostAdminBackend final : public AdminBackend {
     std::optional<ServerStatus> Status() override;
     std::optional<std::vector<PlayerRow>> Players() override;
     std::optional<std::vector<RotationEntry>> Rotation() override;
+    std::string ConsoleLogState() override { return consoleLog_.load(); }
+    // From the window thread, as the window reports it; `state` is a string literal.
+    void SetConsoleLogState(const char* state) { consoleLog_.store(state); }
     bool Execute(const std::string& command) override;
     bool Kick(int id) override;
     bool ChangeMap(int index) override;
@@ -23,6 +28,7 @@ class HostAdminBackend final : public AdminBackend {
 
   private:
     EngineHost& host_;
+    std::atomic<const char*> consoleLog_{"writing"};
 };
 
 }  // namespace korvane::web

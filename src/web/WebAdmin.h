@@ -34,6 +34,7 @@ class WebAdmin final : public MainWindowAddOn {
 
     void HostingStarted() override;
     void PaneLines(const std::vector<std::string>& lines) override;
+    void ConsoleLogState(const char* state) override { backend_.SetConsoleLogState(state); }
     bool OnCommand(HWND window, int id) override;
     void WindowClosing() override;
 

@@ -299,13 +299,23 @@ ApiResponse WebApi::Logout(const std::string& token) {
 
 ApiResponse WebApi::Status() {
     const auto status = backend_.Status();
-    if (!status) return NoEngine();
+    const std::string consoleLog = backend_.ConsoleLogState();
+    // Without an engine the answer is still an error, for clients that go by the status
+    // code, but it tells what the program knows: the engine has stopped, the log's state.
+    if (!status)
+        return JsonResponse({{"error", "the engine is not running"},
+                             {"engine_running", false},
+                             {"update_rate", 0},
+                             {"console_log", consoleLog}},
+                            503);
     return JsonResponse({{"server_name", AnsiToUtf8(status->serverName)},
                          {"version", AnsiToUtf8(status->version)},
+                         {"engine_running", true},
                          {"update_rate", status->updateRate},
                          {"players", status->players},
                          {"max_players", status->maxPlayers},
-                         {"uptime_seconds", status->uptimeSeconds}});
+                         {"uptime_seconds", status->uptimeSeconds},
+                         {"console_log", consoleLog}});
 }
 
 ApiResponse WebApi::Players() {

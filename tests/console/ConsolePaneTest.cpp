@@ -58,6 +58,20 @@ TEST_F(ConsolePaneTest, LineRules) {
     EXPECT_EQ(Text(a), "ends in lf\r\nends in crlf\r\r\n100% %s %d %n\r\n");
 }
 
+TEST_F(ConsolePaneTest, FollowsTheEndOnlyWhileTheViewIsThere) {
+    const auto first = [&] { return SendMessageA(a, EM_GETFIRSTVISIBLELINE, 0, 0); };
+    ConsoleLogBatch(a, std::vector<std::string>(240, "l"));
+    SendMessageA(a, WM_VSCROLL, SB_TOP, 0);  // the operator scrolls back to line 220
+    SendMessageA(a, EM_LINESCROLL, 0, 220);
+    ConsoleLog(a, "one line");
+    // The oldest 188 lines go at the 251st; line 220 stays in view.
+    ConsoleLogBatch(a, std::vector<std::string>(19, "l"));
+    EXPECT_EQ(first(), 220 - 188);
+    SendMessageA(a, WM_VSCROLL, SB_BOTTOM, 0);  // back at the end, the pane follows again
+    ConsoleLogBatch(a, std::vector<std::string>(20, "l"));
+    EXPECT_GT(first(), Lines(a) - 12);
+}
+
 TEST_F(ConsolePaneTest, BatchShowsExactlyWhatLineByLineShows) {
     std::mt19937 random(12345);
     auto randomLine = [&] {

@@ -58,19 +58,31 @@ TEST_F(MainWindowTest, TypedCommandsAreEchoedSentAndAnswered) {
     EXPECT_EQ(pane.substr(0, afterFirst.size() + 10), afterFirst + "set say\r\n");
 }
 
-TEST_F(MainWindowTest, CommandLineDoesNothingAfterTheEngineStopped) {
+TEST_F(MainWindowTest, CommandLineSendsNothingAfterTheEngineStoppedAndTheWindowSaysSo) {
     engine.tickResult = 0;
-    std::string commandLine;
+    std::string commandLine, pane;
+    UINT greyed = 0;
     ASSERT_TRUE(RunScript(
         *window,
-        {[&] { return !window->Host().EngineLoaded() && IsWindowVisible(Main()); }, Do([&] {
+        {[&] { return WindowText(Item(IDC_UPDATE_RATE)) == "stopped"; }, Do([&] {
              engine.ClearCalls();
              Type("status");
              commandLine = WindowText(Item(IDC_COMMAND_LINE));
+             Type("status");
+             pane = WindowText(Item(IDC_CONSOLE));
+             for (UINT id : {IDM_CHANGE_MAP, IDM_KICK_PLAYER, IDM_SETTINGS})
+                 greyed += (GetMenuState(GetMenu(Main()), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
          }),
+         [&] {
+             return std::string(window->trayCalls.back().data.szTip).find("Engine stopped") == 0;
+         },
          Close()}));
     EXPECT_EQ(commandLine, "status");
     EXPECT_TRUE(engine.CallsStartingWith("ExecuteCommand").empty());
+    EXPECT_EQ(greyed, 3u);
+    const size_t told = pane.find("Not sent: the engine has stopped");
+    EXPECT_NE(told, std::string::npos) << pane;
+    EXPECT_EQ(pane.find("Not sent", told + 1), std::string::npos);  // once, not per Enter
 }
 
 TEST_F(MainWindowTest, PlayerListFollowsTheEvents) {

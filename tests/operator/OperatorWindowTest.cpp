@@ -128,6 +128,52 @@ TEST_F(OperatorWindowTest, UnwritableLogSaysSoOnceAndTheConsoleGoesOn) {
     EXPECT_NE(pane.find("second"), std::string::npos);
 }
 
+TEST_F(OperatorWindowTest, AStoppedLogStaysInTheTooltipAndIsToldAgainEveryHour) {
+    TempFolder::WriteFile(Logs(), "a file where the folder should be");
+    const std::string said = "Console log stopped";
+    ASSERT_TRUE(RunScript(
+        *window, {Running(),
+                  [&] { return std::string(window->trayCalls.back().data.szTip).find(said) == 0; },
+                  Do([&] { window->clockMs = OperatorTools::kLogStoppedRepeatMs; }),
+                  [&] {
+                      const std::string pane = WindowText(Item(IDC_CONSOLE));
+                      return pane.find(said) != pane.rfind(said);  // said again
+                  },
+                  Close()}));
+}
+
+TEST_F(OperatorWindowTest, EscapeClearsTheLineAndTypingNeverAnswersTheQuitQuestion) {
+    std::string line;
+    const Step typeIntoQuestion = Do([] {  // the rest of "say hello": letters, Alt+Y, a space
+        for (UINT message : {WM_CHAR, WM_SYSCHAR}) PostMessageA(GetFocus(), message, 'y', 0);
+        for (UINT message : {WM_KEYDOWN, WM_KEYUP}) PostMessageA(GetFocus(), message, VK_SPACE, 0);
+    });
+    ASSERT_TRUE(RunScript(
+        *window, {Running(), Do([&] { SetDlgItemTextA(Main(), IDC_COMMAND_LINE, "say hel"); }),
+                  Key(VK_ESCAPE), Do([&] {
+                      line = WindowText(Item(IDC_COMMAND_LINE));
+                      if (HWND box = test::FindMessageBox(Main())) EndDialog(box, IDNO);
+                  }),
+                  Key(VK_ESCAPE), [&] { return test::FindMessageBox(Main()) != nullptr; },
+                  typeIntoQuestion, AnswerQuestion(IDYES)}));
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(question, "Are you sure you want to quit?");  // still asking after the typing
+    const auto logged = LoggedLines(Logs());
+    EXPECT_NE(std::find(logged.begin(), logged.end(), "Quit confirmed by the operator."),
+              logged.end());
+}
+
+TEST_F(OperatorWindowTest, TabOnAnArgumentLeavesTheLine) {
+    std::string line;
+    ASSERT_TRUE(RunScript(
+        *window, {Running(), Do([&] {
+                      SetDlgItemTextA(Main(), IDC_COMMAND_LINE, "kick 4");
+                      SendMessageA(Item(IDC_COMMAND_LINE), EM_SETSEL, 6, 6);
+                  }),
+                  Key(VK_TAB), Do([&] { line = WindowText(Item(IDC_COMMAND_LINE)); }), Close()}));
+    EXPECT_EQ(line, "kick 4");  // not "kickafktime 4", which would set a variable
+}
+
 TEST_F(OperatorWindowTest, HistoryIsLoadedWalkedCompletedAndSavedAtTheEnd) {
     const std::string file = window->files / "history.txt";
     TempFolder::WriteFile(file, "status\r\nsay old\r\n");

@@ -21,6 +21,7 @@ class FakeBackend : public web::AdminBackend {
     std::optional<web::ServerStatus> Status() override;
     std::optional<std::vector<web::PlayerRow>> Players() override;
     std::optional<std::vector<web::RotationEntry>> Rotation() override;
+    std::string ConsoleLogState() override { return consoleLog; }
     // Echoes the command; "quit" stops the engine, "addplayer <name>" adds a player.
     bool Execute(const std::string& command) override;
     bool Kick(int id) override;
@@ -30,6 +31,8 @@ class FakeBackend : public web::AdminBackend {
     void SetUpdateRate(float rate);
     std::vector<std::string> Calls();
     DWORD LastCallThread();
+
+    std::string consoleLog = "writing";
 
   private:
     void Record(const std::string& call);

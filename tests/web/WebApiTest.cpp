@@ -237,7 +237,15 @@ TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
 
 TEST_F(WebApiTest, AStoppedEngineAnswers503AndUnknownRequestsAreRefused) {
     LogIn();
+    EXPECT_EQ(json::parse(Call("GET", "/api/status").body)["engine_running"], true);
+    backend.consoleLog = "stopped";
     EXPECT_EQ(Call("POST", "/api/command", R"({"command": "quit"})").status, 200);
+    // The status says what is known without an engine.
+    EXPECT_EQ(json::parse(Call("GET", "/api/status").body),
+              (json{{"error", "the engine is not running"},
+                    {"engine_running", false},
+                    {"update_rate", 0},
+                    {"console_log", "stopped"}}));
     for (const char* path : {"/api/status", "/api/players", "/api/rotation"})
         EXPECT_EQ(Call("GET", path).status, 503) << path;
     EXPECT_EQ(Call("POST", "/api/kick", R"({"id": 1})").status, 503);
