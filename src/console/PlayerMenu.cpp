@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "ui/ListView.h"
 #include "ui/Text.h"
+#include "ui/WindowTools.h"
 
 namespace korvane {
 
@@ -81,9 +82,9 @@ std::optional<int32_t> ConfirmKickSelected(HWND owner, HWND list) {
     char question[160];
     std::snprintf(question, sizeof question, ui::ProgramString(IDS_KICK_QUESTION).c_str(),
                   player->name.c_str(), player->id);
-    const int answer = MessageBoxA(owner, question, ui::ProgramString(IDS_QUIT_CAPTION).c_str(),
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    if (answer != IDYES) return std::nullopt;
+    // Asked from a key, like the quit question: typing on must not answer it.
+    if (!ui::AskYesNo(owner, question, ui::ProgramString(IDS_QUIT_CAPTION).c_str()))
+        return std::nullopt;
     return player->id;
 }
 

@@ -115,7 +115,7 @@ TEST_F(PlayerMenuTest, MenuActsOnTheRowUnderThePointerOrTheSelectedOne) {
     EXPECT_TRUE(items.empty());
 }
 
-TEST_F(PlayerMenuTest, DeleteAsksWithNoAsTheDefault) {
+TEST_F(PlayerMenuTest, DeleteAsksWithNoAsTheDefaultAndTypingNeverAnswers) {
     EXPECT_FALSE(ConfirmKickSelected(owner, list));     // nothing selected, nothing asked
     RunPlayerMenu(owner, list, PointAt(1), Choose(0));  // selects Bob
 
@@ -135,6 +135,8 @@ TEST_F(PlayerMenuTest, DeleteAsksWithNoAsTheDefault) {
                 *text = ui::WindowText(GetDlgItem(box, 0xFFFF));
                 *noIsDefault =
                     (GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+                // Asked from a key: the operator typing on must not answer it.
+                PostMessageA(GetFocus(), WM_CHAR, 'y', 0);
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                              reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
                 return true;
