@@ -50,10 +50,12 @@ class OperatorTools {
 
     // The window's initialisation, before the engine's start-up.
     void Start(HWND window);
-    // After a refresh has shown the hand-over's lines in the pane.
+    // After a refresh has shown the hand-over's lines in the pane and handed them to Log.
     void Refreshed(const EngineHost::HandOver& handOver);
-    // A command the command line has echoed and sent.
+    // A command the command line has echoed and sent, for the history.
     void Sent(const std::string& command);
+    // Lines for the log file, written with the next refresh (at most 100 ms later).
+    void Log(std::vector<std::string> lines);
     // Any message of the window; true when it was one of the tools'.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCommand(int id);
@@ -72,8 +74,8 @@ class OperatorTools {
     ui::SingleInstance* instance_ = nullptr;
     HWND window_ = nullptr;
     std::optional<ConsoleLogFile> log_;
-    // Echoes shown since the last refresh, written with its lines in one write.
-    std::vector<std::string> echoes_;
+    // Lines since the last refresh (echoes, then the refresh's own), written in one write.
+    std::vector<std::string> pending_;
     CommandHistory history_;
     CommandLineEdit keys_;
     std::optional<TrayIcon> tray_;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "console/ConsolePane.h"
+#include "console/SecretValues.h"
 #include "editor/SettingsPropSheet.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
@@ -126,14 +127,20 @@ void ServerMainDialog::Refresh() {
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     players_.Show(handOver, host_);
     ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
+    PassOn(handOver.lines);
     tools_.Refreshed(handOver);
-    if (addOn_) addOn_->PaneLines(handOver.lines);
     float send = 0, receive = 0;
     if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
         SetStatic(Window(), IDC_RECV_BPS, TruncateToInt(receive));
     }
     SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
+}
+
+void ServerMainDialog::PassOn(std::vector<std::string> lines) {
+    HideSecretValues(lines);
+    if (addOn_) addOn_->PaneLines(lines);
+    tools_.Log(std::move(lines));
 }
 
 void ServerMainDialog::OnEngineStopped() {

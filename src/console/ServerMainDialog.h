@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "console/OperatorTools.h"
 #include "console/MainWindowAddOn.h"
 #include "console/PlayerListView.h"
@@ -60,6 +63,10 @@ class ServerMainDialog : public ui::Dialog {
     // The engine's Tick asked to stop: the engine goes, what it said last is shown.
     void OnEngineStopped();
     void SendCommandLine();
+    // Lines leave the operator's screen only through here: the log file and the web console
+    // (and any remote console to come) get the pane's lines with every password variable's
+    // value hidden, while the pane shows what the engine printed.
+    void PassOn(std::vector<std::string> lines);
     void KickSelectedPlayer();
     void ShowSettings();
     void ShowAbout();
