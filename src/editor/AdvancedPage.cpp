@@ -9,8 +9,8 @@ namespace korvane {
 
 namespace {
 
-// Idle minutes before the kick (0 never kicks); a custom bandwidth from the slowest line the
-// presets know of, in bytes a second, up to ten times the fastest.
+// Idle minutes before the kick, as many as a round may last; a custom bandwidth in bytes a
+// second, from a quarter of the slowest preset's up to ten times the fastest's.
 constexpr int kMostIdleMinutes = 999;
 constexpr int kLeastBandwidth = 1000;
 constexpr int kMostBandwidth = 100000000;

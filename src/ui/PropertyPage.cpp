@@ -32,6 +32,11 @@ void SetNumber(HWND control, int value) {
     SetWindowTextA(control, text);
 }
 
+// "Enter a whole number from 1 to 999."
+std::string RangeMessage(int low, int high) {
+    return "Enter a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ".";
+}
+
 }  // namespace
 
 FieldNumber ParseIntegerField(const char* text, int* value) {
@@ -49,10 +54,6 @@ FieldNumber ParseIntegerField(const char* text, int* value) {
     if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return FieldNumber::TooLarge;
     *value = static_cast<int>(parsed);
     return FieldNumber::Whole;
-}
-
-std::string RangeMessage(int low, int high) {
-    return "Enter a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ".";
 }
 
 PropertyPage::PropertyPage(int templateId) : Dialog(templateId, nullptr) {

@@ -50,9 +50,6 @@ class PropertyPage : public Dialog {
     // Tells the operator what is wrong with the field `id`, puts the focus on it (its text
     // selected) and returns false, as a refused Pull does.
     bool FailField(int id, const std::string& message);
-    // Reads field `id` as a whole number from `low` to `high` into `value`; otherwise, unless
-    // `quiet`, tells the operator as FailField does. False when it does not read.
-    bool ReadInteger(int id, int low, int high, int* value, bool quiet = false);
 
     // The first time the page is shown; the default pushes.
     virtual void OnInitPage() { Push(); }
@@ -78,6 +75,9 @@ class PropertyPage : public Dialog {
         bool clamp = false;
     };
     void PushBinding(const Binding& binding);
+    // Reads field `id` as a whole number from `low` to `high` into `value`; otherwise, unless
+    // `quiet`, tells the operator as FailField does. False when it does not read.
+    bool ReadInteger(int id, int low, int high, int* value, bool quiet);
     void OnSliderMoved(HWND slider);
 
     PropSheet* sheet_ = nullptr;
@@ -90,7 +90,5 @@ class PropertyPage : public Dialog {
 // does not), or anything else (NotWhole).
 enum class FieldNumber { Whole, NotWhole, TooLarge };
 FieldNumber ParseIntegerField(const char* text, int* value);
-// "Enter a whole number from 1 to 999."
-std::string RangeMessage(int low, int high);
 
 }  // namespace korvane::ui
