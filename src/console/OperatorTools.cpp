@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "console/PlayerMenu.h"
 #include "resources/resource.h"
@@ -44,13 +45,8 @@ void OperatorTools::Start(HWND window) {
 }
 
 void OperatorTools::Refreshed(const EngineHost::HandOver& handOver) {
-    if (echoes_.empty()) {
-        WriteLog(handOver.lines);
-    } else {
-        echoes_.insert(echoes_.end(), handOver.lines.begin(), handOver.lines.end());
-        WriteLog(echoes_);
-        echoes_.clear();
-    }
+    WriteLog(pending_);
+    pending_.clear();
     UpdateTray(handOver);
     // The history counts its few minutes from the start.
     const uint64_t now = seams_.clockMs() - startedMs_;
@@ -76,11 +72,15 @@ void OperatorTools::WriteLog(const std::vector<std::string>& lines) {
 
 void OperatorTools::Sent(const std::string& command) {
     keys_.Sent(command);
-    Shown(command);
 }
 
-void OperatorTools::Shown(const std::string& line) {
-    if (logging_) echoes_.push_back(line);
+void OperatorTools::Log(std::vector<std::string> lines) {
+    if (!logging_) return;
+    if (pending_.empty())
+        pending_ = std::move(lines);
+    else
+        pending_.insert(pending_.end(), std::make_move_iterator(lines.begin()),
+                        std::make_move_iterator(lines.end()));
 }
 
 const char* OperatorTools::LogState() const {
@@ -146,8 +146,8 @@ void OperatorTools::EngineStopped() {
 }
 
 void OperatorTools::End() {
-    if (!echoes_.empty()) WriteLog(echoes_);
-    echoes_.clear();
+    if (!pending_.empty()) WriteLog(pending_);
+    pending_.clear();
     if (history_.Changed()) history_.Save(seams_.historyFile, seams_.clockMs() - startedMs_);
     log_.reset();
     keys_.Detach();

@@ -54,12 +54,12 @@ class OperatorTools {
 
     // The window's initialisation, before the engine's start-up.
     void Start(HWND window);
-    // After a refresh has shown the hand-over's lines in the pane.
+    // After a refresh has shown the hand-over's lines in the pane and handed them to Log.
     void Refreshed(const EngineHost::HandOver& handOver);
-    // A command the command line has echoed and sent.
+    // A command the command line has echoed and sent, for the history.
     void Sent(const std::string& command);
-    // A line the window has put into the pane itself: it is logged with the next refresh.
-    void Shown(const std::string& line);
+    // Lines for the log file, written with the next refresh (at most 100 ms later).
+    void Log(std::vector<std::string> lines);
     // The console log for others to show: "writing", "off" (switched off for the run) or
     // "stopped" (it could not be written); a string literal.
     const char* LogState() const;
@@ -81,8 +81,8 @@ class OperatorTools {
     ui::SingleInstance* instance_ = nullptr;
     HWND window_ = nullptr;
     std::optional<ConsoleLogFile> log_;
-    // Echoes shown since the last refresh, written with its lines in one write.
-    std::vector<std::string> echoes_;
+    // Lines since the last refresh (echoes, then the refresh's own), written in one write.
+    std::vector<std::string> pending_;
     CommandHistory history_;
     CommandLineEdit keys_;
     std::optional<TrayIcon> tray_;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "console/ConsolePane.h"
+#include "console/SecretValues.h"
 #include "editor/SettingsPropSheet.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
@@ -131,11 +132,9 @@ void ServerMainDialog::Refresh() {
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     players_.Show(handOver, host_);
     ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
+    PassOn(handOver.lines);
     tools_.Refreshed(handOver);
-    if (addOn_) {
-        addOn_->PaneLines(handOver.lines);
-        addOn_->ConsoleLogState(tools_.LogState());
-    }
+    if (addOn_) addOn_->ConsoleLogState(tools_.LogState());
     float send = 0, receive = 0;
     if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
@@ -145,6 +144,12 @@ void ServerMainDialog::Refresh() {
         SetStatic(Window(), IDC_UPDATE_RATE, "stopped");
     else
         SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
+}
+
+void ServerMainDialog::PassOn(std::vector<std::string> lines) {
+    HideSecretValues(lines);
+    if (addOn_) addOn_->PaneLines(lines);
+    tools_.Log(std::move(lines));
 }
 
 void ServerMainDialog::OnEngineStopped() {
@@ -166,8 +171,7 @@ void ServerMainDialog::ShowEngineStopped() {
 
 void ServerMainDialog::ShowLine(const std::string& line) {
     ConsoleLog(Item(IDC_CONSOLE), line.c_str());
-    tools_.Shown(line);
-    if (addOn_) addOn_->PaneLines({line});
+    PassOn({line});
 }
 
 void ServerMainDialog::OnDestroy() {

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "console/OperatorTools.h"
 #include "console/MainWindowAddOn.h"
 #include "console/PlayerListView.h"
@@ -66,6 +69,10 @@ class ServerMainDialog : public ui::Dialog {
     // A line of the window's own: the pane, the console log and the web's console.
     void ShowLine(const std::string& line);
     void SendCommandLine();
+    // Lines leave the operator's screen only through here: the log file and the web console
+    // (and any remote console to come) get the pane's lines with every password variable's
+    // value hidden, while the pane shows what the engine printed.
+    void PassOn(std::vector<std::string> lines);
     void KickSelectedPlayer();
     void ShowSettings();
     void ShowAbout();

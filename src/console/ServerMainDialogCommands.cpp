@@ -76,7 +76,7 @@ void ServerMainDialog::SendCommandLine() {
     // The echo reaches the pane at once, before anything the engine answers.
     ConsoleLog(Item(IDC_CONSOLE), command);
     tools_.Sent(command);
-    if (addOn_) addOn_->PaneLines({command});
+    PassOn({command});
     SetDlgItemTextA(Window(), IDC_COMMAND_LINE, "");
     host_.Execute(command);
 }

@@ -7,6 +7,16 @@
 
 namespace korvane {
 
+namespace {
+
+// Idle minutes before the kick, as many as a round may last; a custom bandwidth in bytes a
+// second, from a quarter of the slowest preset's up to ten times the fastest's.
+constexpr int kMostIdleMinutes = 999;
+constexpr int kLeastBandwidth = 1000;
+constexpr int kMostBandwidth = 100000000;
+
+}  // namespace
+
 AdvancedPage::AdvancedPage(ServerSettings& settings)
     : ui::PropertyPage(IDD_ADVANCED_PAGE), settings_(settings) {
     BindCheck(IDC_ADV_UPLOADS, &uploads_);
@@ -16,10 +26,11 @@ AdvancedPage::AdvancedPage(ServerSettings& settings)
     BindSlider(IDC_ADV_MAP_RATIO, IDC_ADV_MAP_RATIO_VALUE, &mapRatio_, 0, 100);
     BindCheck(IDC_ADV_AUTO_BALANCE, &autoBalance_);
     BindCheck(IDC_ADV_VOIP, &voip_);
-    BindText(IDC_ADV_CUSTOM_BANDWIDTH, &customBandwidth_, 9);
+    // Only under "CUSTOM" is the field enabled, and so read.
+    BindInteger(IDC_ADV_CUSTOM_BANDWIDTH, &customBandwidth_, kLeastBandwidth, kMostBandwidth);
     BindCheck(IDC_ADV_FORCE_BALANCE, &forceBalance_);
     BindCheck(IDC_ADV_TIME_SYNC, &timeSync_);
-    BindInteger(IDC_ADV_AFK_KICK, &idleKick_);
+    BindInteger(IDC_ADV_AFK_KICK, &idleKick_, 0, kMostIdleMinutes);
 }
 
 void AdvancedPage::OnInitPage() {
@@ -33,6 +44,8 @@ void AdvancedPage::OnInitPage() {
     autoBalance_ = s.autoTeamBalance;
     voip_ = s.voip;
 
+    // Nine digits, as many as the largest custom bandwidth has.
+    SendMessageA(Item(IDC_ADV_CUSTOM_BANDWIDTH), EM_LIMITTEXT, 9, 0);
     HWND combo = Item(IDC_ADV_BANDWIDTH);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     for (const char* name : BandwidthPresetNames)
@@ -58,8 +71,8 @@ void AdvancedPage::ApplyVotingRule() {
 void AdvancedPage::ApplyBandwidthRule(int preset) {
     const bool custom = preset == kCustomBandwidthPreset;
     EnableWindow(Item(IDC_ADV_CUSTOM_BANDWIDTH), custom);
-    const long long value = custom ? settings_.customBandwidth : BandwidthPresetValues[preset];
-    customBandwidth_ = std::to_string(value);
+    customBandwidth_ =
+        custom ? settings_.customBandwidth : static_cast<int>(BandwidthPresetValues[preset]);
     Push(IDC_ADV_CUSTOM_BANDWIDTH);
 }
 
@@ -108,13 +121,9 @@ bool AdvancedPage::OnCommand(int id, int code, HWND) {
 }
 
 bool AdvancedPage::Commit() {
-    // A custom bandwidth is an integer field like the others: "32k" or letters are refused
-    // before anything is sent, rather than throttling every player to 32 or 0.
+    // A custom bandwidth is an integer field like the others (the pull refused "32k" before
+    // anything is sent, rather than throttling every player to 32 or 0).
     const int preset = SelectedPreset();
-    int custom = 0;
-    if (preset == kCustomBandwidthPreset &&
-        !ui::ParseIntegerField(customBandwidth_.c_str(), &custom))
-        return FailField(IDC_ADV_CUSTOM_BANDWIDTH, "Please enter an integer.");
     ServerSettings& s = settings_;
     s.Set(&ServerSettings::allowUploads, uploads_);
     s.Set(&ServerSettings::logEvents, logging_);
@@ -127,7 +136,7 @@ bool AdvancedPage::Commit() {
     s.Set(&ServerSettings::forceTeamBalance, forceBalance_);
     s.Set(&ServerSettings::timeSyncCheck, timeSync_);
     s.Set(&ServerSettings::serverBandwidth, preset);
-    if (preset == kCustomBandwidthPreset) s.Set(&ServerSettings::customBandwidth, custom);
+    if (preset == kCustomBandwidthPreset) s.Set(&ServerSettings::customBandwidth, customBandwidth_);
     s.PushSendBandwidth();
     return true;
 }

@@ -31,7 +31,7 @@ class AdvancedPage : public ui::PropertyPage {
     int forceBalance_ = 0, timeSync_ = 0;
     int kickRatio_ = 0, mapRatio_ = 0;
     int idleKick_ = 0;
-    std::string customBandwidth_;
+    int customBandwidth_ = 0;
     int preset_ = 0;
 };
 

@@ -21,8 +21,9 @@ bool ChangeMapDialog::OnInitDialog() {
     ui::ListAddTextColumn(list, ui::ProgramString(IDS_COL_WORLD).c_str());
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     // Each row keeps its entry's rotation index: the engine switches by entry, and after a gap
-    // or a drag a row's position no longer is one.
-    for (const RotationEntry& entry : settings_.ReadRotation())
+    // or a drag a row's position no longer is one. The count is the engine's own, read now: a
+    // "nummaps" typed into the console since the settings were read counts too.
+    for (const RotationEntry& entry : ReadEngineRotation(settings_.Gate()))
         ui::ListAppendText(list, entry.name.c_str(), static_cast<LPARAM>(entry.index));
     ui::ListFitColumn(list);
     UpdateOkButton();

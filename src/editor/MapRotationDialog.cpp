@@ -82,6 +82,14 @@ void MapRotationDialog::RemoveSelectedEntry() {
 void MapRotationDialog::OnOK() {
     HWND rotation = Item(IDC_MAP_LIST);
     const int rows = ui::ListCount(rotation);
+    // "nummaps 0" would leave the game nothing to change to and Change Map nothing to offer:
+    // the operator is told, and the dialog stays for a map to be added (or Cancel).
+    if (rows == 0) {
+        MessageBoxA(Window(), "The map rotation needs at least one map.",
+                    ui::WindowText(Window()).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        SetFocus(Item(IDC_DISK_MAP_LIST));
+        return;
+    }
     // Entries are numbered as written. A name that cannot be sent whole at its position (only
     // an overlong entry read back from the engine can be one) is left out, so the count never
     // covers an entry that kept an older map.

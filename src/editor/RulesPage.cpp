@@ -6,23 +6,32 @@
 
 namespace korvane {
 
+namespace {
+
+// What the numbers mean to a game: 0 minutes is a round without a time limit; a map is played
+// for at least one round before the switch, and teams flip after at least one.
+constexpr int kMostMinutes = 999;
+constexpr int kMostRounds = 999;
+
+}  // namespace
+
 RulesPage::RulesPage(ServerSettings& settings)
     : ui::PropertyPage(IDD_RULES_PAGE), settings_(settings) {
     // Not clamped: a hand-edited 32 stays 32 until the operator moves the slider.
     BindSlider(IDC_RULES_MAX_PLAYERS, IDC_RULES_MAX_PLAYERS_VALUE, &maxPlayers_, 2, 24, false);
-    BindText(IDC_RULES_TIME_LIMIT, &timeLimit_);
-    BindText(IDC_RULES_ROUNDS, &rounds_);
+    BindInteger(IDC_RULES_TIME_LIMIT, &timeLimit_, 0, kMostMinutes);
+    BindInteger(IDC_RULES_ROUNDS, &rounds_, 1, kMostRounds);
     BindCheck(IDC_RULES_TEAM_FLIP, &teamFlip_);
-    BindText(IDC_RULES_FLIP_ROUNDS, &flipRounds_);
+    BindInteger(IDC_RULES_FLIP_ROUNDS, &flipRounds_, 1, kMostRounds);
     BindCheck(IDC_RULES_LAN, &lan_);
 }
 
 void RulesPage::OnInitPage() {
     maxPlayers_ = settings_.maxPlayers;
-    timeLimit_ = std::to_string(settings_.timeLimit);
-    rounds_ = std::to_string(settings_.numRounds);
+    timeLimit_ = settings_.timeLimit;
+    rounds_ = settings_.numRounds;
     teamFlip_ = settings_.teamFlip;
-    flipRounds_ = std::to_string(settings_.flipRound);
+    flipRounds_ = settings_.flipRound;
     lan_ = settings_.IsLan();
     Push();
 }
@@ -53,7 +62,10 @@ bool RulesPage::OnCommand(int id, int code, HWND) {
 
 bool RulesPage::OnTimer(UINT_PTR id) {
     if (id != kTypingTimer) return false;
-    PullAndCommit();
+    // A number outside its range waits, untold, for the operator to finish it; leaving the
+    // page says what is wrong.
+    KillTimer(Window(), kTypingTimer);
+    if (Pull(true)) Commit();
     return true;
 }
 
@@ -66,9 +78,9 @@ bool RulesPage::Commit() {
     KillTimer(Window(), kTypingTimer);
     settings_.Set(&ServerSettings::maxPlayers, maxPlayers_);
     settings_.Set(&ServerSettings::teamFlip, teamFlip_);
-    settings_.Set(&ServerSettings::flipRound, LeadingInt(flipRounds_));
-    settings_.Set(&ServerSettings::numRounds, LeadingInt(rounds_));
-    settings_.Set(&ServerSettings::timeLimit, LeadingInt(timeLimit_));
+    settings_.Set(&ServerSettings::flipRound, flipRounds_);
+    settings_.Set(&ServerSettings::numRounds, rounds_);
+    settings_.Set(&ServerSettings::timeLimit, timeLimit_);
     settings_.Set(&ServerSettings::lan, lan_);
     return true;
 }

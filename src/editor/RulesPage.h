@@ -28,7 +28,7 @@ class RulesPage : public ui::PropertyPage {
 
     ServerSettings& settings_;
     int maxPlayers_ = 24;
-    std::string timeLimit_, rounds_, flipRounds_;
+    int timeLimit_ = 0, rounds_ = 0, flipRounds_ = 0;
     int teamFlip_ = 0;
     int lan_ = 0;
 };

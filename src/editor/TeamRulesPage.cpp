@@ -5,6 +5,15 @@
 
 namespace korvane {
 
+namespace {
+
+// At least one kill before a kick (the punishment is switched off by its own box); the cash
+// penalty fits the field's four digits.
+constexpr int kMostKills = 99;
+constexpr int kMostCash = 9999;
+
+}  // namespace
+
 TeamRulesPage::TeamRulesPage(ServerSettings& settings)
     : ui::PropertyPage(IDD_TEAM_RULES_PAGE), settings_(settings) {
     BindSlider(IDC_TEAM_FF_TEAM, IDC_TEAM_FF_TEAM_VALUE, &ffTeam_, 0, 100);
@@ -14,9 +23,9 @@ TeamRulesPage::TeamRulesPage(ServerSettings& settings)
     // them before the field's complaint stops the pull.
     BindCheck(IDC_TEAM_MIRROR_DAMAGE, &mirrorDamage_);
     BindCheck(IDC_TEAM_TK_PUNISH, &tkPunish_);
-    BindText(IDC_TEAM_TKS_TO_KICK, &tksToKick_);
-    BindText(IDC_TEAM_CIVS_TO_KICK, &civsToKick_);
-    BindInteger(IDC_TEAM_CASH_PENALTY, &mirrorCash_);
+    BindInteger(IDC_TEAM_TKS_TO_KICK, &tksToKick_, 1, kMostKills);
+    BindInteger(IDC_TEAM_CIVS_TO_KICK, &civsToKick_, 1, kMostKills);
+    BindInteger(IDC_TEAM_CASH_PENALTY, &mirrorCash_, 0, kMostCash);
 }
 
 void TeamRulesPage::OnInitPage() {
@@ -25,8 +34,8 @@ void TeamRulesPage::OnInitPage() {
     mirrorPercent_ = FractionToPosition(settings_.mirrorDamagePercent);
     mirrorDamage_ = settings_.mirrorDamage;
     tkPunish_ = settings_.tkPunish;
-    tksToKick_ = std::to_string(settings_.numTksToKick);
-    civsToKick_ = std::to_string(settings_.numCivsToKick);
+    tksToKick_ = settings_.numTksToKick;
+    civsToKick_ = settings_.numCivsToKick;
     mirrorCash_ = settings_.mirrorCash;
     SendMessageA(Item(IDC_TEAM_CASH_PENALTY), EM_LIMITTEXT, 4, 0);
     Push();
@@ -60,8 +69,8 @@ bool TeamRulesPage::Commit() {
     settings_.Set(&ServerSettings::tkPunish, tkPunish_);
     settings_.Set(&ServerSettings::ffTeam, PositionToFraction(ffTeam_));
     settings_.Set(&ServerSettings::ffAllies, PositionToFraction(ffAllies_));
-    settings_.Set(&ServerSettings::numTksToKick, LeadingInt(tksToKick_));
-    settings_.Set(&ServerSettings::numCivsToKick, LeadingInt(civsToKick_));
+    settings_.Set(&ServerSettings::numTksToKick, tksToKick_);
+    settings_.Set(&ServerSettings::numCivsToKick, civsToKick_);
     settings_.Set(&ServerSettings::mirrorCash, mirrorCash_);
     return true;
 }

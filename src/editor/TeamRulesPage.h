@@ -24,7 +24,7 @@ class TeamRulesPage : public ui::PropertyPage {
     ServerSettings& settings_;
     int ffTeam_ = 0, ffAllies_ = 0, mirrorPercent_ = 0;  // slider positions, in the labels
     int mirrorDamage_ = 0, tkPunish_ = 0;
-    std::string tksToKick_, civsToKick_;
+    int tksToKick_ = 0, civsToKick_ = 0;
     int mirrorCash_ = 0;
 };
 

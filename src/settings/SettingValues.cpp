@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace korvane {
@@ -39,13 +38,6 @@ int FractionToPosition(float fraction) {
 
 float PositionToFraction(int position) {
     return static_cast<float>(position) * 0.01f;
-}
-
-int LeadingInt(const std::string& text) {
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    if (value > 2147483647LL) return 2147483647;
-    if (value < -2147483647LL - 1) return -2147483647 - 1;
-    return static_cast<int>(value);
 }
 
 }  // namespace korvane

@@ -33,8 +33,4 @@ size_t MaxQuotedTextLength(const char* key);
 int FractionToPosition(float fraction);
 float PositionToFraction(int position);
 
-// The C library's decimal conversion of a number string: leading digits count, anything else
-// gives 0; values beyond the int range are held at its ends.
-int LeadingInt(const std::string& text);
-
 }  // namespace korvane

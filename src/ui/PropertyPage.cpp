@@ -32,23 +32,28 @@ void SetNumber(HWND control, int value) {
     SetWindowTextA(control, text);
 }
 
+// "Enter a whole number from 1 to 999."
+std::string RangeMessage(int low, int high) {
+    return "Enter a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ".";
+}
+
 }  // namespace
 
-bool ParseIntegerField(const char* text, int* value) {
+FieldNumber ParseIntegerField(const char* text, int* value) {
     const char* p = text;
     while (*p == ' ' || *p == '\t') ++p;
     const char* start = p;
     if (*p == '+' || *p == '-') ++p;
-    if (*p < '0' || *p > '9') return false;
+    if (*p < '0' || *p > '9') return FieldNumber::NotWhole;
     while (*p >= '0' && *p <= '9') ++p;
     const char* end = p;
     while (*p == ' ' || *p == '\t') ++p;
-    if (*p) return false;
+    if (*p) return FieldNumber::NotWhole;
     errno = 0;
     const long long parsed = std::strtoll(std::string(start, end).c_str(), nullptr, 10);
-    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
+    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return FieldNumber::TooLarge;
     *value = static_cast<int>(parsed);
-    return true;
+    return FieldNumber::Whole;
 }
 
 PropertyPage::PropertyPage(int templateId) : Dialog(templateId, nullptr) {
@@ -79,8 +84,8 @@ void PropertyPage::BindText(int id, std::string* value, int limit) {
 void PropertyPage::BindCheck(int id, int* value) {
     bindings_.push_back({id, Kind::Check, nullptr, value, 0});
 }
-void PropertyPage::BindInteger(int id, int* value) {
-    bindings_.push_back({id, Kind::Integer, nullptr, value, 0});
+void PropertyPage::BindInteger(int id, int* value, int low, int high) {
+    bindings_.push_back({id, Kind::Integer, nullptr, value, 0, 0, low, high});
 }
 void PropertyPage::BindSlider(int slider, int label, int* value, int low, int high, bool clamp) {
     bindings_.push_back({slider, Kind::Slider, nullptr, value, 0, label, low, high, clamp});
@@ -126,7 +131,7 @@ void PropertyPage::PushBinding(const Binding& binding) {
     }
 }
 
-bool PropertyPage::Pull() {
+bool PropertyPage::Pull(bool quiet) {
     if (!Window()) return true;
     ExchangeScope scope(exchanging_);
     for (const Binding& binding : bindings_) {
@@ -135,22 +140,22 @@ bool PropertyPage::Pull() {
             case Kind::Text: {
                 std::string text = WindowText(control);
                 if (binding.limit > 0 && static_cast<int>(text.size()) > binding.limit)
-                    return FailField(binding.id, "Please enter no more than " +
-                                                     std::to_string(binding.limit) +
-                                                     " characters.");
+                    return quiet ? false
+                                 : FailField(binding.id, "Please enter no more than " +
+                                                             std::to_string(binding.limit) +
+                                                             " characters.");
                 *binding.text = std::move(text);
                 break;
             }
             case Kind::Check:
                 *binding.number = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
                 break;
-            case Kind::Integer: {
-                int value = 0;
-                if (!ParseIntegerField(WindowText(control).c_str(), &value))
-                    return FailField(binding.id, "Please enter an integer.");
-                *binding.number = value;
+            case Kind::Integer:
+                // A field the operator cannot reach cannot be put right either.
+                if (!IsWindowEnabled(control)) break;
+                if (!ReadInteger(binding.id, binding.low, binding.high, binding.number, quiet))
+                    return false;
                 break;
-            }
             case Kind::Slider:
                 break;  // kept up to date as the slider moves
         }
@@ -165,6 +170,19 @@ bool PropertyPage::FailField(int id, const std::string& message) {
     SetFocus(control);
     SendMessageA(control, EM_SETSEL, 0, -1);  // a check box ignores it
     return false;
+}
+
+bool PropertyPage::ReadInteger(int id, int low, int high, int* value, bool quiet) {
+    int read = 0;
+    const FieldNumber number = ParseIntegerField(WindowText(Item(id)).c_str(), &read);
+    if (number == FieldNumber::Whole && read >= low && read <= high) {
+        *value = read;
+        return true;
+    }
+    // A number too large for any field is out of its range, never clipped to fit.
+    if (quiet) return false;
+    return FailField(id, number == FieldNumber::NotWhole ? std::string("Please enter an integer.")
+                                                         : RangeMessage(low, high));
 }
 
 void PropertyPage::OnSliderMoved(HWND slider) {

@@ -28,8 +28,8 @@ class PropertyPage : public Dialog {
     void Push();
     void Push(int id);
     // Reads the controls back into the held values; on a value that does not validate, tells
-    // the operator, puts the focus on the field and returns false.
-    bool Pull();
+    // the operator (unless `quiet`), puts the focus on the field and returns false.
+    bool Pull(bool quiet = false);
     // What leaving the page does: Pull, then the page's own Commit. False keeps the page.
     bool PullAndCommit() { return Pull() && Commit(); }
 
@@ -37,7 +37,9 @@ class PropertyPage : public Dialog {
     // Bindings, made once (usually in the constructor).
     void BindText(int id, std::string* value, int limit = 0);  // limit > 0: at most that many
     void BindCheck(int id, int* value);
-    void BindInteger(int id, int* value);
+    // A whole number from `low` to `high`: anything else keeps the page, and the operator is
+    // told the range. A disabled field is not read: it keeps its held value.
+    void BindInteger(int id, int* value, int low, int high);
     // A track bar from `low` to `high` whose label shows the held value; moving it changes the
     // value and the label and marks the page modified. With `clamp`, the held value becomes
     // the slider's (clamped) position on every push; without, a stored value outside the range
@@ -73,6 +75,9 @@ class PropertyPage : public Dialog {
         bool clamp = false;
     };
     void PushBinding(const Binding& binding);
+    // Reads field `id` as a whole number from `low` to `high` into `value`; otherwise, unless
+    // `quiet`, tells the operator as FailField does. False when it does not read.
+    bool ReadInteger(int id, int low, int high, int* value, bool quiet);
     void OnSliderMoved(HWND slider);
 
     PropSheet* sheet_ = nullptr;
@@ -80,8 +85,10 @@ class PropertyPage : public Dialog {
     int exchanging_ = 0;
 };
 
-// Parses an integer field: a whole decimal number, optionally with a sign, optionally
-// surrounded by blanks or tabs, within the int range; false for anything else.
-bool ParseIntegerField(const char* text, int* value);
+// How an integer field's text reads: a whole decimal number, optionally with a sign, optionally
+// surrounded by blanks or tabs (Whole, with `value` set, when it fits an int; TooLarge when it
+// does not), or anything else (NotWhole).
+enum class FieldNumber { Whole, NotWhole, TooLarge };
+FieldNumber ParseIntegerField(const char* text, int* value);
 
 }  // namespace korvane::ui

@@ -33,6 +33,7 @@ class ChangeMapDialogTest : public ::testing::Test {
     void DefaultRotation() {
         for (int i = 0; i < kDefaultMapCount; ++i)
             engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
+        engine.SetVariable("nummaps", "13");
         settings.mapCount = kDefaultMapCount;
     }
     // Runs the dialog: `check` runs once inside it and must close it.
@@ -75,6 +76,17 @@ TEST_F(ChangeMapDialogTest, TheDefaultRotationIsListedInOrderAndLimaSendsChangem
     EXPECT_EQ(Commands(), Texts{"changemap 4"});
 }
 
+// "nummaps 13" typed into the console after an empty rotation was confirmed: the list is what
+// the engine holds, not what the settings last read.
+TEST_F(ChangeMapDialogTest, TheRotationIsReadFromTheEngineEachTime) {
+    DefaultRotation();
+    settings.mapCount = 0;
+    Run([&](HWND dialog, HWND list) {
+        EXPECT_EQ(ui::ListCount(list), kDefaultMapCount);
+        Press(dialog, IDCANCEL);
+    });
+}
+
 TEST_F(ChangeMapDialogTest, CapitalsAreShownLowerCaseAndCancelSendsNothing) {
     DefaultRotation();
     engine.SetVariable("map12", "Worlds/USA");
@@ -90,6 +102,7 @@ TEST_F(ChangeMapDialogTest, CapitalsAreShownLowerCaseAndCancelSendsNothing) {
 
 TEST_F(ChangeMapDialogTest, RowsAfterAGapMoveUpAndSendTheirRotationEntry) {
     for (int i : {0, 1, 3, 4}) engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
+    engine.SetVariable("nummaps", "5");
     settings.mapCount = 5;
     Run([&](HWND dialog, HWND list) {
         EXPECT_EQ(Rows(list), (Texts{"worlds/antarctica", "worlds/argentina", "worlds/colombia",

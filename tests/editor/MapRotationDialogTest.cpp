@@ -150,16 +150,29 @@ TEST_F(MapRotationDialogTest, ADraggedRotationIsWrittenInItsNewOrder) {
                                   "worlds/chechnya"}));
 }
 
-TEST_F(MapRotationDialogTest, AnEmptyRotationWritesOnlyTheCountZero) {
+// OK with nothing in the list says why and stays open: only Cancel closes it, nothing written.
+TEST_F(MapRotationDialogTest, AnEmptyRotationIsRefusedAndTheDialogStays) {
     settings.mapCount = 0;
     engine.directory.clear();
-    Run([&](HWND dialog, HWND disk, HWND rotation) {
-        EXPECT_EQ(ui::ListCount(disk), 0);
-        EXPECT_EQ(ui::ListCount(rotation), 0);
-        DoubleClick(rotation);  // nothing selected: nothing happens
-        Press(dialog, IDOK);
-    });
-    EXPECT_EQ(Written(), Texts{"nummaps 0"});
+    MapRotationDialog dialog(nullptr, settings);
+    HWND box = nullptr;
+    std::string said;
+    ASSERT_TRUE(test::RunScript(
+        dialog,
+        {test::Do([&] {
+             EXPECT_EQ(ui::ListCount(dialog.Item(IDC_DISK_MAP_LIST)), 0);
+             EXPECT_EQ(ui::ListCount(dialog.Item(IDC_MAP_LIST)), 0);
+             DoubleClick(dialog.Item(IDC_MAP_LIST));  // nothing selected: nothing happens
+             engine.ClearCalls();
+             PostMessageA(dialog.Window(), WM_COMMAND, IDOK, 0);
+         }),
+         [&] { return (box = test::FindMessageBox(dialog.Window())) != nullptr; }, test::Do([&] {
+             said = ui::WindowText(GetDlgItem(box, 0xFFFF));
+             PostMessageA(box, WM_COMMAND, IDOK, 0);
+         }),
+         [&] { return !IsWindow(box); }, test::Do([&] { Press(dialog.Window(), IDCANCEL); })}));
+    EXPECT_EQ(said, "The map rotation needs at least one map.");
+    EXPECT_EQ(Written(), Texts{});
     EXPECT_EQ(settings.mapCount, 0u);
 }
 

@@ -1,10 +1,12 @@
 // The console pane's rules on plain text: an old text, a text limit and lines appended (the
-// parts between NUL bytes). The old text, cut as reported and followed by the new part, must
-// give the new text, which never outgrows the larger of the limit and the old text.
+// parts between NUL bytes), each also with any password value hidden. The old text, cut as reported
+// and followed by the new part, must give the new text, which never outgrows the larger of the
+// limit and the old text.
 #include <string>
 
 #include "FuzzInput.h"
 #include "console/ConsoleBuffer.h"
+#include "console/SecretValues.h"
 
 using namespace korvane;
 
@@ -16,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (!input.Empty()) {
         const std::string line(input.Until('\0'));
         buffer.Append(line);
+        // Only a line naming a password variable is changed.
+        KORVANE_FUZZ_CHECK(HideSecretValue(line) == line || IsSecretVariable(line));
         const std::string& text = buffer.Text();
         KORVANE_FUZZ_CHECK(text.size() <= (limit > original.size() ? limit : original.size()));
         const size_t removed = buffer.RemovedFromOriginal();

@@ -110,6 +110,24 @@ TEST_F(OperatorWindowTest, ConsoleLogHoldsWhatThePaneShowsInOrder) {
     EXPECT_EQ(window->openedFolders, std::vector<std::string>{Logs()});
 }
 
+// The log file gets what leaves the screen (the web console takes the same lines, and the
+// browser test sees them there); the engine gets the password itself.
+TEST_F(OperatorWindowTest, PasswordValuesStayOnTheOperatorsScreen) {
+    std::string logged = "\n";  // each line between line ends
+    ASSERT_TRUE(RunScript(*window, {Running(), Do([&] { Type("serverpassword hunter22"); }),
+                                    Deliver("\x06"
+                                            "serverpassword is \"hunter22\""),
+                                    Refreshed(), Do([&] {
+                                        for (const std::string& line : LoggedLines(Logs()))
+                                            logged += line + "\n";
+                                    }),
+                                    Close()}));
+    EXPECT_EQ(logged.find("hunter22"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("\nserverpassword ****\n"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("\nserverpassword is \"****\"\n"), std::string::npos);
+    EXPECT_EQ(engine.VariableText("serverpassword"), "hunter22");
+}
+
 TEST_F(OperatorWindowTest, UnwritableLogSaysSoOnceAndTheConsoleGoesOn) {
     TempFolder::WriteFile(Logs(), "a file where the folder should be");
     std::string pane;

@@ -287,7 +287,7 @@ TEST_F(SettingsSheetTest, RulesEditsCommitWhenTypingPauses) {
                                      engine.ClearCalls();
                                      TypeInto(Page(), IDC_RULES_TIME_LIMIT, "4");
                                      TypeInto(Page(), IDC_RULES_TIME_LIMIT, "45");
-                                     TypeInto(Page(), IDC_RULES_ROUNDS, "");
+                                     TypeInto(Page(), IDC_RULES_ROUNDS, "7");
                                      whileTyping = Commands();
                                  }),
                                  [&] { return !Commands().empty(); }, Do([&] {
@@ -301,7 +301,7 @@ TEST_F(SettingsSheetTest, RulesEditsCommitWhenTypingPauses) {
     EXPECT_EQ(label, "32");
     EXPECT_TRUE(whileTyping.empty());
     EXPECT_EQ(afterPause, (std::vector<std::string>{"maxplayers 32", "teamflip 0", "flipround 1",
-                                                    "numrounds 0", "timelimit 45", "lan 0"}));
+                                                    "numrounds 7", "timelimit 45", "lan 0"}));
     ASSERT_EQ(afterLan.size(), 6u);
     EXPECT_EQ(afterLan[5], "lan 1");
 }
@@ -311,7 +311,7 @@ TEST_F(SettingsSheetTest, RulesSliderReplacesTheStoredMaximum) {
     ASSERT_TRUE(RunSheet(sheet, {GoTo(kRules), Settle(), Do([&] {
                                      engine.ClearCalls();
                                      MoveSlider(Page(), IDC_RULES_MAX_PLAYERS, 20);
-                                     TypeInto(Page(), IDC_RULES_TIME_LIMIT, "");
+                                     TypeInto(Page(), IDC_RULES_TIME_LIMIT, "0");
                                  }),
                                  Press(PSBTN_OK)}));
     const auto sent = Commands();
@@ -457,6 +457,43 @@ TEST_F(SettingsSheetTest, EmptyIdleKickFieldAndTimeSyncCheck) {
     EXPECT_EQ(sent[7], "kickafktime 12");
     EXPECT_EQ(sent[9], "TimeSyncCheck 0");
 }
+
+// Each number field holds to what its number means: outside its range, or past any int, the
+// operator is told the range (the focus goes back to the field as for any refused field), and
+// nothing reaches the engine.
+struct NumberCase {
+    int tab, field;
+    const char *typed, *range;  // no range: taken
+};
+
+class NumberFieldTest : public SettingsSheetTest,
+                        public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(NumberFieldTest, StaysWithinItsRange) {
+    const NumberCase& c = GetParam();
+    ASSERT_TRUE(RunSheet(sheet, {GoTo(c.tab), Settle(), Do([&] {
+                                     if (c.tab == kAdvanced)
+                                         Choose(Page(), IDC_ADV_BANDWIDTH, kCustomBandwidthPreset);
+                                     engine.ClearCalls();
+                                     TypeInto(Page(), c.field, c.typed);
+                                 }),
+                                 Press(PSBTN_OK), AnswerBox(), Settle(), Press(PSBTN_CANCEL)}));
+    const std::string said = std::string("Enter a whole number from ") + c.range + ".";
+    EXPECT_EQ(boxes, std::vector<std::string>(*c.range ? 1 : 0, said + " | Server Settings"));
+    EXPECT_EQ(Commands().empty(), *c.range != '\0');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsSheet, NumberFieldTest,
+    ::testing::Values(NumberCase{kRules, IDC_RULES_TIME_LIMIT, "9999999999999", "0 to 999"},
+                      NumberCase{kRules, IDC_RULES_ROUNDS, "0", "1 to 999"},
+                      NumberCase{kRules, IDC_RULES_FLIP_ROUNDS, "1000", "1 to 999"},
+                      NumberCase{kTeamRules, IDC_TEAM_TKS_TO_KICK, "0", "1 to 99"},
+                      NumberCase{kTeamRules, IDC_TEAM_CIVS_TO_KICK, "100", "1 to 99"},
+                      NumberCase{kTeamRules, IDC_TEAM_CASH_PENALTY, "10000", "0 to 9999"},
+                      NumberCase{kAdvanced, IDC_ADV_AFK_KICK, "1000", "0 to 999"},
+                      NumberCase{kAdvanced, IDC_ADV_CUSTOM_BANDWIDTH, "999", "1000 to 100000000"},
+                      NumberCase{kAdvanced, IDC_ADV_CUSTOM_BANDWIDTH, "99999999", ""}));
 
 }  // namespace
 }  // namespace korvane

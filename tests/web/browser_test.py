@@ -14,6 +14,7 @@ from selenium import webdriver
 from selenium.common.exceptions import NoAlertPresentException, StaleElementReferenceException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 from webhost import PASSWORD, Checks, Host, expect
@@ -99,6 +100,41 @@ def send_command(driver):
     expect(field.get_attribute("value") == "", "the command line was not cleared")
 
 
+# Counts the console reads and holds every GET's answer back for window.slowMs.
+WATCH_POLLS = """window.reads = 0; window.slowMs = 500; window.pending = new Set();
+const really = window.fetch; window.fetch = async (path, init) => {
+  const base = path.split('?')[0]; window.pending.add(base); const answer = await really(path, init);
+  if (init.method === 'GET') await new Promise((done) => setTimeout(done, window.slowMs));
+  window.pending.delete(base); window.reads += base === '/api/console'; return answer; };"""
+
+
+# A password set while a poll is on its way: its echo shows once, and with the engine's answer
+# without the value; Up and Down walk the sent commands; the focus stays on a Kick button (named
+# for its player) across refreshes; the console is a log region.
+def console_history_and_focus(driver):
+    js, console = driver.execute_script, driver.find_element(By.ID, "console")
+    js(WATCH_POLLS)
+    field, command = driver.find_element(By.ID, "command"), "remoteadminpassword rconsecret1"
+    field.send_keys(command)
+    wait(driver, lambda d: js("return window.pending.has('/api/status')"), "a poll on its way")
+    driver.find_element(By.CSS_SELECTOR, "#command-form button").click()
+    wait(driver, lambda d: 'changed to "****"' in console.text, "the engine's answer")
+    field.send_keys("half typed", Keys.ARROW_UP, Keys.ARROW_UP)
+    expect(field.get_attribute("value") == "say hello from the browser", "Up, Up")
+    field.send_keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN)
+    expect(field.get_attribute("value") == "half typed", "Down, Down")
+    field.clear()
+    kick = wait(driver, lambda d: d.find_element(By.XPATH, f"//tr[td[2]='{TARGET}']//button"),
+                "the Kick button")
+    reads = js("arguments[0].focus(); window.slowMs = 0; return window.reads", kick)
+    wait(driver, lambda d: js("return window.reads") >= reads + 2, "two more polls")
+    expect(js("return document.activeElement") == kick, "the focus left the Kick button")
+    expect(re.fullmatch(f"Kick {TARGET} \\(\\d+\\)", kick.get_attribute("aria-label")), "its name")
+    expect(console.get_attribute("role") == "log", "the console's role")
+    shown = console.text.split("\n").count("remoteadminpassword ****")
+    expect(shown == 1 and "rconsecret1" not in console.text, f"the echo shown {shown} times")
+
+
 def kick_with_confirmation(driver):
     wait(driver, lambda d: click_kick(d, TARGET), "the Kick button")
     alert = wait(driver, lambda d: d.switch_to.alert, "the confirmation")
@@ -142,6 +178,8 @@ def main():
                 if shots:
                     driver.save_screenshot(os.path.join(shots, "webadmin.png"))
                 checks.run("command and its echo", send_command, driver)
+                checks.run("one echo, Up and Down, the focus kept", console_history_and_focus,
+                           driver)
                 checks.run("kick with the confirmation", kick_with_confirmation, driver)
                 checks.run("readable on a phone", fits_a_phone, driver, shots)
                 checks.run("no content-security-policy complaint", no_policy_complaints, driver)

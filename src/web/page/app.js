@@ -5,12 +5,18 @@
 const POLL_MS = 1000;
 const ROTATION_EVERY = 10;      // polls between rotation refreshes
 const CONSOLE_KEEP = 2000;      // lines kept in the page
+const HISTORY_KEEP = 200;       // commands Up and Down walk through, as in the window
 
 const $ = (id) => document.getElementById(id);
 let csrf = sessionStorage.getItem('csrf') || '';
 let consoleAfter = 0;
 let pollTimer = 0;
 let polls = 0;
+let polling = false;            // a poll is on its way
+let pollAgain = false;          // and another was asked for meanwhile
+const sentCommands = [];        // oldest first
+let historyAt = 0;              // sentCommands.length: the line being typed
+let typedLine = '';             // the line being typed, back after the newest
 
 function formatDuration(total) {
   const s = Math.max(0, Math.floor(total));
@@ -84,26 +90,43 @@ function cell(row, text, className) {
   return td;
 }
 
+function playerRow(id) {
+  const row = document.createElement('tr');
+  row.dataset.id = id;
+  for (let i = 0; i < 6; ++i) cell(row, '', i === 1 ? 'name' : '');
+  const kick = document.createElement('button');
+  kick.type = 'button';
+  kick.textContent = 'Kick';
+  kick.addEventListener('click', () => kickPlayer(Number(id), row.dataset.name));
+  row.insertCell().appendChild(kick);
+  return row;
+}
+
+function setText(node, text) {
+  if (node.textContent !== text) node.textContent = text;
+}
+
+// Rows are kept and only their texts change, so a keyboard user's focus on a Kick button
+// stays where it was; only a row out of place moves (moving the focused row would drop it).
 function renderPlayers(players) {
   const body = $('players').tBodies[0];
-  const rows = document.createDocumentFragment();
-  for (const p of players) {
-    const row = document.createElement('tr');
-    row.dataset.id = String(p.id);
-    cell(row, String(p.id));
-    cell(row, p.name, 'name');
-    cell(row, p.team);
-    cell(row, p.specialty);
-    cell(row, `${p.ping_ms} ms`);
-    cell(row, formatDuration(p.connected_seconds));
-    const kick = document.createElement('button');
-    kick.type = 'button';
-    kick.textContent = 'Kick';
-    kick.addEventListener('click', () => kickPlayer(p.id, p.name));
-    row.insertCell().appendChild(kick);
-    rows.appendChild(row);
+  const ids = new Set(players.map((p) => String(p.id)));
+  const rows = new Map();
+  for (const row of Array.from(body.rows)) {
+    if (ids.has(row.dataset.id)) rows.set(row.dataset.id, row); else row.remove();
   }
-  body.replaceChildren(rows);
+  players.forEach((p, at) => {
+    const id = String(p.id);
+    const row = rows.get(id) || playerRow(id);
+    const texts = [id, p.name, p.team, p.specialty, `${p.ping_ms} ms`,
+                   formatDuration(p.connected_seconds)];
+    texts.forEach((text, i) => setText(row.cells[i], text));
+    row.dataset.name = p.name;
+    const label = `Kick ${p.name} (${id})`;
+    const kick = row.cells[6].firstChild;
+    if (kick.getAttribute('aria-label') !== label) kick.setAttribute('aria-label', label);
+    if (body.rows[at] !== row) body.insertBefore(row, body.rows[at] || null);
+  });
 }
 
 function appendConsole(lines) {
@@ -137,9 +160,31 @@ async function readConsole() {
   }
 }
 
-// One request after the other, so a page holds one connection at a time.
+// One poll at a time: one asked for while another is on its way (after a kick or a command)
+// follows it, so two never read the console from the same line and show it twice.
 async function poll() {
+  if (polling) {
+    pollAgain = true;
+    return;
+  }
+  polling = true;
   clearTimeout(pollTimer);
+  try {
+    await pollOnce();
+  } finally {
+    polling = false;
+  }
+  if (!csrf) return;
+  if (pollAgain) {
+    pollAgain = false;
+    poll();
+  } else {
+    pollTimer = setTimeout(poll, POLL_MS);
+  }
+}
+
+// One request after the other, so a page holds one connection at a time.
+async function pollOnce() {
   if (!csrf) return;
   const status = await api('GET', '/api/status');
   setEngineState(status);
@@ -154,7 +199,6 @@ async function poll() {
     const rotation = await api('GET', '/api/rotation');
     if (rotation.status === 200) renderRotation(rotation.data.maps);
   }
-  if (csrf) pollTimer = setTimeout(poll, POLL_MS);
 }
 
 async function kickPlayer(id, name) {
@@ -185,10 +229,32 @@ $('command-form').addEventListener('submit', async (event) => {
   event.preventDefault();
   const command = $('command').value;
   if (!command) return;
+  remember(command);
   const result = await api('POST', '/api/command', { command });
   actionError(result);
   if (result.status === 200) $('command').value = '';
   poll();
+});
+
+function remember(command) {
+  if (sentCommands[sentCommands.length - 1] !== command) sentCommands.push(command);
+  if (sentCommands.length > HISTORY_KEEP) sentCommands.shift();
+  historyAt = sentCommands.length;
+  typedLine = '';
+}
+
+// Up and Down walk back and forth through the commands sent from this page, as in a shell.
+$('command').addEventListener('keydown', (event) => {
+  if (event.key !== 'ArrowUp' && event.key !== 'ArrowDown') return;
+  if (event.altKey || event.ctrlKey || event.metaKey || event.shiftKey) return;
+  const field = $('command');
+  const next = historyAt + (event.key === 'ArrowUp' ? -1 : 1);
+  if (next < 0 || next > sentCommands.length) return;
+  event.preventDefault();
+  if (historyAt === sentCommands.length) typedLine = field.value;
+  historyAt = next;
+  field.value = next === sentCommands.length ? typedLine : sentCommands[next];
+  field.setSelectionRange(field.value.length, field.value.length);
 });
 
 $('map-form').addEventListener('submit', async (event) => {
