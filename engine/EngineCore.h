@@ -16,7 +16,7 @@
 #include "Game.h"
 #include "ServiceProviders.h"
 #include "VariableStore.h"
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 

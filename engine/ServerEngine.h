@@ -8,7 +8,7 @@
 #include "EngineCore.h"
 #include "Events.h"
 #include "EngineEnvironment.h"
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 
