@@ -8,6 +8,7 @@
 
 #include "CommandLine.h"
 #include "EngineCore.h"
+#include "NameTables.h"
 
 namespace korvane {
 
@@ -158,7 +159,7 @@ void EngineCore::PrintPlayers() {
                    "score");
     for (const Player& player : roster.All())
         console_.Print("  %5d  %-30s  %-10s  %-13s  %4d  %d/%d/%d", player.id, player.name.c_str(),
-                       Roster::TeamName(player.team), Roster::SpecialtyName(player.specialty),
+                       TeamName(player.team), SpecialtyName(player.specialty),
                        static_cast<int>(player.pingSeconds * 1000.0f), player.kills, player.deaths,
                        player.captures);
 }
