@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "EngineEnvironment.h"
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 

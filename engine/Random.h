@@ -41,4 +41,10 @@ class Random {
     uint64_t state_;
 };
 
+// A simulated figure kept within [low, high]; low for NaN, which a variable may hold.
+inline float Clamped(float value, float low, float high) {
+    if (!(value >= low)) return low;
+    return value > high ? high : value;
+}
+
 }  // namespace korvane

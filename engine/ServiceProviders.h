@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 

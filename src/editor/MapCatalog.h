@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/EngineGate.h"
+#include "contract/EngineGate.h"
 
 namespace korvane {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/EngineGate.h"
+#include "contract/EngineGate.h"
 #include "host/EngineLibrary.h"
 #include "host/EngineReports.h"
 #include "host/InstallFolder.h"

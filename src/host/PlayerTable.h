@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 

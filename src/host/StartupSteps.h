@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/EngineGate.h"
+#include "contract/EngineGate.h"
 #include "settings/SettingTable.h"
 #include "settings/SettingValues.h"
 

@@ -280,22 +280,6 @@ TEST(GameClock, ClockJumpsAndOddSettingsStayCheap) {
     EXPECT_TRUE(f.console.Saw("Heartbeat"));
 }
 
-// Records every console line and whether it arrived while the test was inside a call.
-class RecordingHost final : public HostCallbacks {
-  public:
-    bool insideCall = false;
-    int outsideCall = 0;
-    std::vector<std::string> lines;
-    int OnEngineEvent(const char*) override { return 0; }
-    int OnConsoleText(const char* text) override {
-        if (!insideCall) ++outsideCall;
-        lines.emplace_back(text);
-        return 0;
-    }
-    int Reserved2() override { return 0; }
-    int Reserved3(int, int, int, int) override { return 0; }
-};
-
 TEST(ServerEngine, ConsoleTextOnlyInsideCallsAndNeverAfterDetach) {
     FakeEnvironment environment;
     ServerEngine engine(environment);

@@ -1,6 +1,6 @@
 // Shared helpers of the engine tests: an in-memory environment with a hand-driven clock, a
-// console line and event collector, a strict reader of event messages, and the start-up calls
-// that bring a core to a running game.
+// console line and event collector, a recording host, a strict reader of event messages, and
+// the start-up calls that bring a core to a running game.
 #pragma once
 
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include "EngineCore.h"
 #include "EngineEnvironment.h"
 #include "Events.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane::test {
 
@@ -66,6 +67,28 @@ class EventCollector final : public EventSink {
             count += !message.empty() && message[0] == static_cast<char>(type) ? 1 : 0;
         return count;
     }
+};
+
+// A host attached to a ServerEngine: records the console lines and events that reach it, and
+// counts those that arrived while the test was not inside one of its calls.
+class RecordingHost final : public HostCallbacks {
+  public:
+    bool insideCall = false;
+    int outsideCall = 0;
+    std::vector<std::string> lines;
+    std::vector<std::string> events;
+    int OnEngineEvent(const char* message) override {
+        if (!insideCall) ++outsideCall;
+        events.emplace_back(message);
+        return 0;
+    }
+    int OnConsoleText(const char* text) override {
+        if (!insideCall) ++outsideCall;
+        lines.emplace_back(text);
+        return 0;
+    }
+    int Reserved2() override { return 0; }
+    int Reserved3(int, int, int, int) override { return 0; }
 };
 
 struct DecodedPlayer {

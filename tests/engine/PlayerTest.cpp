@@ -458,30 +458,11 @@ TEST(FloodTest, LinesFollowTheRateAndStopOnTime) {
     }
 }
 
-// Records what reaches the host and whether it arrived while the test was inside a call.
-class EventHost final : public HostCallbacks {
-  public:
-    bool insideCall = false;
-    int outsideCall = 0;
-    std::vector<std::string> events;
-    int OnEngineEvent(const char* message) override {
-        if (!insideCall) ++outsideCall;
-        events.emplace_back(message);
-        return 0;
-    }
-    int OnConsoleText(const char*) override {
-        if (!insideCall) ++outsideCall;
-        return 0;
-    }
-    int Reserved2() override { return 0; }
-    int Reserved3(int, int, int, int) override { return 0; }
-};
-
 TEST(ServerEngine, EventsOnlyInsideCallsAndNeverAfterDetach) {
     FakeEnvironment environment;
     ServerEngine engine(environment);
     EngineInterface& api = engine;
-    EventHost host;
+    RecordingHost host;
     auto call = [&](auto&& operation) {
         host.insideCall = true;
         operation();

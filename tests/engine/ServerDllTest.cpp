@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "StringIds.h"
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane::test {
 namespace {

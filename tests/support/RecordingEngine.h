@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 #include "host/EngineLibrary.h"
 
 namespace korvane::test {

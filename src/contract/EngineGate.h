@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "host/EngineInterface.h"
+#include "contract/EngineInterface.h"
 
 namespace korvane {
 

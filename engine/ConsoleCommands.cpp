@@ -1,5 +1,7 @@
-// The console commands of the simulated engine. Their names are matched without regard to
-// case and take precedence over variables of the same name.
+// The console commands of the simulated engine, and the line that runs one or a variable.
+#include "ConsoleCommands.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -7,7 +9,7 @@
 #include <string>
 
 #include "CommandLine.h"
-#include "EngineCore.h"
+#include "NameTables.h"
 
 namespace korvane {
 
@@ -25,40 +27,105 @@ bool ParseInt(std::string_view text, int& value) {
     return true;
 }
 
+// For printing a name of any length within "%.*s".
+int PrintLength(std::string_view text) {
+    return static_cast<int>(std::min<size_t>(text.size(), 200));
+}
+
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace
 
-const EngineCore::CommandEntry* EngineCore::Commands(size_t& count) {
+ConsoleCommands::ConsoleCommands(EngineState& state, ConfigFiles& config, PlayerSlots& players)
+    : state_(state),
+      environment_(state.environment),
+      console_(state.console),
+      events_(state.events),
+      variables_(state.variables),
+      game_(state.game),
+      flood_(state.flood),
+      config_(config),
+      players_(players) {}
+
+int ConsoleCommands::ExecuteCommand(const char* command) {
+    return command == nullptr ? 0 : ExecuteLine(command);
+}
+
+int ConsoleCommands::ExecuteLine(std::string_view line) {
+    CommandParts parts = SplitCommand(line);
+    if (parts.name.empty()) return 0;
+    // Engine commands come first, so a variable can never hide one.
+    if (const CommandEntry* command = FindCommand(parts.name)) {
+        (this->*command->run)(parts.rest);
+        return 1;
+    }
+    if (parts.rest.empty()) {
+        if (const Variable* variable = variables_.Find(parts.name)) {
+            console_.Print("%s is \"%s\"", variable->name.c_str(), variable->text.c_str());
+            return 1;
+        }
+        console_.Print("Unknown command: %.*s", PrintLength(parts.name), parts.name.data());
+        return 0;
+    }
+    if (!VariableStore::IsValidName(parts.name)) {
+        console_.Print("Invalid or overlong variable name: %.*s", PrintLength(parts.name),
+                       parts.name.data());
+        return 0;
+    }
+    const Variable* existing = variables_.Find(parts.name);
+    const bool existed = existing != nullptr;
+    const std::string oldText = existed ? existing->text : std::string();
+    const float oldValue = existed ? existing->value : 0.0f;
+    const Variable* variable = variables_.Set(parts.name, CommandValue(parts.rest));
+    if (variable == nullptr) {
+        console_.Print("Too many variables: %.*s not created", PrintLength(parts.name),
+                       parts.name.data());
+        return 0;
+    }
+    // The operator sees every option that changes, but not the defaults being defined nor a
+    // configuration file being read, and not "16" becoming "16.000000".
+    const bool sameNumber = oldValue == variable->value && oldValue != 0.0f;
+    if (existed && !config_.Executing() && oldText != variable->text && !sameNumber)
+        console_.Print("%s changed to \"%s\"", variable->name.c_str(), variable->text.c_str());
+    return 1;
+}
+
+uint64_t ConsoleCommands::UptimeSeconds() {
+    uint64_t now = environment_.NowMs();
+    return now >= state_.startMs ? (now - state_.startMs) / 1000 : 0;
+}
+
+const ConsoleCommands::CommandEntry* ConsoleCommands::Commands(size_t& count) {
     static const CommandEntry kCommands[] = {
-        {"help", &EngineCore::CommandHelp, "lists the commands"},
-        {"status", &EngineCore::CommandStatus, "shows map, round, uptime, players and version"},
-        {"echo", &EngineCore::CommandEcho, "echo <text>: prints the text"},
-        {"cvarlist", &EngineCore::CommandVariableList,
+        {"help", &ConsoleCommands::CommandHelp, "lists the commands"},
+        {"status", &ConsoleCommands::CommandStatus,
+         "shows map, round, uptime, players and version"},
+        {"echo", &ConsoleCommands::CommandEcho, "echo <text>: prints the text"},
+        {"cvarlist", &ConsoleCommands::CommandVariableList,
          "cvarlist [prefix]: lists the variables with their texts and flags"},
-        {"changemap", &EngineCore::CommandChangeMap,
+        {"changemap", &ConsoleCommands::CommandChangeMap,
          "changemap <n>: switches to map n of the rotation (map0, map1, ...)"},
-        {"kick", &EngineCore::CommandKick, "kick <id>: removes a player"},
-        {"players", &EngineCore::CommandPlayers, "lists the players with side and ping"},
-        {"addbot", &EngineCore::CommandAddPlayer, "addbot [name]: a simulated player joins"},
-        {"addplayer", &EngineCore::CommandAddPlayer, "addplayer [name]: same as addbot"},
-        {"removeplayer", &EngineCore::CommandRemovePlayer,
+        {"kick", &ConsoleCommands::CommandKick, "kick <id>: removes a player"},
+        {"players", &ConsoleCommands::CommandPlayers, "lists the players with side and ping"},
+        {"addbot", &ConsoleCommands::CommandAddPlayer, "addbot [name]: a simulated player joins"},
+        {"addplayer", &ConsoleCommands::CommandAddPlayer, "addplayer [name]: same as addbot"},
+        {"removeplayer", &ConsoleCommands::CommandRemovePlayer,
          "removeplayer <id>: the player leaves the game"},
-        {"say", &EngineCore::CommandSay, "say <text>: a message to every player"},
-        {"floodtest", &EngineCore::CommandFloodTest,
+        {"say", &ConsoleCommands::CommandSay, "say <text>: a message to every player"},
+        {"floodtest", &ConsoleCommands::CommandFloodTest,
          "floodtest <lines per second> <seconds>: numbered console lines; floodtest 0 stops"},
-        {"closehost", &EngineCore::CommandCloseHost, "closes the host and its window"},
-        {"exec", &EngineCore::CommandExec, "exec <file>: executes a configuration file"},
-        {"quit", &EngineCore::CommandQuit, "stops the server"},
-        {"exit", &EngineCore::CommandQuit, "stops the server"},
+        {"closehost", &ConsoleCommands::CommandCloseHost, "closes the host and its window"},
+        {"exec", &ConsoleCommands::CommandExec, "exec <file>: executes a configuration file"},
+        {"quit", &ConsoleCommands::CommandQuit, "stops the server"},
+        {"exit", &ConsoleCommands::CommandQuit, "stops the server"},
     };
     count = std::size(kCommands);
     return kCommands;
 }
 
-const EngineCore::CommandEntry* EngineCore::FindCommand(std::string_view name) {
+const ConsoleCommands::CommandEntry* ConsoleCommands::FindCommand(std::string_view name) {
     size_t count = 0;
     const CommandEntry* commands = Commands(count);
     for (size_t i = 0; i < count; ++i)
@@ -66,7 +133,7 @@ const EngineCore::CommandEntry* EngineCore::FindCommand(std::string_view name) {
     return nullptr;
 }
 
-void EngineCore::CommandHelp(std::string_view) {
+void ConsoleCommands::CommandHelp(std::string_view) {
     size_t count = 0;
     const CommandEntry* commands = Commands(count);
     console_.Print("Commands:");
@@ -75,14 +142,14 @@ void EngineCore::CommandHelp(std::string_view) {
     console_.Print("  <name> <value> sets a variable; <name> alone shows it");
 }
 
-void EngineCore::CommandQuit(std::string_view) {
+void ConsoleCommands::CommandQuit(std::string_view) {
     console_.Print("Server shutting down");
-    quit_ = true;
+    state_.quit = true;
 }
 
-void EngineCore::CommandStatus(std::string_view) {
+void ConsoleCommands::CommandStatus(std::string_view) {
     uint64_t now = environment_.NowMs();
-    console_.Print("Server: %s", serverName_->text.c_str());
+    console_.Print("Server: %s", state_.serverName->text.c_str());
     if (game_.Running()) {
         char left[32] = "no time limit";
         if (int64_t seconds = game_.SecondsLeft(now); seconds >= 0)
@@ -100,11 +167,11 @@ void EngineCore::CommandStatus(std::string_view) {
                    kEngineVersionBuild);
 }
 
-void EngineCore::CommandEcho(std::string_view arguments) {
+void ConsoleCommands::CommandEcho(std::string_view arguments) {
     console_.Print("%s", CommandValue(arguments).c_str());
 }
 
-void EngineCore::CommandVariableList(std::string_view arguments) {
+void ConsoleCommands::CommandVariableList(std::string_view arguments) {
     std::string_view prefix = TrimSpace(arguments);
     unsigned listed = 0;
     for (const Variable& variable : variables_.InCreationOrder()) {
@@ -119,7 +186,7 @@ void EngineCore::CommandVariableList(std::string_view arguments) {
     console_.Print("%u variables", listed);
 }
 
-void EngineCore::CommandChangeMap(std::string_view arguments) {
+void ConsoleCommands::CommandChangeMap(std::string_view arguments) {
     int index = 0;
     if (!ParseInt(arguments, index)) {
         console_.Print("Usage: changemap <n>, n a position in the map rotation");
@@ -128,29 +195,29 @@ void EngineCore::CommandChangeMap(std::string_view arguments) {
     game_.ChangeMap(index, environment_.NowMs());
 }
 
-void EngineCore::CommandKick(std::string_view arguments) {
+void ConsoleCommands::CommandKick(std::string_view arguments) {
     int id = 0;
     if (!ParseInt(arguments, id)) {
         console_.Print("Usage: kick <player id>");
         return;
     }
-    KickPlayer(id);
+    players_.KickPlayer(id);
 }
 
-void EngineCore::CommandExec(std::string_view arguments) {
+void ConsoleCommands::CommandExec(std::string_view arguments) {
     std::string path = CommandValue(arguments);
     if (path.empty()) {
         console_.Print("Usage: exec <file>");
         return;
     }
-    ExecuteConfigFile(path.c_str());
+    config_.ExecuteConfigFile(path.c_str());
 }
 
 }  // namespace korvane
 
 namespace korvane {
 
-void EngineCore::PrintPlayers() {
+void ConsoleCommands::PrintPlayers() {
     const Roster& roster = game_.Players();
     console_.Print("Players: %d/%d", roster.Count(), game_.MaxPlayers());
     if (roster.Count() == 0) return;
@@ -158,20 +225,20 @@ void EngineCore::PrintPlayers() {
                    "score");
     for (const Player& player : roster.All())
         console_.Print("  %5d  %-30s  %-10s  %-13s  %4d  %d/%d/%d", player.id, player.name.c_str(),
-                       Roster::TeamName(player.team), Roster::SpecialtyName(player.specialty),
+                       TeamName(player.team), SpecialtyName(player.specialty),
                        static_cast<int>(player.pingSeconds * 1000.0f), player.kills, player.deaths,
                        player.captures);
 }
 
-void EngineCore::CommandPlayers(std::string_view) {
+void ConsoleCommands::CommandPlayers(std::string_view) {
     PrintPlayers();
 }
 
-void EngineCore::CommandAddPlayer(std::string_view arguments) {
+void ConsoleCommands::CommandAddPlayer(std::string_view arguments) {
     game_.AddPlayer(CommandValue(arguments), environment_.NowMs());
 }
 
-void EngineCore::CommandRemovePlayer(std::string_view arguments) {
+void ConsoleCommands::CommandRemovePlayer(std::string_view arguments) {
     int id = 0;
     if (!ParseInt(arguments, id)) {
         console_.Print("Usage: removeplayer <player id>");
@@ -180,7 +247,7 @@ void EngineCore::CommandRemovePlayer(std::string_view arguments) {
     game_.RemovePlayer(id, Departure::Left);
 }
 
-void EngineCore::CommandSay(std::string_view arguments) {
+void ConsoleCommands::CommandSay(std::string_view arguments) {
     std::string text = CommandValue(arguments);
     if (text.empty()) {
         console_.Print("Usage: say <text>");
@@ -189,13 +256,13 @@ void EngineCore::CommandSay(std::string_view arguments) {
     events_.ConsoleText("[Server] %.1000s", text.c_str());
 }
 
-void EngineCore::CommandCloseHost(std::string_view) {
+void ConsoleCommands::CommandCloseHost(std::string_view) {
     console_.Print("Closing the host");
     events_.Close();
-    quit_ = true;
+    state_.quit = true;
 }
 
-void EngineCore::CommandFloodTest(std::string_view arguments) {
+void ConsoleCommands::CommandFloodTest(std::string_view arguments) {
     std::string_view text = TrimSpace(arguments);
     size_t split = text.find_first_of(" \t");
     int rate = 0;
