@@ -10,7 +10,7 @@
 
 #include <thread>
 
-#include "host/HostFixture.h"
+#include "support/HostFixture.h"
 #include "support/ModalDriver.h"
 #include "web/Crypto.h"
 #include "web/HostAdminBackend.h"
