@@ -1,17 +1,14 @@
 // The About box.
 #include "console/AboutDialog.h"
 
-#include <cstdio>
-
+#include "host/EngineVersion.h"
 #include "resources/resource.h"
 
 namespace korvane {
 
 AboutDialog::AboutDialog(HWND parent, const std::array<int, 3>& version)
     : ui::Dialog(IDD_ABOUTBOX, parent) {
-    char line[64];
-    std::snprintf(line, sizeof line, "Version %d.%d.%d", version[0], version[1], version[2]);
-    versionLine_ = line;
+    versionLine_ = "Version " + VersionText(version);
 }
 
 bool AboutDialog::OnInitDialog() {

@@ -10,7 +10,7 @@ namespace korvane {
 namespace {
 
 bool GoodCommand(std::string_view line) {
-    if (line.empty() || line.size() > CommandHistory::kMaxCommandChars) return false;
+    if (line.empty() || line.size() > kMaxTypedCommandLength) return false;
     return std::none_of(line.begin(), line.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 32 || byte == 127;

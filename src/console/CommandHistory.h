@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/SettingValues.h"
+
 namespace korvane {
 
 // Where the history is kept, under the installation folder.
@@ -18,8 +20,7 @@ inline constexpr char kHistoryFile[] = "korvane\\history.txt";
 class CommandHistory {
   public:
     static constexpr size_t kMaxEntries = 200;
-    // What the command line sends at most; a longer line in the file is damage.
-    static constexpr size_t kMaxCommandChars = 119;
+    // A line in the file longer than the command line sends (kMaxTypedCommandLength) is damage.
     // The file is read this far at most, whatever its size.
     static constexpr size_t kMaxFileBytes = 64 * 1024;
     // Saved this often while commands are typed (and at exit).

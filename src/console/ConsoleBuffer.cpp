@@ -51,7 +51,7 @@ void ConsoleBuffer::TrimOldest() {
 }
 
 void ConsoleBuffer::Append(std::string_view line) {
-    if (lines_ > kConsoleMaxLines) TrimOldest();
+    if (lines_ > kPaneMaxLines) TrimOldest();
     if (text_.size() >= limit_) TrimOldest();
     std::string formatted = FormatConsoleLine(line);
     if (formatted.empty()) return;

@@ -10,7 +10,8 @@
 
 namespace korvane {
 
-inline constexpr int kConsoleMaxLines = 250;
+// The window's console pane keeps this many lines, the oldest going first.
+inline constexpr int kPaneMaxLines = 250;
 inline constexpr size_t kConsoleLineChars = 499;
 
 // Lines as the edit control counts them: every "\r\n" ends one, and the text after the last

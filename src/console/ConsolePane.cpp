@@ -110,7 +110,7 @@ void ConsoleLog(HWND pane, const char* text) {
         trimmed.chars += more.chars;
         trimmed.lines += more.lines;
     };
-    if (Send(pane, EM_GETLINECOUNT) > kConsoleMaxLines) trim();
+    if (Send(pane, EM_GETLINECOUNT) > kPaneMaxLines) trim();
     const LRESULT limit = Send(pane, EM_GETLIMITTEXT);
     if (GetWindowTextLengthA(pane) >= limit) trim();
     const std::string line = FormatConsoleLine(text ? text : "");

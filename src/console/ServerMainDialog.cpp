@@ -9,6 +9,7 @@
 #include "console/ConsolePane.h"
 #include "console/SecretValues.h"
 #include "editor/SettingsPropSheet.h"
+#include "host/EngineVersion.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
 
@@ -81,10 +82,7 @@ void ServerMainDialog::Start() {
     hooks.engineLoaded = [this](const std::array<int, 3>& version) {
         char caption[254] = {};
         GetWindowTextA(Window(), caption, sizeof caption);
-        char titled[320];
-        std::snprintf(titled, sizeof titled, "%s %d.%d.%d", caption, version[0], version[1],
-                      version[2]);
-        SetWindowTextA(Window(), titled);
+        SetWindowTextA(Window(), (std::string(caption) + " " + VersionText(version)).c_str());
     };
     if (showSettings_) hooks.settings = [this] { return RunStartupSettings() == IDOK; };
 

@@ -12,6 +12,7 @@
 #include "console/MainWindowAddOn.h"
 #include "console/PlayerListView.h"
 #include "host/EngineHost.h"
+#include "settings/SettingValues.h"
 #include "ui/Dialog.h"
 
 namespace korvane {
@@ -25,7 +26,7 @@ inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this inst
 class ServerMainDialog : public ui::Dialog {
   public:
     // The longest command the command line sends whole.
-    static constexpr int kCommandLineLimit = 119;
+    static constexpr int kCommandLineLimit = static_cast<int>(kMaxTypedCommandLength);
 
     // `showSettings`: the settings sheet comes up at start-up (no "-s").
     ServerMainDialog(EngineHost& host, bool showSettings, HWND parent = nullptr);

@@ -9,6 +9,14 @@
 
 namespace korvane {
 
+// One entry of the rotation as the map dialogs and the web page list it: `index`, the entry's
+// own number (the variable "map<index>"), which is what "changemap" takes, and its name in
+// lower case. Gaps in the rotation leave numbers out; they never shift them.
+struct RotationEntry {
+    int index = 0;
+    std::string name;
+};
+
 // Map names are compared and stored in lower case; only A to Z are changed, so names in other
 // letters of the ANSI code page pass through as they are.
 inline void LowerMapName(char* name) {

@@ -97,20 +97,9 @@ const char* ServerSettings::GetText(TextOption option, bool* cut) {
     char* const buffer = field.first;
     const size_t size = field.second;
     if (cut) *cut = false;
+    // Without the variable the field keeps what it had.
     gate_.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(TextOptionKey(option), &handle, 0);
-        if (!handle) return;  // the field keeps what it had
-        engine.GetVariableString(handle, buffer, static_cast<int>(size));
-        buffer[size - 1] = '\0';  // whatever the engine did, the text ends inside the buffer
-        // A text that fills the buffer is read once more with room to spare, to tell a value
-        // of exactly that length from a longer one.
-        if (cut && std::strlen(buffer) == size - 1) {
-            char probe[1024] = {};
-            engine.GetVariableString(handle, probe, sizeof probe);
-            probe[sizeof probe - 1] = '\0';
-            *cut = std::strlen(probe) > size - 1;
-        }
+        ReadHeldText(engine, TextOptionKey(option), buffer, size, cut);
     });
     if (option != TextOption::ServerName && buffer[0] == ' ' && buffer[1] == '\0') buffer[0] = '\0';
     return buffer;
@@ -125,17 +114,37 @@ void ServerSettings::PushSendBandwidth() {
     Send("sendbandwidth %lld", value);
 }
 
+bool ReadHeldText(EngineInterface& engine, const char* name, char* buffer, size_t size,
+                  bool* cut) {
+    void* handle = nullptr;
+    engine.FindVariable(name, &handle, 0);
+    if (!handle) return false;
+    engine.GetVariableString(handle, buffer, static_cast<int>(size));
+    buffer[size - 1] = '\0';  // whatever the engine did, the text ends inside the buffer
+    // A text that fills the buffer is read once more with room to spare, to tell a value of
+    // exactly that length from a longer one.
+    if (cut && std::strlen(buffer) == size - 1) {
+        char probe[1024] = {};
+        engine.GetVariableString(handle, probe, sizeof probe);
+        probe[sizeof probe - 1] = '\0';
+        *cut = std::strlen(probe) > size - 1;
+    }
+    return true;
+}
+
+std::optional<float> ReadHeldValue(EngineInterface& engine, const char* name) {
+    void* handle = nullptr;
+    engine.FindVariable(name, &handle, 0);
+    if (!handle) return std::nullopt;
+    float value = 0;
+    engine.GetVariableValue(handle, &value);
+    return value;
+}
+
 std::optional<float> ReadVariableValue(EngineGate& gate, const char* name) {
     std::optional<float> value;
     if (!name) return value;
-    gate.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(name, &handle, 0);
-        if (!handle) return;
-        float read = 0;
-        engine.GetVariableValue(handle, &read);
-        value = read;
-    });
+    gate.WithEngine([&](EngineInterface& engine) { value = ReadHeldValue(engine, name); });
     return value;
 }
 
@@ -143,13 +152,8 @@ std::optional<std::string> ReadVariableText(EngineGate& gate, const char* name) 
     std::optional<std::string> text;
     if (!name) return text;
     gate.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(name, &handle, 0);
-        if (!handle) return;
         char buffer[256] = {};
-        engine.GetVariableString(handle, buffer, sizeof buffer);
-        buffer[sizeof buffer - 1] = '\0';
-        text = buffer;
+        if (ReadHeldText(engine, name, buffer, sizeof buffer)) text = buffer;
     });
     return text;
 }
@@ -159,12 +163,7 @@ int ReadMapEntry(EngineGate& gate, int index, char* buffer) {
     FormatBounded(key, sizeof key, kMapEntryKey, index);
     bool found = false;
     gate.WithEngine([&](EngineInterface& engine) {
-        void* handle = nullptr;
-        engine.FindVariable(key, &handle, 0);
-        if (!handle) return;
-        engine.GetVariableString(handle, buffer, kMapNameSize);
-        buffer[kMapNameSize - 1] = '\0';
-        found = true;
+        found = ReadHeldText(engine, key, buffer, kMapNameSize);
     });
     return found ? 1 : 0;
 }
@@ -200,7 +199,7 @@ std::vector<RotationEntry> ReadRotationEntries(EngineGate& gate, uint32_t count)
 }
 
 bool ServerSettings::ChangeMap(int index) {
-    return Send("changemap %d", index);
+    return Send("%s", ChangeMapCommand(index).c_str());
 }
 
 }  // namespace korvane

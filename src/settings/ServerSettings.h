@@ -10,18 +10,19 @@
 #include <vector>
 
 #include "contract/EngineGate.h"
+#include "settings/MapName.h"
 #include "settings/SettingTable.h"
 #include "settings/SettingValues.h"
 
 namespace korvane {
 
-// One entry of the rotation as the map dialogs show it: its position in the engine's
-// rotation (gaps are skipped, so it may differ from the row) and its name in lower case.
-struct RotationEntry {
-    int index;
-    std::string name;
-};
-
+// Under a hold of the lock already taken: engine variable `name`'s text into `buffer` (`size`
+// bytes, the text always ending inside it), or its value. False or empty, with nothing
+// written, when the engine has no such variable. `cut`, when given, tells whether the text
+// was longer than the buffer.
+bool ReadHeldText(EngineInterface& engine, const char* name, char* buffer, size_t size,
+                  bool* cut = nullptr);
+std::optional<float> ReadHeldValue(EngineInterface& engine, const char* name);
 // An engine variable's value or text, read in one hold of the lock; empty when the engine
 // has no such variable or there is no engine. A text is cut to 255 characters.
 std::optional<float> ReadVariableValue(EngineGate& gate, const char* name);

@@ -23,6 +23,10 @@ bool FormatBounded(char* buffer, int size, const char* format, ...) {
     return length >= 0 && length < size;
 }
 
+std::string ChangeMapCommand(int index) {
+    return "changemap " + std::to_string(index);
+}
+
 size_t MaxQuotedTextLength(const char* key) {
     const size_t overhead = std::strlen(key) + 4;  // '+', the blank and the two quotes
     return overhead < kCommandSize - 1 ? kCommandSize - 1 - overhead : 0;

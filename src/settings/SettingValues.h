@@ -11,6 +11,8 @@ namespace korvane {
 
 // A command, with its terminator, fits this buffer; a longer one is refused, never cut.
 inline constexpr int kCommandSize = 256;
+// The longest command an operator types, in the window's command line or through the web.
+inline constexpr size_t kMaxTypedCommandLength = 119;
 // Rotation entries beyond this are never read, marked or written: a hand-edited "nummaps" of
 // billions (or a negative one) must not turn into a loop of billions.
 inline constexpr uint32_t kMaxMapCount = 256;
@@ -24,6 +26,10 @@ int32_t TruncateToInt(float value);
 // snprintf into `buffer`; false when the result was cut to fit.
 bool FormatBounded(char* buffer, int size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+
+// The command that switches the running game to rotation entry `index` (the variable
+// "map<index>"), whoever asks for it.
+std::string ChangeMapCommand(int index);
 
 // The longest text that "+<key> \"<text>\"" can carry within a command.
 size_t MaxQuotedTextLength(const char* key);

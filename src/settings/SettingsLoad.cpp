@@ -19,22 +19,15 @@ void MarkForSaving(EngineInterface& engine, const char* name) {
 // The rotation length the file leaves, from "nummaps" and, when that does not fit, from the
 // entries themselves. Entries from map13 on have no default, so one that exists came from the
 // file; below that, only a name other than the default sent before the file ran proves it.
-RotationCount ReadRotationCount(EngineInterface& engine, void* countHandle) {
-    float value = 0;
-    engine.GetVariableValue(countHandle, &value);
+RotationCount ReadRotationCount(EngineInterface& engine, float count) {
     char text[kMapNameSize] = {};
-    engine.GetVariableString(countHandle, text, sizeof text);
-    text[sizeof text - 1] = '\0';
-    return DecideRotationCount(TruncateToInt(value), text, kMaxMapCount, [&engine](uint32_t i) {
+    ReadHeldText(engine, kMapCountReadKey, text, sizeof text);
+    return DecideRotationCount(TruncateToInt(count), text, kMaxMapCount, [&engine](uint32_t i) {
         char name[kCommandSize];
         FormatBounded(name, sizeof name, kMapEntryKey, static_cast<int>(i));
-        void* entry = nullptr;
-        engine.FindVariable(name, &entry, 0);
-        if (!entry) return RotationSlot::Missing;
-        if (i >= static_cast<uint32_t>(kDefaultMapCount)) return RotationSlot::FromFile;
         char held[kMapNameSize] = {};
-        engine.GetVariableString(entry, held, sizeof held);
-        held[sizeof held - 1] = '\0';
+        if (!ReadHeldText(engine, name, held, sizeof held)) return RotationSlot::Missing;
+        if (i >= static_cast<uint32_t>(kDefaultMapCount)) return RotationSlot::FromFile;
         return std::strcmp(held, DefaultMapRotation[i]) == 0 ? RotationSlot::DefaultName
                                                              : RotationSlot::FromFile;
     });
@@ -77,10 +70,8 @@ void ServerSettings::LoadSettings() {
     gate_.WithEngine([this](EngineInterface& engine) {
         engine.ExecuteConfigFile(kConfigFile);
 
-        void* handle = nullptr;
-        engine.FindVariable(kMapCountReadKey, &handle, 0);
-        if (handle) {
-            RotationCount rotation = ReadRotationCount(engine, handle);
+        if (const std::optional<float> count = ReadHeldValue(engine, kMapCountReadKey)) {
+            RotationCount rotation = ReadRotationCount(engine, *count);
             mapCount = rotation.count;
             if (!rotation.notice.empty()) {
                 // What the load had to correct in the file is the operator's to know, and the
@@ -98,15 +89,13 @@ void ServerSettings::LoadSettings() {
         }
 
         for (const SettingEntry& row : SettingTable) {
-            handle = nullptr;
-            engine.FindVariable(row.name, &handle, 0);
-            if (!handle || (!row.intField && !row.floatField)) continue;
-            float value = 0;
-            engine.GetVariableValue(handle, &value);
+            if (!row.intField && !row.floatField) continue;
+            const std::optional<float> value = ReadHeldValue(engine, row.name);
+            if (!value) continue;
             if (row.floatField)
-                this->*row.floatField = value;
+                this->*row.floatField = *value;
             else
-                this->*row.intField = TruncateToInt(value);
+                this->*row.intField = TruncateToInt(*value);
         }
     });
     PushSendBandwidth();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/MapName.h"
+
 namespace korvane::web {
 
 struct ServerStatus {
@@ -24,14 +26,6 @@ struct PlayerRow {
     std::string specialty;
     int pingMs = 0;
     long long connectedSeconds = 0;
-};
-
-// One row of the rotation as the Change Map dialog lists it: the entries map0..map<n-1> that
-// exist, their names in lower case, and `index`, the entry's own number (map<index>), which is
-// what ChangeMap takes. Gaps in the rotation leave numbers out; they never shift them.
-struct RotationEntry {
-    int index = 0;
-    std::string map;
 };
 
 // Implemented by the engine host. Texts go both ways in the program's ANSI code page.

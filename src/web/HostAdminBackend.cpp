@@ -2,9 +2,9 @@
 // engine through its host.
 #include "web/HostAdminBackend.h"
 
-#include <cstdio>
 #include <ctime>
 
+#include "host/EngineVersion.h"
 #include "settings/ServerSettings.h"
 
 namespace korvane::web {
@@ -15,10 +15,7 @@ std::optional<ServerStatus> HostAdminBackend::Status() {
     status.serverName = ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or("");
     status.maxPlayers = TruncateToInt(
         ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers)).value_or(0));
-    const std::array<int, 3> version = host_.Version();
-    char text[48];
-    std::snprintf(text, sizeof text, "%d.%d.%d", version[0], version[1], version[2]);
-    status.version = text;
+    status.version = VersionText(host_.Version());
     status.updateRate = host_.UpdateRate();
     status.players = static_cast<int>(host_.PlayerSnapshot().size());
     status.uptimeSeconds = host_.HostingSeconds();
@@ -45,10 +42,7 @@ std::optional<std::vector<PlayerRow>> HostAdminBackend::Players() {
 
 std::optional<std::vector<RotationEntry>> HostAdminBackend::Rotation() {
     if (!host_.EngineLoaded()) return std::nullopt;
-    std::vector<RotationEntry> rows;
-    for (const korvane::RotationEntry& entry : ReadEngineRotation(host_))
-        rows.push_back({entry.index, entry.name});
-    return rows;
+    return ReadEngineRotation(host_);
 }
 
 bool HostAdminBackend::Execute(const std::string& command) {
@@ -65,9 +59,7 @@ bool HostAdminBackend::Kick(int id) {
 
 bool HostAdminBackend::ChangeMap(int index) {
     // The command the Change Map dialog sends, for the rotation entry's own number.
-    char command[kCommandSize];
-    std::snprintf(command, sizeof command, "changemap %d", index);
-    return host_.Execute(command);
+    return host_.Execute(ChangeMapCommand(index));
 }
 
 void HostAdminBackend::Notice(const std::string& line) {

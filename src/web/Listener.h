@@ -22,8 +22,9 @@
 // request-setup hook (called once the headers and the Range are read); it reads addresses
 // through detail::get_remote_ip_and_port and get_local_ip_and_port, and the routes name
 // statuses through detail::status_message and count on an error handler's "unhandled" only
-// sparing the answer the range cutting. These are internals of this version: another one must
-// be checked against them first.
+// sparing the answer the range cutting. It sizes the worker pool through new_task_queue and
+// closes the listening socket it took over through the protected svr_sock_. These are
+// internals of this version: another one must be checked against them first.
 static_assert(std::string_view(CPPHTTPLIB_VERSION) == "0.11.4",
               "the listener relies on cpp-httplib 0.11.4's internals");
 

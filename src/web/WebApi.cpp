@@ -3,10 +3,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
-#include <climits>
 
 #include "web/Crypto.h"
+#include "web/RequestParts.h"
 #include "web/TextCodec.h"
 #include "web/WebPage.h"
 
@@ -15,25 +16,6 @@ namespace korvane::web {
 namespace {
 
 using nlohmann::json;
-
-struct Route {
-    const char* path;
-    const char* method;
-};
-constexpr Route kRoutes[] = {
-    {"/", "GET"},
-    {"/app.css", "GET"},
-    {"/app.js", "GET"},
-    {"/api/login", "POST"},
-    {"/api/logout", "POST"},
-    {"/api/status", "GET"},
-    {"/api/players", "GET"},
-    {"/api/console", "GET"},
-    {"/api/rotation", "GET"},
-    {"/api/command", "POST"},
-    {"/api/kick", "POST"},
-    {"/api/changemap", "POST"},
-};
 
 ApiResponse JsonResponse(const json& value, int status = 200) {
     ApiResponse response;
@@ -48,80 +30,6 @@ ApiResponse Ok() {
 
 ApiResponse NoEngine() {
     return ErrorResponse(503, "the engine is not running");
-}
-
-// The value of cookie `name` in a Cookie header ("a=1; b=2"), or empty.
-std::string CookieValue(const std::string& header, const std::string& name) {
-    size_t at = 0;
-    while (at < header.size()) {
-        while (at < header.size() && (header[at] == ' ' || header[at] == ';')) ++at;
-        const size_t end = std::min(header.find(';', at), header.size());
-        const std::string_view pair(header.data() + at, end - at);
-        if (pair.size() > name.size() && pair.compare(0, name.size(), name) == 0 &&
-            pair[name.size()] == '=')
-            return std::string(pair.substr(name.size() + 1));
-        at = end;
-    }
-    return {};
-}
-
-// The body as a JSON object, or empty.
-std::optional<json> ParseObject(const std::string& body) {
-    json value = json::parse(body, nullptr, false);
-    if (value.is_discarded() || !value.is_object()) return std::nullopt;
-    return value;
-}
-
-// The integer member `key` within int's range, or empty.
-std::optional<int> IntMember(const std::string& body, const char* key) {
-    const auto object = ParseObject(body);
-    if (!object) return std::nullopt;
-    const auto found = object->find(key);
-    if (found == object->end() || !found->is_number_integer()) return std::nullopt;
-    const auto value = found->get<long long>();
-    if (value < INT_MIN || value > INT_MAX) return std::nullopt;
-    return static_cast<int>(value);
-}
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-// The host an authority names ("name", "name:port", "[v6]", "[v6]:port"), in lower case; empty
-// when the authority is malformed.
-std::string HostOf(std::string_view authority) {
-    size_t end = authority.find(':');
-    if (!authority.empty() && authority.front() == '[') {  // an IPv6 address: "[::1]:8080"
-        end = authority.find(']');
-        if (end == authority.npos) return {};
-        ++end;
-    }
-    const std::string_view host = authority.substr(0, end);
-    if (end < authority.size()) {
-        const std::string_view port = authority.substr(end + 1);
-        if (authority[end] != ':' || port.empty() || port.size() > 5 ||
-            port.find_first_not_of("0123456789") != port.npos)
-            return {};
-    }
-    return Lower(host);
-}
-
-// The media type of a Content-Type header is JSON ("application/json; charset=utf-8" is).
-bool IsJsonType(std::string_view type) {
-    type = type.substr(0, type.find(';'));
-    while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
-    return Lower(type) == "application/json";
-}
-
-std::optional<std::string> StringMember(const std::string& body, const char* key) {
-    const auto object = ParseObject(body);
-    if (!object) return std::nullopt;
-    const auto found = object->find(key);
-    if (found == object->end() || !found->is_string()) return std::nullopt;
-    return found->get<std::string>();
 }
 
 }  // namespace
@@ -140,10 +48,50 @@ WebApi::WebApi(AdminBackend& backend, const ConsoleRing& console, PasswordRecord
       sessions_(clock, std::move(random)),
       throttle_(clock) {}
 
-const char* WebApi::MethodFor(const std::string& path) {
+// Every path served, by whom: the page's files (no handler) and the API.
+const WebApi::Route WebApi::kRoutes[] = {
+    {"/", "GET", Route::Page, nullptr},
+    {"/app.css", "GET", Route::Page, nullptr},
+    {"/app.js", "GET", Route::Page, nullptr},
+    {"/api/login", "POST", Route::Open,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Login(request);
+     }},
+    {"/api/logout", "POST", Route::Session,
+     [](WebApi& api, const ApiRequest&, const std::string& token) { return api.Logout(token); }},
+    {"/api/status", "GET", Route::Session,
+     [](WebApi& api, const ApiRequest&, const std::string&) { return api.Status(); }},
+    {"/api/players", "GET", Route::Session,
+     [](WebApi& api, const ApiRequest&, const std::string&) { return api.Players(); }},
+    {"/api/console", "GET", Route::Session,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Console(request);
+     }},
+    {"/api/rotation", "GET", Route::Session,
+     [](WebApi& api, const ApiRequest&, const std::string&) { return api.Rotation(); }},
+    {"/api/command", "POST", Route::Session,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Command(request.body);
+     }},
+    {"/api/kick", "POST", Route::Session,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Kick(request.body);
+     }},
+    {"/api/changemap", "POST", Route::Session,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.ChangeMap(request.body);
+     }},
+};
+
+const WebApi::Route* WebApi::FindRoute(const std::string& path) {
     for (const Route& route : kRoutes)
-        if (path == route.path) return route.method;
+        if (path == route.path) return &route;
     return nullptr;
+}
+
+const char* WebApi::MethodFor(const std::string& path) {
+    const Route* route = FindRoute(path);
+    return route ? route->method : nullptr;
 }
 
 std::vector<std::string> WebApi::Paths() {
@@ -178,8 +126,9 @@ bool WebApi::SameOrigin(const ApiRequest& request) const {
 ApiResponse WebApi::Handle(const ApiRequest& request) {
     if (!KnownHost(request))
         return ErrorResponse(421, "this server does not answer for that host name");
-    const char* method = MethodFor(request.path);
-    if (!method) return ErrorResponse(404, "no such page");
+    const Route* route = FindRoute(request.path);
+    if (!route) return ErrorResponse(404, "no such page");
+    const char* method = route->method;
     const bool isGet = request.method == "GET" || request.method == "HEAD";
     if (isGet != (std::string_view(method) == "GET") || (!isGet && request.method != "POST"))
         return ErrorResponse(405, std::string("use ") + method);
@@ -192,7 +141,7 @@ ApiResponse WebApi::Handle(const ApiRequest& request) {
         response.body = std::string(file->bytes);
         return response;
     }
-    if (request.path == "/api/login") return Login(request);
+    if (route->access == Route::Open) return route->handle(*this, request, std::string());
 
     const std::string token = CookieValue(request.cookie, kSessionCookie);
     const auto session = sessions_.Touch(token);
@@ -200,15 +149,8 @@ ApiResponse WebApi::Handle(const ApiRequest& request) {
     if (!isGet && !ConstantTimeEqual(request.csrf, session->csrf))
         return ErrorResponse(403, "missing or wrong X-CSRF-Token");
 
-    if (request.path == "/api/logout") return Logout(token);
-    if (request.path == "/api/status") return Status();
-    if (request.path == "/api/players") return Players();
-    if (request.path == "/api/console") return Console(request);
-    if (request.path == "/api/rotation") return Rotation();
-    if (request.path == "/api/command") return Command(request.body);
-    if (request.path == "/api/kick") return Kick(request.body);
-    if (request.path == "/api/changemap") return ChangeMap(request.body);
-    return ErrorResponse(404, "no such page");
+    if (!route->handle) return ErrorResponse(404, "no such page");
+    return route->handle(*this, request, token);
 }
 
 ApiResponse WebApi::Login(const ApiRequest& request) {
@@ -341,7 +283,7 @@ ApiResponse WebApi::Console(const ApiRequest& request) {
         if (error != std::errc() || end != text.data() + text.size())
             return ErrorResponse(400, "after must be a line number");
     }
-    const ConsolePage page = console_.Read(after, kConsoleMaxLines, kConsoleMaxBytes);
+    const ConsolePage page = console_.Read(after, kConsoleAnswerMaxLines, kConsoleAnswerMaxBytes);
     json lines = json::array();
     for (const ConsoleLine& line : page.lines)
         lines.push_back({{"seq", line.seq}, {"text", AnsiToUtf8(line.text)}});
@@ -356,7 +298,7 @@ ApiResponse WebApi::Rotation() {
     if (!rotation) return NoEngine();
     json maps = json::array();
     for (const RotationEntry& entry : *rotation)
-        maps.push_back({{"index", entry.index}, {"map", AnsiToUtf8(entry.map)}});
+        maps.push_back({{"index", entry.index}, {"map", AnsiToUtf8(entry.name)}});
     return JsonResponse({{"maps", std::move(maps)}});
 }
 
@@ -365,9 +307,9 @@ ApiResponse WebApi::Command(const std::string& body) {
     if (!command) return ErrorResponse(400, "send {\"command\": \"...\"}");
     const auto ansi = Utf8ToAnsi(*command);
     if (!ansi) return ErrorResponse(400, "the command is not UTF-8");
-    if (ansi->empty() || ansi->size() > kMaxCommandLength)
+    if (ansi->empty() || ansi->size() > kMaxTypedCommandLength)
         return ErrorResponse(
-            400, "a command has 1 to " + std::to_string(kMaxCommandLength) + " characters");
+            400, "a command has 1 to " + std::to_string(kMaxTypedCommandLength) + " characters");
     for (unsigned char c : *ansi)
         if (c < 32 || c == 127) return ErrorResponse(400, "a command is one line of text");
     return backend_.Execute(*ansi) ? Ok() : NoEngine();

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "settings/SettingValues.h"
 #include "web/AdminBackend.h"
 #include "web/ConsoleRing.h"
 #include "web/Sessions.h"
@@ -45,10 +46,8 @@ ApiResponse ErrorResponse(int status, const std::string& message);
 
 // The largest console answer: a page polling once a second gets every line of a busy server
 // in a few reads.
-inline constexpr size_t kConsoleMaxLines = 500;
-inline constexpr size_t kConsoleMaxBytes = 64 * 1024;
-// The window's command line takes at most this many characters.
-inline constexpr size_t kMaxCommandLength = 119;
+inline constexpr size_t kConsoleAnswerMaxLines = 500;
+inline constexpr size_t kConsoleAnswerMaxBytes = 64 * 1024;
 
 // Told, on a listener thread, that a login re-hashed the password `before` with today's
 // iteration count: `after` replaces it wherever it is kept.
@@ -78,6 +77,18 @@ class WebApi {
     ApiResponse Handle(const ApiRequest& request);
 
   private:
+    // One served path: its method, who may ask, and its answer (none for the page's files,
+    // which come from the embedded page). `token` is the session's, for a Session route.
+    struct Route {
+        enum Access { Page, Open, Session };
+        const char* path;
+        const char* method;
+        Access access;
+        ApiResponse (*handle)(WebApi& api, const ApiRequest& request, const std::string& token);
+    };
+    static const Route kRoutes[];
+    static const Route* FindRoute(const std::string& path);
+
     bool KnownHost(const ApiRequest& request) const;
     bool SameOrigin(const ApiRequest& request) const;
     ApiResponse Login(const ApiRequest& request);

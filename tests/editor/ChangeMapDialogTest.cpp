@@ -10,11 +10,8 @@
 
 #include "editor/ChangeMapDialog.h"
 #include "resources/resource.h"
-#include "settings/ServerSettings.h"
-#include "settings/SettingTable.h"
 #include "support/Lists.h"
-#include "support/ModalDriver.h"
-#include "support/TestGate.h"
+#include "support/MapDialogFixture.h"
 #include "support/TestWindow.h"
 
 namespace korvane {
@@ -22,41 +19,17 @@ namespace {
 
 using test::Rows;
 using test::SelectRow;
+using test::Press;
 using Texts = std::vector<std::string>;
 
-void Press(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
-
-class ChangeMapDialogTest : public ::testing::Test {
+class ChangeMapDialogTest : public test::MapDialogFixture {
   protected:
-    void DefaultRotation() {
-        for (int i = 0; i < kDefaultMapCount; ++i)
-            engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
-        engine.SetVariable("nummaps", "13");
-        settings.mapCount = kDefaultMapCount;
-    }
     // Runs the dialog: `check` runs once inside it and must close it.
     INT_PTR Run(const std::function<void(HWND dialog, HWND list)>& check) {
         ChangeMapDialog dialog(nullptr, settings);
-        bool timedOut = false;
-        const INT_PTR result = test::RunModal(
-            dialog,
-            [&] {
-                if (!dialog.Window() || !IsWindowVisible(dialog.Window())) return false;
-                engine.ClearCalls();  // what opening read is not under test here
-                check(dialog.Window(), dialog.Item(IDC_MAP_LIST));
-                return true;
-            },
-            10000, &timedOut);
-        EXPECT_FALSE(timedOut);
-        return result;
+        return RunDialog(dialog, [&] { check(dialog.Window(), dialog.Item(IDC_MAP_LIST)); });
     }
     Texts Commands() const { return engine.Commands(); }
-
-    test::RecordingEngine engine;
-    test::DirectGate gate{&engine};
-    ServerSettings settings{gate};
 };
 
 TEST_F(ChangeMapDialogTest, TheDefaultRotationIsListedInOrderAndLimaSendsChangemap4) {

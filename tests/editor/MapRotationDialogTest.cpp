@@ -11,12 +11,8 @@
 
 #include "editor/MapRotationDialog.h"
 #include "resources/resource.h"
-#include "settings/ServerSettings.h"
-#include "settings/SettingTable.h"
-#include "support/ModalDriver.h"
 #include "support/Lists.h"
-#include "support/RecordingEngine.h"
-#include "support/TestGate.h"
+#include "support/MapDialogFixture.h"
 
 namespace korvane {
 namespace {
@@ -24,39 +20,24 @@ namespace {
 using test::DoubleClick;
 using test::Rows;
 using test::SelectRow;
+using test::Press;
 using Texts = std::vector<std::string>;
 
-void Press(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
-
-class MapRotationDialogTest : public ::testing::Test {
+class MapRotationDialogTest : public test::MapDialogFixture {
   protected:
     void SetUp() override {
-        for (int i = 0; i < kDefaultMapCount; ++i)
-            engine.SetVariable("map" + std::to_string(i), DefaultMapRotation[i]);
-        settings.mapCount = kDefaultMapCount;
+        DefaultRotation();
         engine.directory = {
             {1, "usa.dat"}, {1, "Lima.DAT"}, {1, "readme.txt"}, {1, "antarctica.dat"}};
     }
 
     // Runs the dialog: `act` runs once inside it, with the disk list and the rotation list,
-    // and must close it. Calls made while it opened are kept in `opening`.
+    // and must close it.
     INT_PTR Run(const std::function<void(HWND dialog, HWND disk, HWND rotation)>& act) {
         MapRotationDialog dialog(nullptr, settings);
-        bool timedOut = false;
-        const INT_PTR result = test::RunModal(
-            dialog,
-            [&] {
-                if (!dialog.Window() || !IsWindowVisible(dialog.Window())) return false;
-                opening = engine.Calls();
-                engine.ClearCalls();
-                act(dialog.Window(), dialog.Item(IDC_DISK_MAP_LIST), dialog.Item(IDC_MAP_LIST));
-                return true;
-            },
-            10000, &timedOut);
-        EXPECT_FALSE(timedOut);
-        return result;
+        return RunDialog(dialog, [&] {
+            act(dialog.Window(), dialog.Item(IDC_DISK_MAP_LIST), dialog.Item(IDC_MAP_LIST));
+        });
     }
     // The engine traffic of OK, one text per call: "map3 worlds/usa", "flags map3 5", ...
     Texts Written() {
@@ -79,11 +60,6 @@ class MapRotationDialogTest : public ::testing::Test {
         texts.push_back("nummaps " + std::to_string(names.size()));
         return texts;
     }
-
-    test::RecordingEngine engine;
-    test::DirectGate gate{&engine};
-    ServerSettings settings{gate};
-    Texts opening;
 };
 
 TEST_F(MapRotationDialogTest, OpensWithTheMapsOnDiskSortedAndTheRotationInOrder) {

@@ -8,49 +8,29 @@
 
 #include "ServerEngine.h"
 #include "Win32Environment.h"
+#include "support/TempFolder.h"
 
 namespace korvane::test {
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
 
 // Makes a fresh folder under %TEMP% the working folder and restores the old one afterwards.
 class ScratchFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-        base_ = std::string(temp) + "korvane-engine-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(base_.c_str(), nullptr);
         GetCurrentDirectoryA(sizeof previous_, previous_);
-        ASSERT_TRUE(SetCurrentDirectoryA(base_.c_str()));
+        ASSERT_TRUE(SetCurrentDirectoryA(folder_.Path().c_str()));
         CreateDirectoryA("worlds", nullptr);
         CreateDirectoryA("worlds\\archive", nullptr);
         CreateDirectoryA("korvane", nullptr);
-        WriteText("worlds\\uganda.dat", "name Uganda\n");
-        WriteText("worlds\\Lima.dat", "name Lima\n");
+        ASSERT_TRUE(TempFolder::WriteFile("worlds\\uganda.dat", "name Uganda\n"));
+        ASSERT_TRUE(TempFolder::WriteFile("worlds\\Lima.dat", "name Lima\n"));
         engine_.AttachHost(nullptr);
     }
-    void TearDown() override {
-        SetCurrentDirectoryA(previous_);
-        // Leftovers in %TEMP% are harmless; removal is best effort.
-        for (const char* file :
-             {"\\worlds\\uganda.dat", "\\worlds\\Lima.dat", "\\korvane\\server.cfg"})
-            DeleteFileA((base_ + file).c_str());
-        for (const char* folder : {"\\worlds\\archive", "\\worlds", "\\korvane", ""})
-            RemoveDirectoryA((base_ + folder).c_str());
-    }
+    void TearDown() override { SetCurrentDirectoryA(previous_); }
 
+    TempFolder folder_{"engine"};
     Win32Environment environment_;
     ServerEngine engine_{environment_};
-    std::string base_;
     char previous_[MAX_PATH] = {};
 };
 

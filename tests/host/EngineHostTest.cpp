@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/HostFixture.h"
+#include "support/HostFixture.h"
 #include "host/StartupSteps.h"
 #include "support/ModalDriver.h"
 

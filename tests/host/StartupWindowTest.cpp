@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/HostFixture.h"
+#include "support/HostFixture.h"
 #include "resources/resource.h"
 #include "support/ModalDriver.h"
 #include "support/TestWindow.h"

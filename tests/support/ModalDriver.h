@@ -35,6 +35,11 @@ Step Do(std::function<void()> action);
 // Pumps this thread's messages until `condition` holds or `timeoutMs` passes.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
+// Clicks button `id` of `dialog` the way the button itself tells it, enabled or not.
+inline void Press(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
 // The first visible message box owned by `owner` (a "#32770" window with a static text), or null.
 HWND FindMessageBox(HWND owner);
 

@@ -25,8 +25,8 @@ class TempFolder {
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-    static void WriteFile(const std::string& path, const std::string& content) {
-        ui::WriteTextFile(path, content);
+    static bool WriteFile(const std::string& path, const std::string& content) {
+        return ui::WriteTextFile(path, content);
     }
     static std::string ReadFile(const std::string& path) { return ui::ReadTextFile(path, 1 << 24); }
     static bool Exists(const std::string& path) {

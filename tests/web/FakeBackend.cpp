@@ -26,11 +26,11 @@ std::optional<std::vector<web::PlayerRow>> FakeBackend::Players() {
     return players_;
 }
 
-std::optional<std::vector<web::RotationEntry>> FakeBackend::Rotation() {
+std::optional<std::vector<RotationEntry>> FakeBackend::Rotation() {
     std::lock_guard lock(lock_);
     if (!running_) return std::nullopt;
     // map2 is missing: the rows after it move up, as in the Change Map dialog.
-    return std::vector<web::RotationEntry>{
+    return std::vector<RotationEntry>{
         {0, "worlds/antarctica"}, {1, "worlds/lima"}, {2, "worlds/usa"}};
 }
 

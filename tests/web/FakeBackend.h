@@ -20,7 +20,7 @@ class FakeBackend : public web::AdminBackend {
 
     std::optional<web::ServerStatus> Status() override;
     std::optional<std::vector<web::PlayerRow>> Players() override;
-    std::optional<std::vector<web::RotationEntry>> Rotation() override;
+    std::optional<std::vector<RotationEntry>> Rotation() override;
     std::string ConsoleLogState() override { return consoleLog; }
     // Echoes the command; "quit" stops the engine, "addplayer <name>" adds a player.
     bool Execute(const std::string& command) override;

@@ -10,7 +10,7 @@
 
 #include <thread>
 
-#include "host/HostFixture.h"
+#include "support/HostFixture.h"
 #include "support/ModalDriver.h"
 #include "web/Crypto.h"
 #include "web/HostAdminBackend.h"
@@ -130,7 +130,7 @@ TEST_F(HostBackendTest, StatusPlayersAndRotationAreTheEnginesOwn) {
     ASSERT_EQ(rotation->size(), 14u);
     EXPECT_EQ(rotation->at(12).index, 12);
     EXPECT_EQ(rotation->back().index, 14);
-    EXPECT_EQ(rotation->back().map, "worlds/extra");
+    EXPECT_EQ(rotation->back().name, "worlds/extra");
     EXPECT_TRUE(backend.ChangeMap(14));
     EXPECT_EQ(engine.Commands().back(), "changemap 14");
 

@@ -14,9 +14,7 @@
 namespace korvane::web {
 namespace {
 
-void Press(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
+using test::Press;
 
 std::string Message(HWND dialog) {
     return ui::WindowText(GetDlgItem(dialog, IDC_WEB_MESSAGE));

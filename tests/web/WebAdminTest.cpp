@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/HostFixture.h"
+#include "support/HostFixture.h"
 #include "support/TempFolder.h"
 #include "resources/resource.h"
 #include "support/ModalDriver.h"

@@ -223,7 +223,7 @@ TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
     LogIn();
     for (int i = 0; i < 600; ++i) console.Append("line " + std::to_string(i));
     json page = json::parse(Call("GET", "/api/console?after=0").body);
-    EXPECT_EQ(page["lines"].size(), kConsoleMaxLines);
+    EXPECT_EQ(page["lines"].size(), kConsoleAnswerMaxLines);
     EXPECT_TRUE(page["more"]);
     page = json::parse(
         Call("GET", "/api/console?after=" + std::to_string(page["next"].get<int>())).body);

@@ -11,7 +11,7 @@
 #include "editor/SettingsPropSheet.h"
 #include "resources/resource.h"
 #include "settings/ServerSettings.h"
-#include "sheet/SheetDriver.h"
+#include "support/SheetDriver.h"
 #include "support/RecordingEngine.h"
 #include "support/TestGate.h"
 
