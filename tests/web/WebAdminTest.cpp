@@ -126,6 +126,16 @@ TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindo
     EXPECT_EQ(engine.overlappingCalls, 0);
 }
 
+TEST_F(WebAdminTest, TheRingHearsTheHostWithoutAWindowAndNoPassword) {
+    auto host = MakeHost(engine);
+    WebAdmin web(*host, WebAdminSwitches{}, configPath);
+    host->Note("serverpassword hunter22");
+    host->Note("status");
+    EXPECT_EQ(host->TakeHandOver().lines.front(), "serverpassword hunter22");
+    EXPECT_EQ(RingLines(web.Console()),
+              (std::vector<std::string>{"serverpassword ****", "status"}));
+}
+
 TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     WebConfig stored;
     stored.port = 9000;
