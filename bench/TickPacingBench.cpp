@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    const char* dir = std::getenv("KORVANE_INSTALL_DIR");
+    // The build's installation folder, as the program works in its own.
+    if (const char* dir = std::getenv("KORVANE_INSTALL_DIR")) SetCurrentDirectoryA(dir);
     RecordingEngine engine;
     std::vector<LONGLONG> ticks;
     ticks.reserve(static_cast<size_t>(seconds) * 40 + 100);
@@ -47,7 +48,6 @@ int main(int argc, char** argv) {
     const double sinceStart = static_cast<double>(toInt(nowFile) - toInt(created)) * 1e-7;
 
     korvane::test::TestWindow window(engine);
-    if (dir) SetCurrentDirectoryA(dir);
     const DWORD begin = GetTickCount();
     korvane::test::RunModal(
         window,

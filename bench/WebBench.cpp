@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "app/WebAddOn.h"
 #include "support/ModalDriver.h"
 #include "support/RecordingEngine.h"
 #include "support/TestWindow.h"
@@ -137,7 +138,8 @@ Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0)
     GetTempPathA(sizeof temp, temp);
     const std::string configPath = std::string(temp) + "korvane-web-bench.cfg";
     korvane::web::WebAdmin web(window.Host(), {}, configPath);
-    window.SetAddOn(&web);
+    korvane::app::WebAddOn addOn(web);
+    window.SetAddOn(&addOn);
     std::atomic<bool> stop{false};
     const korvane::ui::Handle idleStop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::vector<std::thread> threads;
@@ -202,6 +204,8 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
+    // The build's installation folder, as the program works in its own.
+    if (const char* dir = std::getenv("KORVANE_INSTALL_DIR")) SetCurrentDirectoryA(dir);
     std::printf("web administration, %d players, %d s per run:\n", kPlayers, seconds);
     Latencies none, polled;
     const Run quiet = Measure(seconds, 0, none);

@@ -23,16 +23,6 @@ size_t ConsoleLineStart(std::string_view text, int line) {
     return start;
 }
 
-std::string FormatConsoleLine(std::string_view text) {
-    text = text.substr(0, std::min(text.size(), text.find('\0')));
-    text = text.substr(0, std::min(text.size(), kConsoleLineChars));
-    if (text.empty()) return {};
-    if (static_cast<unsigned char>(text.back()) < 32) text.remove_suffix(1);
-    std::string line(text);
-    line += "\r\n";
-    return line;
-}
-
 ConsoleBuffer::ConsoleBuffer(std::string text, size_t limit)
     : text_(std::move(text)),
       limit_(limit),

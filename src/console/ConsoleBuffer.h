@@ -8,21 +8,18 @@
 #include <string>
 #include <string_view>
 
+#include "host/ConsoleLine.h"
+
 namespace korvane {
 
 // The window's console pane keeps this many lines, the oldest going first.
 inline constexpr int kPaneMaxLines = 250;
-inline constexpr size_t kConsoleLineChars = 499;
 
 // Lines as the edit control counts them: every "\r\n" ends one, and the text after the last
 // one (possibly empty) is one more.
 int CountConsoleLines(std::string_view text);
 // Character index where line `line` begins (the text's length when there are fewer lines).
 size_t ConsoleLineStart(std::string_view text, int line);
-
-// One console line as the pane shows it: at most 499 characters, one trailing control
-// character dropped, then "\r\n". Empty when nothing is to be added.
-std::string FormatConsoleLine(std::string_view text);
 
 class ConsoleBuffer {
   public:

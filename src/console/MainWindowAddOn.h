@@ -1,13 +1,10 @@
 // What another part of the program (the web administration) adds to the main window without
-// the window knowing it: a menu command of its own, every line the console pane receives, the
-// console log's state, and the moments hosting begins and the window goes. All calls come on the
-// window thread.
+// the window knowing it: a menu command of its own, the console log's state, and the moments
+// hosting begins and the window goes. All calls come on the window thread. (Console lines reach
+// it from the host, not from the window.)
 #pragma once
 
 #include <windows.h>
-
-#include <string>
-#include <vector>
 
 namespace korvane {
 
@@ -15,9 +12,6 @@ class MainWindowAddOn {
   public:
     // The host is Running and the server thread ticks.
     virtual void HostingStarted() = 0;
-    // Lines as the pane receives them, in the order it shows them: the refresh's and the
-    // command line's own echo alike.
-    virtual void PaneLines(const std::vector<std::string>& lines) = 0;
     // The console log's state after each refresh: "writing", "off" or "stopped" (a string
     // literal, kept as it is).
     virtual void ConsoleLogState(const char* state) = 0;

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include <cstring>
-#include <iterator>
 
 #include "console/PlayerMenu.h"
 #include "resources/resource.h"
@@ -42,6 +41,7 @@ void OperatorTools::Start(HWND window) {
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     tray_->Add(window, icon);
+    host_.AddConsoleListener(*this);
 }
 
 void OperatorTools::Refreshed(const EngineHost::HandOver& handOver) {
@@ -74,13 +74,8 @@ void OperatorTools::Sent(const std::string& command) {
     keys_.Sent(command);
 }
 
-void OperatorTools::Log(std::vector<std::string> lines) {
-    if (!logging_) return;
-    if (pending_.empty())
-        pending_ = std::move(lines);
-    else
-        pending_.insert(pending_.end(), std::make_move_iterator(lines.begin()),
-                        std::make_move_iterator(lines.end()));
+void OperatorTools::ConsoleLines(const std::vector<std::string>& lines) {
+    if (logging_) pending_.insert(pending_.end(), lines.begin(), lines.end());
 }
 
 const char* OperatorTools::LogState() const {
@@ -145,7 +140,12 @@ void OperatorTools::EngineStopped() {
     if (tray_) tray_->NotifyIfMinimised(ui::ProgramString(IDS_TRAY_ENGINE_STOPPED));
 }
 
+OperatorTools::~OperatorTools() {
+    host_.RemoveConsoleListener(*this);
+}
+
 void OperatorTools::End() {
+    host_.RemoveConsoleListener(*this);
     if (!pending_.empty()) WriteLog(pending_);
     pending_.clear();
     if (history_.Changed()) history_.Save(seams_.historyFile, seams_.clockMs() - startedMs_);

@@ -23,7 +23,7 @@
 
 namespace korvane {
 
-class OperatorTools {
+class OperatorTools final : private EngineHost::ConsoleListener {
   public:
     // What the tools reach outside the program, replaceable before the window starts (tests
     // put their own in, so that no shell, menu loop or installation folder is touched).
@@ -42,6 +42,7 @@ class OperatorTools {
     static constexpr uint64_t kLogStoppedRepeatMs = 60 * 60 * 1000;
 
     explicit OperatorTools(EngineHost& host);
+    ~OperatorTools();
     OperatorTools(const OperatorTools&) = delete;
     OperatorTools& operator=(const OperatorTools&) = delete;
 
@@ -54,12 +55,10 @@ class OperatorTools {
 
     // The window's initialisation, before the engine's start-up.
     void Start(HWND window);
-    // After a refresh has shown the hand-over's lines in the pane and handed them to Log.
+    // After a refresh: the hand-over's lines have come to the log through ConsoleLines.
     void Refreshed(const EngineHost::HandOver& handOver);
     // A command the command line has echoed and sent, for the history.
     void Sent(const std::string& command);
-    // Lines for the log file, written with the next refresh (at most 100 ms later).
-    void Log(std::vector<std::string> lines);
     // The console log for others to show: "writing", "off" (switched off for the run) or
     // "stopped" (it could not be written); a string literal.
     const char* LogState() const;
@@ -71,6 +70,9 @@ class OperatorTools {
     void End();
 
   private:
+    // The host's lines, password values hidden, for the log file: written with the refresh
+    // that took them over.
+    void ConsoleLines(const std::vector<std::string>& lines) override;
     void WriteLog(const std::vector<std::string>& lines);
     void UpdateTray(const EngineHost::HandOver& handOver);
     bool OnPlayerListKey(const NMHDR& header);

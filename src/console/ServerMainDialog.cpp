@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "console/ConsolePane.h"
-#include "console/SecretValues.h"
 #include "editor/SettingsPropSheet.h"
 #include "host/EngineVersion.h"
 #include "resources/resource.h"
@@ -43,6 +42,7 @@ ServerMainDialog::ServerMainDialog(EngineHost& host, bool showSettings, HWND par
 }
 
 ServerMainDialog::~ServerMainDialog() {
+    host_.RemoveConsoleListener(*this);
     if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();
     host_.SetListener(nullptr);
@@ -61,6 +61,7 @@ bool ServerMainDialog::OnInitDialog() {
     // Only what is sent whole can be typed: the command is read back into 120 bytes.
     SendMessageA(Item(IDC_COMMAND_LINE), EM_LIMITTEXT, kCommandLineLimit, 0);
     players_.Attach(Item(IDC_PLAYER_LIST));
+    host_.AddConsoleListener(*this);
     tools_.Start(Window());
     if (startupPending_) {
         startupPending_ = false;
@@ -129,8 +130,6 @@ bool ServerMainDialog::OnTimer(UINT_PTR) {
 void ServerMainDialog::Refresh() {
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     players_.Show(handOver, host_);
-    ConsoleLogBatch(Item(IDC_CONSOLE), handOver.lines);
-    PassOn(handOver.lines);
     tools_.Refreshed(handOver);
     if (addOn_) addOn_->ConsoleLogState(tools_.LogState());
     float send = 0, receive = 0;
@@ -144,10 +143,8 @@ void ServerMainDialog::Refresh() {
         SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
 }
 
-void ServerMainDialog::PassOn(std::vector<std::string> lines) {
-    HideSecretValues(lines);
-    if (addOn_) addOn_->PaneLines(lines);
-    tools_.Log(std::move(lines));
+void ServerMainDialog::ConsoleLines(const std::vector<std::string>& lines) {
+    ConsoleLogBatch(Item(IDC_CONSOLE), lines);
 }
 
 void ServerMainDialog::OnEngineStopped() {
@@ -168,11 +165,12 @@ void ServerMainDialog::ShowEngineStopped() {
 }
 
 void ServerMainDialog::ShowLine(const std::string& line) {
-    ConsoleLog(Item(IDC_CONSOLE), line.c_str());
-    PassOn({line});
+    host_.Note(line);
+    Refresh();
 }
 
 void ServerMainDialog::OnDestroy() {
+    host_.RemoveConsoleListener(*this);
     tools_.End();
     if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();

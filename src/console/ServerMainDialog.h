@@ -17,14 +17,13 @@
 
 namespace korvane {
 
-// The program's exit codes, for the scripts and service wrappers that run it.
-inline constexpr int kExitOk = 0;              // Quit, a confirmed close, the engine's close
-inline constexpr int kExitSocketsFailed = 1;   // also any unexpected failure at start
-inline constexpr int kExitStartupFailed = 2;   // no engine, sheet cancelled, a step failed
-inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this installation folder
-
-class ServerMainDialog : public ui::Dialog {
+class ServerMainDialog : public ui::Dialog, private EngineHost::ConsoleListener {
   public:
+    // How the window ended (its modal result); the program turns it into its exit code.
+    enum Ending : INT_PTR {
+        kEndedCleanly = 0,  // Quit, a confirmed close, the engine's close
+        kStartFailed = 2,   // no engine, sheet cancelled, a step failed
+    };
     // The longest command the command line sends whole.
     static constexpr int kCommandLineLimit = static_cast<int>(kMaxTypedCommandLength);
 
@@ -67,17 +66,17 @@ class ServerMainDialog : public ui::Dialog {
     // From the engine's stop (or a failed start) on: the figures say so, and the commands
     // that need an engine are greyed.
     void ShowEngineStopped();
-    // A line of the window's own: the pane, the console log and the web's console.
+    // A line of the window's own: through the host's hand-over, now, to the pane, the console
+    // log and the web's console, after every line before it.
     void ShowLine(const std::string& line);
     void SendCommandLine();
-    // Lines leave the operator's screen only through here: the log file and the web console
-    // (and any remote console to come) get the pane's lines with every password variable's
-    // value hidden, while the pane shows what the engine printed.
-    void PassOn(std::vector<std::string> lines);
+    // The pane: the operator's own screen, so it shows what the engine printed.
+    bool OperatorScreen() const override { return true; }
+    void ConsoleLines(const std::vector<std::string>& lines) override;
     void KickSelectedPlayer();
     void ShowSettings();
     void ShowAbout();
-    int ExitCode() const { return startupFailed_ ? kExitStartupFailed : kExitOk; }
+    Ending HowEnded() const { return startupFailed_ ? kStartFailed : kEndedCleanly; }
 
     EngineHost& host_;
     bool showSettings_;

@@ -20,7 +20,7 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
         case IDM_QUIT:
             // Ends the modal run with a code of its own: a quit message would end it with
             // whatever the dialog manager returns, which scripts take for a crash.
-            if (ConfirmQuit()) End(ExitCode());
+            if (ConfirmQuit()) End(HowEnded());
             return true;
         case IDM_KICK_PLAYER:
             KickSelectedPlayer();
@@ -56,7 +56,7 @@ bool ServerMainDialog::ConfirmQuit() {
 }
 
 void ServerMainDialog::OnCancel() {
-    if (!confirmOnClose_ || ConfirmQuit()) End(ExitCode());
+    if (!confirmOnClose_ || ConfirmQuit()) End(HowEnded());
 }
 
 void ServerMainDialog::SendCommandLine() {
@@ -73,12 +73,10 @@ void ServerMainDialog::SendCommandLine() {
     }
     // The operator's own command brings the pane back to its end to show the answer.
     ConsoleScrollToEnd(Item(IDC_CONSOLE));
-    // The echo reaches the pane at once, before anything the engine answers.
-    ConsoleLog(Item(IDC_CONSOLE), command);
     tools_.Sent(command);
-    PassOn({command});
     SetDlgItemTextA(Window(), IDC_COMMAND_LINE, "");
-    host_.Execute(command);
+    // The echo reaches the pane at once, before anything the engine answers.
+    host_.EchoAndExecute(command, EngineHost::Echo::AtOnce);
 }
 
 void ServerMainDialog::KickSelectedPlayer() {
@@ -106,7 +104,7 @@ bool ServerMainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         case kEngineCloseMessage:
             // Dialogs and message boxes open over the window end first, newest first.
             ui::EndOwnedDialogs(Window());
-            End(kExitOk);
+            End(kEndedCleanly);
             return true;
         case kEngineStoppedMessage:
             OnEngineStopped();

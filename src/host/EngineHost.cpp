@@ -3,7 +3,9 @@
 #include "host/EngineHost.h"
 
 #include <cstring>
+#include <optional>
 
+#include "host/SecretValues.h"
 #include "host/ServerDllLibrary.h"
 #include "host/StartupSteps.h"
 #include "resources/resource.h"
@@ -35,9 +37,9 @@ class EngineHost::Callbacks final : public HostCallbacks {
     EngineHost& host_;
 };
 
-EngineHost::EngineHost(std::unique_ptr<EngineLibrary> library)
+EngineHost::EngineHost(std::unique_ptr<EngineLibrary> library, std::string folderNote)
     : library_(library ? std::move(library) : std::make_unique<ServerDllLibrary>()),
-      installFolder_(EnterInstallFolder()),
+      folderNote_(std::move(folderNote)),
       callbacks_(std::make_unique<Callbacks>(*this)),
       reports_(ui::ProgramString(IDS_NEW_PLAYER)) {}
 
@@ -97,7 +99,7 @@ EngineHost::StartResult EngineHost::LoadEngine(const StartHooks& hooks) {
 std::string EngineHost::StartFailure() const {
     std::string reason = library_->Failure();
     if (reason.empty()) reason = "The engine's CreateEngine failed.";
-    return reason + "\n\n" + DescribeInstallFolder(installFolder_);
+    return folderNote_.empty() ? reason : reason + "\n\n" + folderNote_;
 }
 
 void EngineHost::Shutdown() {
@@ -138,6 +140,18 @@ bool EngineHost::Execute(const std::string& command) {
     return WithEngine([&](EngineInterface& engine) { engine.ExecuteCommand(command.c_str()); });
 }
 
+bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
+    if (echo == Echo::AtOnce) {
+        if (!EngineLoaded()) return false;
+        HandOut({command});
+        return Execute(command);
+    }
+    return WithEngine([&](EngineInterface& engine) {
+        reports_.AddLine(command);
+        engine.ExecuteCommand(command.c_str());
+    });
+}
+
 bool EngineHost::Kick(int id) {
     return WithEngine([id](EngineInterface& engine) { engine.KickPlayer(id); });
 }
@@ -158,12 +172,40 @@ bool EngineHost::Bandwidth(float& send, float& receive) {
 
 EngineHost::HandOver EngineHost::TakeHandOver() {
     HandOver handOver;
-    ui::ScopedLock lock(lock_);
-    handOver.engineLoaded = engine_.load() != nullptr;
-    handOver.playersChanged = reports_.TakePlayersChanged();
-    handOver.lines = reports_.TakeLines();
-    handOver.players = reports_.Players();
+    {
+        ui::ScopedLock lock(lock_);
+        handOver.engineLoaded = engine_.load() != nullptr;
+        handOver.playersChanged = reports_.TakePlayersChanged();
+        handOver.lines = reports_.TakeLines();
+        handOver.players = reports_.Players();
+    }
+    HandOut(handOver.lines);
     return handOver;
+}
+
+void EngineHost::AddConsoleListener(ConsoleListener& listener) {
+    consoleListeners_.push_back(&listener);
+}
+
+void EngineHost::RemoveConsoleListener(ConsoleListener& listener) {
+    std::erase(consoleListeners_, &listener);
+}
+
+void EngineHost::HandOut(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    // Lines leave the operator's screen only with every password variable's value hidden.
+    std::optional<std::vector<std::string>> hidden;
+    for (ConsoleListener* listener : consoleListeners_) {
+        if (listener->OperatorScreen()) {
+            listener->ConsoleLines(lines);
+            continue;
+        }
+        if (!hidden) {
+            hidden = lines;
+            HideSecretValues(*hidden);
+        }
+        listener->ConsoleLines(*hidden);
+    }
 }
 
 std::vector<PlayerRecord> EngineHost::PlayerSnapshot() {

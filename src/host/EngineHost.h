@@ -1,6 +1,7 @@
 // The engine's host, without any window: it loads server.dll, brings it through the start-up
 // to a hosted game, ticks it on the server thread and hands what the engine reported (console
-// lines, player events) over to whoever shows it. Every engine call from another thread goes
+// lines, player events) over to whoever shows it. Every console line reaches every console
+// listener from one place, the hand-over, in order. Every engine call from another thread goes
 // through it, under EngineLock.
 #pragma once
 
@@ -14,7 +15,6 @@
 #include "contract/EngineGate.h"
 #include "host/EngineLibrary.h"
 #include "host/EngineReports.h"
-#include "host/InstallFolder.h"
 #include "host/ServerThread.h"
 #include "host/StringLibrary.h"
 #include "host/UpdateRate.h"
@@ -47,9 +47,24 @@ class EngineHost final : public EngineGate {
         std::vector<PlayerRecord> players;  // the table's records, in its order
     };
 
-    // A null library means server.dll from the installation folder, which construction makes
-    // the working folder (registry value "Install Dir").
-    explicit EngineHost(std::unique_ptr<EngineLibrary> library = nullptr);
+    // Whoever shows or keeps console lines: the window's pane, the console log, the web's
+    // console, a console program's output. Called on the thread that takes the hand-over.
+    class ConsoleListener {
+      public:
+        // The operator's own screen shows what the engine printed; every other listener gets
+        // each password variable's value hidden (host/SecretValues.h).
+        virtual bool OperatorScreen() const { return false; }
+        // The hand-over's console lines, oldest first.
+        virtual void ConsoleLines(const std::vector<std::string>& lines) = 0;
+
+      protected:
+        ~ConsoleListener() = default;
+    };
+
+    // A null library means server.dll from the working folder, which the program has made its
+    // installation folder. `folderNote` says where that folder came from; StartFailure adds it.
+    explicit EngineHost(std::unique_ptr<EngineLibrary> library = nullptr,
+                        std::string folderNote = {});
     ~EngineHost();
     EngineHost(const EngineHost&) = delete;
     EngineHost& operator=(const EngineHost&) = delete;
@@ -60,16 +75,32 @@ class EngineHost final : public EngineGate {
     void Shutdown();
     bool EngineLoaded() const { return engine_.load() != nullptr; }
     void SetListener(std::function<void(Notice)> listener) { listener_ = std::move(listener); }
+    // A listener stays registered until removed, and is removed before it goes; add and remove
+    // on the thread that takes the hand-over.
+    void AddConsoleListener(ConsoleListener& listener);
+    void RemoveConsoleListener(ConsoleListener& listener);
 
     bool WithEngine(const std::function<void(EngineInterface&)>& use) override;
+    // A line for the console (any thread): it goes out with the next hand-over.
     void Note(const std::string& line) override;
     bool Execute(const std::string& command);
+    // How a command's echo reaches the console listeners.
+    enum class Echo {
+        WithHandOver,  // from any thread: queued with the command's execution in one hold of
+                       // the lock, so nothing the engine prints comes before it
+        AtOnce,        // from the thread that takes the hand-over: handed out now, ahead of the
+                       // lines still queued; the answer follows with the next hand-over
+    };
+    // A command from any front: echoed, then executed. False, with nothing echoed, without an
+    // engine.
+    bool EchoAndExecute(const std::string& command, Echo echo = Echo::WithHandOver);
     bool Kick(int id);
     // The player's ping in seconds: GetPlayerInfo seeds GetPlayerPing, each under the lock.
     float PlayerPing(int id);
     bool Bandwidth(float& send, float& receive);
     // The changed flag, the queued console lines and a copy of the player records, taken in
-    // one hold of the lock so that they belong together.
+    // one hold of the lock so that they belong together; then, outside the lock, the lines go
+    // to every console listener.
     HandOver TakeHandOver();
     // A copy of the player records, taken under the lock without consuming the hand-over.
     std::vector<PlayerRecord> PlayerSnapshot();
@@ -90,9 +121,10 @@ class EngineHost final : public EngineGate {
     StartResult StartSteps(const StartHooks& hooks);
     StartResult LoadEngine(const StartHooks& hooks);
     void Step();  // the server thread's, with EngineLock held
+    void HandOut(const std::vector<std::string>& lines);
 
     std::unique_ptr<EngineLibrary> library_;
-    InstallFolder installFolder_;
+    std::string folderNote_;
     mutable ui::CriticalSection lock_;  // EngineLock: engine calls, queue, table, strings
     std::atomic<EngineInterface*> engine_{nullptr};
     std::unique_ptr<Callbacks> callbacks_;
@@ -100,6 +132,7 @@ class EngineHost final : public EngineGate {
     ServerSettings settings_{*this};
     ServerThread thread_;
     std::function<void(Notice)> listener_;
+    std::vector<ConsoleListener*> consoleListeners_;  // the hand-over thread's
     std::array<int, 3> version_{};
     EngineReports reports_;  // filled by the callbacks, guarded by lock_
 

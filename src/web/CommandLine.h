@@ -1,13 +1,8 @@
-// The command-line switches that configure web administration without the window:
-//   korvane-server.exe -s --webadmin 127.0.0.1:8080 --webadmin-password-file <file>
-//                      [--webadmin-host <name>]
-// They hold for the run they are given to and are never saved; other arguments are left to
-// their own readers (a first argument beginning with -s still skips the settings sheet).
+// What the command-line switches say about web administration for the run (app/Switches
+// reads them), and how they change the stored settings for it.
 #pragma once
 
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "web/WebConfig.h"
 
@@ -21,12 +16,6 @@ struct WebAdminSwitches {
     std::string hostName;      // --webadmin-host, lower case, empty when not given
     std::string error;         // why the switches cannot be used; empty when they can
 };
-
-// Splits a command line at blanks; double quotes group text with blanks and are dropped.
-// Backslashes are plain characters, so "C:\folder\" stays a folder name.
-std::vector<std::string> SplitArguments(std::string_view arguments);
-
-WebAdminSwitches ParseWebAdminSwitches(std::string_view arguments);
 
 // The settings for this run: the stored ones as the switches change them. A password file is
 // read (its first line is the password) and hashed; the file is never written. When the

@@ -46,11 +46,7 @@ std::optional<std::vector<RotationEntry>> HostAdminBackend::Rotation() {
 }
 
 bool HostAdminBackend::Execute(const std::string& command) {
-    // The echo and the command in one hold: nothing the engine prints can come before the echo.
-    return host_.WithEngine([&](EngineInterface& engine) {
-        host_.Note(command);
-        engine.ExecuteCommand(command.c_str());
-    });
+    return host_.EchoAndExecute(command);
 }
 
 bool HostAdminBackend::Kick(int id) {

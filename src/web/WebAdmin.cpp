@@ -4,22 +4,11 @@
 
 #include <windows.h>
 
-#include "console/ConsoleBuffer.h"
+#include "host/ConsoleLine.h"
 #include "resources/resource.h"
 #include "web/WebAdminDialog.h"
 
 namespace korvane::web {
-
-WebAdminSwitches WebAdmin::ReadSwitches(const char* arguments) {
-    WebAdminSwitches switches = ParseWebAdminSwitches(arguments ? arguments : "");
-    if (!switches.passwordFile.empty()) {
-        char full[MAX_PATH] = {};
-        const DWORD length =
-            GetFullPathNameA(switches.passwordFile.c_str(), sizeof full, full, nullptr);
-        if (length > 0 && length < sizeof full) switches.passwordFile = full;
-    }
-    return switches;
-}
 
 WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::string configPath)
     : host_(host),
@@ -33,6 +22,7 @@ WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::stri
         host_.Note("Web administration: the password in " + configPath_ +
                    " was made by an older version (or edited by hand) and no longer works; set "
                    "the password again in Game > Web Administration.");
+    host_.AddConsoleListener(feed_);
     std::string message;
     run_ = ConfigForRun(stored_, switches, message);
     if (!message.empty()) host_.Note(message);
@@ -51,8 +41,11 @@ void WebAdmin::HostingStarted() {
     if (run_.enabled) server_.Start(run_);
 }
 
-void WebAdmin::PaneLines(const std::vector<std::string>& lines) {
-    // Exactly what the pane shows of each line: a line the pane leaves out is left out here.
+WebAdmin::~WebAdmin() {
+    host_.RemoveConsoleListener(feed_);
+}
+
+void WebAdmin::ConsoleFeed::ConsoleLines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         const std::string shown = FormatConsoleLine(line);
         if (!shown.empty()) ring_.Append(shown);
@@ -66,7 +59,7 @@ bool WebAdmin::OnCommand(HWND window, int id) {
     return true;
 }
 
-void WebAdmin::WindowClosing() {
+void WebAdmin::Stop() {
     server_.Stop();
 }
 

@@ -1,13 +1,14 @@
 // The web administration inside the program: its settings for the run (the file as the
-// command-line switches change them), the console ring fed with the lines the main window's
-// pane receives, the listener over the engine host, and Game > Web Administration.
+// command-line switches change them), the console ring fed by the host's hand-over, the
+// listener over the engine host, and Game > Web Administration.
 #pragma once
+
+#include <windows.h>
 
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "console/MainWindowAddOn.h"
 #include "host/EngineHost.h"
 #include "web/CommandLine.h"
 #include "web/ConsoleRing.h"
@@ -17,26 +18,25 @@
 
 namespace korvane::web {
 
-class WebAdmin final : public MainWindowAddOn {
+class WebAdmin final {
   public:
-    // The switches of `arguments`, with a password file's name made absolute: read them before
-    // the host's construction changes the working folder.
-    static WebAdminSwitches ReadSwitches(const char* arguments);
-
-    // Reads `configPath` (relative to the installation folder, which the host has made the
+    // Reads `configPath` (relative to the installation folder, which the program has made the
     // working folder) and the switches' password file; a problem with either goes to the
     // console, and web administration stays off for the run.
     WebAdmin(EngineHost& host, const WebAdminSwitches& switches,
              std::string configPath = kWebConfigPath);
-    ~WebAdmin() = default;
+    ~WebAdmin();
     WebAdmin(const WebAdmin&) = delete;
     WebAdmin& operator=(const WebAdmin&) = delete;
 
-    void HostingStarted() override;
-    void PaneLines(const std::vector<std::string>& lines) override;
-    void ConsoleLogState(const char* state) override { backend_.SetConsoleLogState(state); }
-    bool OnCommand(HWND window, int id) override;
-    void WindowClosing() override;
+    // Hosting has begun: the listener starts when the settings for the run say so.
+    void HostingStarted();
+    // The console log's state: "writing", "off" or "stopped" (a string literal, kept).
+    void SetConsoleLogState(const char* state) { backend_.SetConsoleLogState(state); }
+    // Game > Web Administration; false for any other menu command.
+    bool OnCommand(HWND window, int id);
+    // Before the engine goes: the listener stops.
+    void Stop();
 
     // What the dialog's OK does with its settings: saves what the operator changed in it (a
     // setting a switch forced for this run is not the operator's choice) and starts, restarts
@@ -48,6 +48,17 @@ class WebAdmin final : public MainWindowAddOn {
     int Port() const { return server_.Port(); }
 
   private:
+    // The console ring's feed: every line the host hands over, password values hidden, as the
+    // pane shows it (a line the pane leaves out is left out here).
+    class ConsoleFeed final : public EngineHost::ConsoleListener {
+      public:
+        explicit ConsoleFeed(ConsoleRing& ring) : ring_(ring) {}
+        void ConsoleLines(const std::vector<std::string>& lines) override;
+
+      private:
+        ConsoleRing& ring_;
+    };
+
     // A login re-hashed the stored password (on a listener thread): the file gets the new hash.
     void Rehashed(const PasswordRecord& before, const PasswordRecord& after);
 
@@ -57,6 +68,7 @@ class WebAdmin final : public MainWindowAddOn {
     WebConfig stored_;        // as in the file
     WebConfig run_;           // in force for this run (the window thread's)
     ConsoleRing ring_;
+    ConsoleFeed feed_{ring_};
     HostAdminBackend backend_;
     WebServer server_;
 };

@@ -6,7 +6,7 @@
 
 #include "FuzzInput.h"
 #include "console/ConsoleBuffer.h"
-#include "console/SecretValues.h"
+#include "host/SecretValues.h"
 
 using namespace korvane;
 

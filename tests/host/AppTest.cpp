@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host/ServerApp.h"
+#include "app/ServerApp.h"
 #include "support/ModalDriver.h"
 
 namespace korvane {
@@ -51,26 +51,6 @@ TEST(ServerApp, SocketStartUpFailureIsToldAndEndsTheProgram) {
     }
     ServerApp app(&StartsRight);
     EXPECT_TRUE(app.InitInstance());
-}
-
-TEST(CommandLine, DashSInAnyCaseSkipsTheSettingsSheet) {
-    EXPECT_TRUE(CommandLineSkipsSettings("-s"));
-    EXPECT_TRUE(CommandLineSkipsSettings("-S"));
-    EXPECT_TRUE(CommandLineSkipsSettings("-settings"));
-    EXPECT_FALSE(CommandLineSkipsSettings("/s"));
-    EXPECT_FALSE(CommandLineSkipsSettings(""));
-    EXPECT_FALSE(CommandLineSkipsSettings("-"));
-    EXPECT_FALSE(CommandLineSkipsSettings(" -s"));
-    EXPECT_FALSE(CommandLineSkipsSettings(nullptr));
-}
-
-TEST(ServerApp, SwitchesAreWholeArguments) {
-    const char* name = "--no-console-log";
-    EXPECT_TRUE(CommandLineHasSwitch("-s --no-console-log", name));
-    EXPECT_TRUE(CommandLineHasSwitch("--no-console-log\t-x", name));
-    EXPECT_FALSE(CommandLineHasSwitch("--no-console-logs", name));
-    EXPECT_FALSE(CommandLineHasSwitch("-x--no-console-log", name));
-    EXPECT_FALSE(CommandLineHasSwitch(nullptr, name));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/InstallFolder.h"
 #include "support/HostFixture.h"
 #include "host/StartupSteps.h"
 #include "support/ModalDriver.h"
@@ -134,6 +135,7 @@ TEST_F(EngineHostTest, MissingStringLibraryShutsTheEngineDown) {
     GetTempPathA(sizeof temp, temp);
     folder = std::string(temp) + "korvane-empty";
     CreateDirectoryA(folder.c_str(), nullptr);
+    SetCurrentDirectoryA(folder.c_str());
     auto host = MakeHost(engine);
     EXPECT_EQ(host->Start({}), Result::StepFailed);
     const auto calls = engine.Calls();
@@ -160,7 +162,7 @@ TEST_F(EngineHostTest, MissingServerDllNamesTheFileTheFolderAndTheRegistryValue)
     GetTempPathA(sizeof temp, temp);
     const std::string empty = std::string(temp) + "korvane-no-engine";
     CreateDirectoryA(empty.c_str(), nullptr);
-    EngineHost host;  // the real loader
+    EngineHost host(nullptr, DescribeInstallFolder(EnterInstallFolder()));  // as the program
     SetCurrentDirectoryA(empty.c_str());
     EXPECT_EQ(host.Start({}), Result::NoEngine);
     char full[MAX_PATH] = {};

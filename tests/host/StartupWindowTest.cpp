@@ -23,9 +23,7 @@ using test::TestWindow;
 class StartupWindowTest : public test::HostFixture {
   protected:
     std::unique_ptr<TestWindow> MakeWindow(RecordingEngine& with) {
-        auto window = std::make_unique<TestWindow>(with);
-        SetCurrentDirectoryA(folder.c_str());
-        return window;
+        return std::make_unique<TestWindow>(with);
     }
 };
 
@@ -113,7 +111,6 @@ TEST_F(StartupWindowTest, TheEnginesLastWordsReachThePane) {
 
 TEST_F(StartupWindowTest, CancelledSettingsSheetWritesTheFileAndEndsWithoutAQuestion) {
     TestWindow window(engine, true);
-    SetCurrentDirectoryA(folder.c_str());
     window.sheetResult = IDCANCEL;
     bool timedOut = false;
     const INT_PTR result = RunModal(

@@ -18,12 +18,11 @@ namespace korvane::test {
 
 class HostFixture : public ::testing::Test {
   protected:
-    // Constructing a host may change the working folder (registry): the tests then use the
-    // build's installation folder, which has korvane/cres.dll and resource.txt.
+    // Each test starts in the build's installation folder, which has korvane/cres.dll and
+    // resource.txt, as the program starts in its own.
+    void SetUp() override { SetCurrentDirectoryA(folder.c_str()); }
     std::unique_ptr<EngineHost> MakeHost(RecordingEngine& with) {
-        auto host = std::make_unique<EngineHost>(std::make_unique<RecordingLibrary>(with));
-        SetCurrentDirectoryA(folder.c_str());
-        return host;
+        return std::make_unique<EngineHost>(std::make_unique<RecordingLibrary>(with));
     }
     // Index of the first call equal to `call` at or after `from`; -1 when absent.
     static int Find(const std::vector<std::string>& calls, const std::string& call, int from = 0) {

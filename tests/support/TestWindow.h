@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/InstallFolder.h"
 #include "console/ServerMainDialog.h"
 #include "host/EngineHost.h"
 #include "support/RecordingEngine.h"
@@ -16,10 +16,11 @@
 
 namespace korvane::test {
 
-// Constructed before the window, which needs the host.
+// Constructed before the window, which needs the host; told, as the program's is, where the
+// installation folder comes from.
 struct RecordingHost {
     explicit RecordingHost(RecordingEngine& engine)
-        : host(std::make_unique<RecordingLibrary>(engine)) {}
+        : host(std::make_unique<RecordingLibrary>(engine), DescribeInstallFolder({})) {}
     EngineHost host;
 };
 
@@ -32,9 +33,6 @@ class TestWindow : private RecordingHost, public ServerMainDialog {
   public:
     explicit TestWindow(RecordingEngine& engine, bool showSettings = false)
         : RecordingHost(engine), ServerMainDialog(host, showSettings) {
-        // Construction may change the working folder (registry); the build's installation
-        // folder has korvane/cres.dll.
-        if (const char* dir = std::getenv("KORVANE_INSTALL_DIR")) SetCurrentDirectoryA(dir);
         // The notification-area icon is recorded, shortcut menus choose `menuChoice`, the
         // log and the history live in a folder of the test's own, and no Explorer opens.
         OperatorTools::Seams seams;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Switches.h"
+#include "app/WebAddOn.h"
 #include "support/HostFixture.h"
 #include "support/TempFolder.h"
 #include "resources/resource.h"
@@ -65,7 +67,8 @@ class WebAdminTest : public test::HostFixture {
 TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindowEnds) {
     test::TestWindow window(engine);
     WebAdmin web(window.Host(), WebAdminSwitches{}, configPath);
-    window.SetAddOn(&web);
+    app::WebAddOn addOn(web);
+    window.SetAddOn(&addOn);
     int port = 0;
     const SOCKET taken = TakePort(port);
     HWND dialog = nullptr;
@@ -123,16 +126,28 @@ TEST_F(WebAdminTest, TheRingShowsThePaneAndTheDialogRunsTheListenerUntilTheWindo
     EXPECT_EQ(engine.overlappingCalls, 0);
 }
 
+TEST_F(WebAdminTest, TheRingHearsTheHostWithoutAWindowAndNoPassword) {
+    auto host = MakeHost(engine);
+    WebAdmin web(*host, WebAdminSwitches{}, configPath);
+    host->Note("serverpassword hunter22");
+    host->Note("status");
+    EXPECT_EQ(host->TakeHandOver().lines.front(), "serverpassword hunter22");
+    EXPECT_EQ(RingLines(web.Console()),
+              (std::vector<std::string>{"serverpassword ****", "status"}));
+}
+
 TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     WebConfig stored;
     stored.port = 9000;
     stored.password = HashPassword("stored-password", kPasswordIterations);
     ASSERT_TRUE(SaveWebConfig(stored, configPath));
     test::TempFolder::WriteFile(temp / "pw.txt", "switch-password\r\n");
-    // Named relative to the folder the program starts in, which the host then leaves.
+    // Named relative to the folder the program starts in, which it then leaves for the
+    // installation folder.
     SetCurrentDirectoryA(temp.Path().c_str());
     const WebAdminSwitches switches =
-        WebAdmin::ReadSwitches("-s --webadmin 127.0.0.1:9100 --webadmin-password-file pw.txt");
+        app::ParseSwitches("-s --webadmin 127.0.0.1:9100 --webadmin-password-file pw.txt").web;
+    SetCurrentDirectoryA(folder.c_str());
     auto host = MakeHost(engine);
     WebAdmin web(*host, switches, configPath);
     EXPECT_TRUE(web.RunConfig().enabled);
@@ -153,7 +168,7 @@ TEST_F(WebAdminTest, SwitchesHoldForTheRunAndTheirPasswordIsNeverStored) {
     WebConfig enabled = saved;
     enabled.enabled = true;
     ASSERT_TRUE(SaveWebConfig(enabled, configPath));
-    WebAdmin refused(*host, WebAdmin::ReadSwitches("--webadmin nowhere"), configPath);
+    WebAdmin refused(*host, app::ParseSwitches("--webadmin nowhere").web, configPath);
     EXPECT_FALSE(refused.RunConfig().enabled);
     EXPECT_TRUE(Contains(host->TakeHandOver().lines, "Web administration is off for this run"));
     EXPECT_EQ(refused.Apply(refused.RunConfig()).problem, "");

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <thread>
 
+#include "app/Switches.h"
 #include "web/CommandLine.h"
 #include "web/ConsoleRing.h"
 #include "web/Crypto.h"
@@ -18,6 +19,13 @@
 
 namespace korvane::web {
 namespace {
+
+using app::SplitArguments;
+
+// The web administration's part of the switches.
+WebAdminSwitches ParseSwitches(const std::string& line) {
+    return app::ParseSwitches(line).web;
+}
 
 std::string TempFile(const char* name, const std::string& text) {
     char folder[MAX_PATH];
@@ -140,7 +148,7 @@ TEST(WebConfigTest, AddressesAreDottedIpv4AndLoopbackIsOneSeventyTwoSeven) {
 }
 
 TEST(CommandLineTest, ReadsTheSwitchesBesideOtherArguments) {
-    const auto switches = ParseWebAdminSwitches(
+    const auto switches = ParseSwitches(
         "-s --webadmin 0.0.0.0:8181 --other \"--webadmin-password-file=C:\\My Files\\pw.txt\"");
     EXPECT_EQ(switches.error, "");
     EXPECT_TRUE(switches.listen);
@@ -148,13 +156,13 @@ TEST(CommandLineTest, ReadsTheSwitchesBesideOtherArguments) {
     EXPECT_EQ(switches.port, 8181);
     EXPECT_EQ(switches.passwordFile, "C:\\My Files\\pw.txt");
 
-    EXPECT_FALSE(ParseWebAdminSwitches("-s").listen);
+    EXPECT_FALSE(ParseSwitches("-s").listen);
     EXPECT_EQ(SplitArguments("a \"b c\"  \"C:\\dir\\\" d").size(), 4u);
     EXPECT_EQ(SplitArguments("\"C:\\dir\\\"")[0], "C:\\dir\\");
     for (const char* bad :
          {"--webadmin", "--webadmin 127.0.0.1", "--webadmin 127.0.0.1:0", "--webadmin localhost:80",
           "--webadmin 1.2.3.4:80x", "--webadmin-password-file", "--webadmin-password-file="})
-        EXPECT_NE(ParseWebAdminSwitches(bad).error, "") << bad;
+        EXPECT_NE(ParseSwitches(bad).error, "") << bad;
 }
 
 TEST(CommandLineTest, SwitchesWinForTheRunAndAPasswordFileIsHashed) {
@@ -164,7 +172,7 @@ TEST(CommandLineTest, SwitchesWinForTheRunAndAPasswordFileIsHashed) {
     const std::string file =
         TempFile("korvane-pw-test.txt", "\xEF\xBB\xBFsecret-pass-1\r\nignored\n");
     WebConfig run = ConfigForRun(
-        stored, ParseWebAdminSwitches("--webadmin 127.0.0.2:8123 --webadmin-password-file " + file),
+        stored, ParseSwitches("--webadmin 127.0.0.2:8123 --webadmin-password-file " + file),
         message);
     EXPECT_EQ(message, "");
     EXPECT_TRUE(run.enabled);
@@ -175,11 +183,11 @@ TEST(CommandLineTest, SwitchesWinForTheRunAndAPasswordFileIsHashed) {
     const std::string shortFile = TempFile("korvane-pw-short.txt", "short\n");
     run = ConfigForRun(
         stored,
-        ParseWebAdminSwitches("--webadmin 127.0.0.1:1 --webadmin-password-file " + shortFile),
+        ParseSwitches("--webadmin 127.0.0.1:1 --webadmin-password-file " + shortFile),
         message);
     EXPECT_FALSE(run.enabled);
     EXPECT_NE(message.find("10"), std::string::npos);
-    run = ConfigForRun(stored, ParseWebAdminSwitches("--webadmin-password-file no-such-file.txt"),
+    run = ConfigForRun(stored, ParseSwitches("--webadmin-password-file no-such-file.txt"),
                        message);
     EXPECT_FALSE(run.enabled);
     EXPECT_NE(message.find("no-such-file.txt"), std::string::npos);
@@ -191,9 +199,9 @@ TEST(CommandLineTest, APasswordFileInTheAnsiCodePageIsRefusedAndAHostNameIsTaken
     std::string password, error;
     EXPECT_FALSE(
         ReadPasswordFile(TempFile("korvane-pw-ansi.txt", "Caf\xE9-Horse-99\n"), password, error));
-    EXPECT_EQ(ParseWebAdminSwitches("--webadmin-host Game-Host.Example.NET").hostName,
+    EXPECT_EQ(ParseSwitches("--webadmin-host Game-Host.Example.NET").hostName,
               "game-host.example.net");
-    EXPECT_NE(ParseWebAdminSwitches("--webadmin-host bad_name!").error, "");
+    EXPECT_NE(ParseSwitches("--webadmin-host bad_name!").error, "");
 }
 
 struct ManualClock {

@@ -1,7 +1,7 @@
 // Password values hidden from console lines, as typed and as the engine reports them.
 #include <gtest/gtest.h>
 
-#include "console/SecretValues.h"
+#include "host/SecretValues.h"
 
 namespace korvane {
 namespace {

@@ -17,7 +17,9 @@ struct InstallFolder {
     std::string named;  // the value's text, when there is one
 };
 
-// Reads "Install Dir" (32-bit view) and makes that folder the working folder.
+// Reads "Install Dir" (32-bit view) and makes that folder the working folder: the program's
+// first step after reading its switches, since the engine, its files, the one-copy check and
+// the web's settings are all found there.
 InstallFolder EnterInstallFolder();
 
 // A paragraph for the operator: where the folder came from and how to put it right.

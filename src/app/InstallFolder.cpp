@@ -1,5 +1,5 @@
 // The installation folder from the registry.
-#include "host/InstallFolder.h"
+#include "app/InstallFolder.h"
 
 #include <windows.h>
 

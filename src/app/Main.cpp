@@ -3,16 +3,17 @@
 
 #include <exception>
 
-#include "host/ServerApp.h"
+#include "app/ExitCodes.h"
+#include "app/ServerApp.h"
 #include "ui/Dialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     try {
         korvane::ServerApp app;
-        if (!app.InitInstance()) return 1;
+        if (!app.InitInstance()) return korvane::app::kExitSocketsFailed;
         return app.Run(arguments);
     } catch (...) {
         korvane::ui::ReportCallbackFailure("start-up");
-        return 1;
+        return korvane::app::kExitSocketsFailed;
     }
 }

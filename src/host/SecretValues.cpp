@@ -1,5 +1,5 @@
 // Password values taken out of console lines.
-#include "console/SecretValues.h"
+#include "host/SecretValues.h"
 
 #include <cctype>
 

@@ -1,15 +1,12 @@
-// The application object: process start-up (Windows Sockets) and the run of the main window.
+// The window program's composition: process start-up (Windows Sockets), then the switches,
+// the installation folder, the one-copy check, the engine host, the web administration and
+// the main window, in that order.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
 namespace korvane {
-
-// True when the command line (the part after the program name) begins with "-s" in any case.
-bool CommandLineSkipsSettings(const char* arguments);
-// True when `name` stands among the command line's blank-separated arguments.
-bool CommandLineHasSwitch(const char* arguments, const char* name);
 
 class ServerApp {
   public:
@@ -23,7 +20,7 @@ class ServerApp {
 
     // False ends the program (after telling the operator why).
     bool InitInstance();
-    // Runs the main window modally; returns the exit code.
+    // Runs the main window modally; returns the exit code (app/ExitCodes.h).
     int Run(const char* arguments);
 
   private:

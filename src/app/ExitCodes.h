@@ -1,0 +1,11 @@
+// The program's exit codes, for the scripts and service wrappers that run it.
+#pragma once
+
+namespace korvane::app {
+
+inline constexpr int kExitOk = 0;              // Quit, a confirmed close, the engine's close
+inline constexpr int kExitSocketsFailed = 1;   // also any unexpected failure at start
+inline constexpr int kExitStartupFailed = 2;   // no engine, sheet cancelled, a step failed
+inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this installation folder
+
+}  // namespace korvane::app

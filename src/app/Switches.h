@@ -1,0 +1,31 @@
+// Every command-line switch the programs take, read in one place from one table:
+//   korvane-server.exe [-s] [--no-console-log] [--webadmin 127.0.0.1:8080]
+//                      [--webadmin-password-file <file>] [--webadmin-host <name>]
+// Switches hold for the run they are given to and are never saved; an argument no switch
+// knows is left alone.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "web/CommandLine.h"
+
+namespace korvane::app {
+
+struct Switches {
+    bool skipSettings = false;  // -s: the command line begins with "-s" in any case ("-settings")
+    bool consoleLog = true;     // --no-console-log turns the console log off
+    web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
+};
+
+// Splits a command line at blanks; double quotes group text with blanks and are dropped.
+// Backslashes are plain characters, so "C:\folder\" stays a folder name.
+std::vector<std::string> SplitArguments(std::string_view arguments);
+
+// The switches of `arguments` (the command line after the program's name). A file a switch
+// names is made absolute against the working folder now, so read them before the program
+// enters its installation folder.
+Switches ParseSwitches(std::string_view arguments);
+
+}  // namespace korvane::app
