@@ -316,6 +316,8 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
+    // The build's installation folder, as the program works in its own.
+    if (const char* dir = std::getenv("KORVANE_INSTALL_DIR")) SetCurrentDirectoryA(dir);
     std::printf("refresh cost per 100 ms period:\n");
     for (int players : {16, 64, 256}) RefreshCost(players);
     std::printf("console flood, 5000 lines per second for %d s:\n", seconds);
