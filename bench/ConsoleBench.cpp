@@ -108,6 +108,10 @@ struct WindowProbe {
     }
 };
 
+// Refreshes measured per player count: at one every 100 ms, 30 s of them. A p99 of 60 is
+// their slowest, which one hiccup of a shared machine decides; of 300 it is the third slowest.
+constexpr size_t kRefreshSamples = 300;
+
 void RefreshCost(int players) {
     RecordingEngine engine;
     korvane::test::TestWindow window(engine);
@@ -127,7 +131,7 @@ void RefreshCost(int players) {
                 probe.Reset();
                 phase = 2;
                 phaseStart = GetTickCount();
-            } else if (phase == 2 && GetTickCount() - phaseStart > 6000) {
+            } else if (phase == 2 && probe.refreshMs.size() >= kRefreshSamples) {
                 // The window thread's longest hold of EngineLock is its hand-over (each engine
                 // query holds it for that one call): timed here, once the refreshes are measured.
                 for (int i = 0; i < 50; ++i) {
@@ -141,13 +145,13 @@ void RefreshCost(int players) {
             }
             return false;
         },
-        60000);
+        180000);
     std::printf(
-        "  %3d players: refresh median %.2f ms, p99 %.2f ms, max %.2f ms over %zu refreshes; "
-        "hand-over under EngineLock median %.3f ms, max %.3f ms\n",
-        players, Percentile(probe.refreshMs, 0.5), Percentile(probe.refreshMs, 0.99),
-        Percentile(probe.refreshMs, 1.0), probe.refreshMs.size(), Percentile(handOverMs, 0.5),
-        Percentile(handOverMs, 1.0));
+        "  %3d players: refresh median %.2f ms, p90 %.2f ms, p99 %.2f ms, max %.2f ms over %zu "
+        "refreshes; hand-over under EngineLock median %.3f ms, max %.3f ms\n",
+        players, Percentile(probe.refreshMs, 0.5), Percentile(probe.refreshMs, 0.9),
+        Percentile(probe.refreshMs, 0.99), Percentile(probe.refreshMs, 1.0), probe.refreshMs.size(),
+        Percentile(handOverMs, 0.5), Percentile(handOverMs, 1.0));
 }
 
 // How many of a log file's lines are the flood's, counted from line 0 in the order printed;

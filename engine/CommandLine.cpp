@@ -1,7 +1,22 @@
 // Splitting of console command lines into name and value.
 #include "CommandLine.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
 namespace korvane {
+
+bool ParseInt(std::string_view text, int& value) {
+    std::string digits(TrimSpace(text).substr(0, 32));
+    if (digits.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    long number = std::strtol(digits.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || number < INT_MIN || number > INT_MAX) return false;
+    value = static_cast<int>(number);
+    return true;
+}
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';

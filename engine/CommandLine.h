@@ -24,6 +24,9 @@ CommandParts SplitCommand(std::string_view line);
 // CR and LF never survive into a value.
 std::string CommandValue(std::string_view rest);
 
+// A whole decimal number and nothing else ("4", "-1"); false for "4x", "" or out of range.
+bool ParseInt(std::string_view text, int& value);
+
 // Blank lines and lines beginning with "//" or "#" carry no command.
 bool IsCommentOrBlank(std::string_view line);
 

@@ -1,11 +1,12 @@
 // The simulated engine's console: a typed line runs an engine command, shows a variable or
 // sets one. Command names are matched without regard to case and take precedence over
-// variables of the same name.
+// variables of the same name. The commands come in groups (engine/CommandGroups.h), listed
+// by help in the order they are added.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
+#include "CommandGroups.h"
 #include "ConfigFiles.h"
 #include "EngineSlots.h"
 #include "EngineState.h"
@@ -23,40 +24,18 @@ class ConsoleCommands {
     int ExecuteLine(std::string_view line);
 
   private:
-    struct CommandEntry {
-        const char* name;
-        void (ConsoleCommands::*run)(std::string_view arguments);
-        const char* help;
-    };
-    static const CommandEntry* FindCommand(std::string_view name);
-    static const CommandEntry* Commands(size_t& count);
+    const ConsoleCommand* FindCommand(std::string_view name) const;
+    void Help() const;
+    // "name value": the variable is created or changed; 1 when it was.
+    int SetVariable(std::string_view name, std::string_view rest);
 
-    uint64_t UptimeSeconds();
-    void PrintPlayers();
-    void CommandHelp(std::string_view arguments);
-    void CommandQuit(std::string_view arguments);
-    void CommandStatus(std::string_view arguments);
-    void CommandEcho(std::string_view arguments);
-    void CommandVariableList(std::string_view arguments);
-    void CommandChangeMap(std::string_view arguments);
-    void CommandKick(std::string_view arguments);
-    void CommandExec(std::string_view arguments);
-    void CommandAddPlayer(std::string_view arguments);
-    void CommandRemovePlayer(std::string_view arguments);
-    void CommandPlayers(std::string_view arguments);
-    void CommandSay(std::string_view arguments);
-    void CommandCloseHost(std::string_view arguments);
-    void CommandFloodTest(std::string_view arguments);
-
-    EngineState& state_;
-    EngineEnvironment& environment_;
     Console& console_;
-    EventChannel& events_;
     VariableStore& variables_;
-    Game& game_;
-    FloodTest& flood_;
     ConfigFiles& config_;
-    PlayerSlots& players_;
+    GameCommands game_;
+    ServerCommands server_;
+    TestCommands tests_;
+    CommandTable commands_;  // the groups' entries, help first
 };
 
 }  // namespace korvane

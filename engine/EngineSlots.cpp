@@ -48,7 +48,7 @@ int VariableSlots::SetVariableFlags(const char* name, int flags) {
 int PlayerSlots::GetPlayerInfo(int id, PlayerInfo* info) {
     if (info == nullptr) return 0;
     std::memset(info, 0, sizeof *info);
-    const Player* player = game_.FindPlayer(id);
+    const Player* player = game_.Players().Find(id);
     if (player == nullptr) return 0;
     // The engine's part of the record: id, team, specialty, then the name.
     int32_t numbers[3] = {player->id, player->team, player->specialty};
@@ -69,7 +69,7 @@ int PlayerSlots::KickPlayer(int id) {
 int PlayerSlots::GetPlayerPing(int id, float* ping) {
     // The host seeds the float with the last ping it was given for the row; a player who has
     // gone keeps showing that rather than a jump to zero until the row disappears.
-    const Player* player = game_.FindPlayer(id);
+    const Player* player = game_.Players().Find(id);
     if (ping == nullptr || player == nullptr) return 0;
     *ping = player->pingSeconds;
     return 1;

@@ -36,21 +36,16 @@ std::string MapTitle(std::string_view contents) {
 
 Game::Game(VariableStore& variables, Console& console, EventChannel& events,
            EngineEnvironment& environment)
-    : variables_(variables),
-      console_(console),
+    : console_(console),
       environment_(environment),
       timeLimit_(&variables.Ensure("timelimit", "30")),
       numRounds_(&variables.Ensure("numrounds", "5")),
       maxPlayers_(&variables.Ensure("maxplayers", "16")),
-      mapCount_(&variables.Ensure("nummaps", "0")),
+      rotation_(variables),
       roster_(variables, console, events, environment.NowMs()) {}
 
 int Game::RoundCount() const {
     return Bounded(numRounds_->value, 1, 1000);
-}
-
-int Game::MapCount() const {
-    return Bounded(mapCount_->value, 0, kMaxRotationEntries);
 }
 
 int Game::MaxPlayers() const {
@@ -71,33 +66,8 @@ int64_t Game::SecondsLeft(uint64_t nowMs) const {
     return nowMs >= end ? 0 : static_cast<int64_t>((end - nowMs + 999) / 1000);
 }
 
-const Variable* Game::RotationEntry(int index) const {
-    if (index < 0 || index >= MapCount()) return nullptr;
-    char name[32];
-    std::snprintf(name, sizeof name, "map%d", index);
-    const Variable* entry = variables_.Find(name);
-    return entry != nullptr && !TrimSpace(entry->text).empty() ? entry : nullptr;
-}
-
-int Game::RotationIndexOf(std::string_view map) const {
-    for (int i = 0, count = MapCount(); i < count; ++i)
-        if (const Variable* entry = RotationEntry(i); entry && EqualsIgnoreCase(entry->text, map))
-            return i;
-    return -1;
-}
-
-int Game::NextRotationIndex() const {
-    int count = MapCount();
-    for (int step = 1; step <= count; ++step) {
-        int index = (rotationIndex_ + step) % count;
-        if (index < 0) index += count;
-        if (RotationEntry(index) != nullptr) return index;
-    }
-    return -1;
-}
-
 void Game::Start(std::string_view map, uint64_t nowMs) {
-    Load(map, RotationIndexOf(map), nowMs);
+    Load(map, rotation_.IndexOf(map), nowMs);
     roster_.Begin(nowMs);
 }
 
@@ -140,13 +110,13 @@ void Game::EndRound(uint64_t atMs) {
         console_.Print("Round %d of %d started on %s", round_, rounds, map_.c_str());
         return;
     }
-    int next = NextRotationIndex();
+    int next = rotation_.Next(rotationIndex_);
     if (next < 0) {
         console_.Print("No map rotation: restarting %s", map_.c_str());
         Load(map_, rotationIndex_, atMs);
         return;
     }
-    const Variable* entry = RotationEntry(next);
+    const Variable* entry = rotation_.Entry(next);
     console_.Print("Switching to map %s", entry->text.c_str());
     Load(entry->text, next, atMs);
 }
@@ -184,7 +154,7 @@ bool Game::ChangeMap(int index, uint64_t nowMs) {
         console_.Print("changemap: no game is running");
         return false;
     }
-    const Variable* entry = RotationEntry(index);
+    const Variable* entry = rotation_.Entry(index);
     if (entry == nullptr) {
         console_.Print("changemap: the rotation has no map %d", index);
         return false;

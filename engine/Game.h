@@ -1,5 +1,5 @@
 // The simulated game behind the engine: the running map, its rounds against the time limit,
-// the map rotation ("map0".."map<nummaps-1>") and the players on it.
+// the map rotation (engine/MapRotation.h) and the players on it.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "Console.h"
 #include "EngineEnvironment.h"
 #include "Events.h"
+#include "MapRotation.h"
 #include "Roster.h"
 #include "VariableStore.h"
 
@@ -18,7 +19,6 @@ namespace korvane {
 class Game {
   public:
     static constexpr uint64_t kHeartbeatMs = 5 * 60 * 1000;
-    static constexpr int kMaxRotationEntries = 1000;  // bounds a hand-edited "nummaps"
 
     // Creates the variables the game reads ("timelimit", "numrounds", "maxplayers", "nummaps")
     // with defaults when they do not exist yet.
@@ -29,7 +29,6 @@ class Game {
     const std::string& Map() const { return map_; }
     int Round() const { return round_; }
     int RoundCount() const;
-    int MapCount() const;
     int MaxPlayers() const;
     // Seconds left in the round; -1 without a time limit or a running game.
     int64_t SecondsLeft(uint64_t nowMs) const;
@@ -42,7 +41,6 @@ class Game {
     bool ChangeMap(int index, uint64_t nowMs);
 
     int PlayerCount() const { return roster_.Count(); }
-    const Player* FindPlayer(int id) const { return roster_.Find(id); }
     Roster& Players() { return roster_; }
     const Roster& Players() const { return roster_; }
     // A player joins now if the game runs and has room; the new id, or 0 with a console line.
@@ -51,21 +49,17 @@ class Game {
 
   private:
     uint64_t RoundLengthMs() const;
-    const Variable* RotationEntry(int index) const;
-    int RotationIndexOf(std::string_view map) const;
-    int NextRotationIndex() const;
     void Load(std::string_view map, int rotationIndex, uint64_t atMs);
     void EndRound(uint64_t atMs);
     void PrintHeartbeat(uint64_t nowMs);
 
-    VariableStore& variables_;
     Console& console_;
     EngineEnvironment& environment_;
     // Cached once: variables are never removed, so Advance needs no look-up per tick.
     Variable* timeLimit_;
     Variable* numRounds_;
     Variable* maxPlayers_;
-    Variable* mapCount_;
+    MapRotation rotation_;
 
     bool running_ = false;
     std::string map_;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "host/ConsoleListeners.h"
+
 namespace korvane {
 
 // Appends one line, trimming the oldest three quarters first when the pane holds more than
@@ -21,5 +23,19 @@ void ConsoleScrollToEnd(HWND pane);
 // each, but in at most two edits of the control: each edit costs the control a pass over its
 // whole text, so line by line cannot keep up with a busy engine.
 void ConsoleLogBatch(HWND pane, const std::vector<std::string>& lines);
+
+// The pane as a console listener: the operator's own screen, so it shows what the engine
+// printed.
+class ConsolePaneFeed final : public ConsoleListener {
+  public:
+    void Attach(HWND pane) { pane_ = pane; }
+    bool OperatorScreen() const override { return true; }
+    void ConsoleLines(const std::vector<std::string>& lines) override {
+        if (pane_) ConsoleLogBatch(pane_, lines);
+    }
+
+  private:
+    HWND pane_ = nullptr;
+};
 
 }  // namespace korvane

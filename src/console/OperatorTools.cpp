@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/PlayerMenu.h"
+#include "host/EngineCalls.h"
 #include "resources/resource.h"
 #include "settings/SettingTable.h"
 #include "ui/Text.h"
@@ -112,7 +113,7 @@ bool OperatorTools::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (reinterpret_cast<HWND>(wParam) != list) return false;
             // Kick acts as Game > Kick Player does, on the row the menu was opened for.
             if (std::optional<int32_t> id = RunPlayerMenu(window_, list, lParam, seams_.track))
-                host_.Kick(*id);
+                KickPlayer(host_, *id);
             return true;
         case WM_NOTIFY:
             return OnPlayerListKey(*reinterpret_cast<const NMHDR*>(lParam));
@@ -124,7 +125,8 @@ bool OperatorTools::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool OperatorTools::OnPlayerListKey(const NMHDR& header) {
     if (header.idFrom != IDC_PLAYER_LIST || header.code != LVN_KEYDOWN) return false;
     if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey != VK_DELETE) return false;
-    if (std::optional<int32_t> id = ConfirmKickSelected(window_, header.hwndFrom)) host_.Kick(*id);
+    if (std::optional<int32_t> id = ConfirmKickSelected(window_, header.hwndFrom))
+        KickPlayer(host_, *id);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <string>
 
+#include "host/EngineCalls.h"
 #include "resources/resource.h"
 #include "ui/ListView.h"
 #include "ui/Text.h"
@@ -89,7 +90,7 @@ void PlayerListView::Show(const EngineHost::HandOver& handOver, EngineHost& host
     for (int row = 0; row < rows && row < static_cast<int>(handOver.players.size()); ++row) {
         const PlayerRecord& player = handOver.players[static_cast<size_t>(row)];
         if (handOver.playersChanged) WritePlayer(row, player, host);
-        const float ping = host.PlayerPing(static_cast<int32_t>(ui::ListItemData(list_, row)));
+        const float ping = PlayerPing(host, static_cast<int32_t>(ui::ListItemData(list_, row)));
         SetCell(list_, row, 4, Decimal(TruncateToInt(ping * 1000.0f)).c_str());
         SetCell(list_, row, 5, FormatDuration(now - player.joinTime).c_str());
     }

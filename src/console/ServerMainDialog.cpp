@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/ConsolePane.h"
 #include "editor/SettingsPropSheet.h"
+#include "host/EngineCalls.h"
 #include "host/EngineVersion.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
@@ -42,7 +42,7 @@ ServerMainDialog::ServerMainDialog(EngineHost& host, bool showSettings, HWND par
 }
 
 ServerMainDialog::~ServerMainDialog() {
-    host_.RemoveConsoleListener(*this);
+    host_.RemoveConsoleListener(pane_);
     if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();
     host_.SetListener(nullptr);
@@ -61,7 +61,8 @@ bool ServerMainDialog::OnInitDialog() {
     // Only what is sent whole can be typed: the command is read back into 120 bytes.
     SendMessageA(Item(IDC_COMMAND_LINE), EM_LIMITTEXT, kCommandLineLimit, 0);
     players_.Attach(Item(IDC_PLAYER_LIST));
-    host_.AddConsoleListener(*this);
+    pane_.Attach(Item(IDC_CONSOLE));
+    host_.AddConsoleListener(pane_);
     tools_.Start(Window());
     if (startupPending_) {
         startupPending_ = false;
@@ -133,7 +134,7 @@ void ServerMainDialog::Refresh() {
     tools_.Refreshed(handOver);
     if (addOn_) addOn_->ConsoleLogState(tools_.LogState());
     float send = 0, receive = 0;
-    if (handOver.engineLoaded && host_.Bandwidth(send, receive)) {
+    if (handOver.engineLoaded && ReadBandwidth(host_, send, receive)) {
         SetStatic(Window(), IDC_SEND_BPS, TruncateToInt(send));
         SetStatic(Window(), IDC_RECV_BPS, TruncateToInt(receive));
     }
@@ -141,10 +142,6 @@ void ServerMainDialog::Refresh() {
         SetStatic(Window(), IDC_UPDATE_RATE, "stopped");
     else
         SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
-}
-
-void ServerMainDialog::ConsoleLines(const std::vector<std::string>& lines) {
-    ConsoleLogBatch(Item(IDC_CONSOLE), lines);
 }
 
 void ServerMainDialog::OnEngineStopped() {
@@ -157,10 +154,7 @@ void ServerMainDialog::OnEngineStopped() {
 void ServerMainDialog::ShowEngineStopped() {
     engineStopped_ = true;
     // The window stays for its console and the log; what needs an engine is greyed.
-    HMENU menu = GetMenu(Window());
-    for (UINT id : {IDM_CHANGE_MAP, IDM_KICK_PLAYER, IDM_SETTINGS})
-        EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
-    DrawMenuBar(Window());
+    menu_.EngineStopped(Window());
     tools_.EngineStopped();
 }
 
@@ -170,7 +164,7 @@ void ServerMainDialog::ShowLine(const std::string& line) {
 }
 
 void ServerMainDialog::OnDestroy() {
-    host_.RemoveConsoleListener(*this);
+    host_.RemoveConsoleListener(pane_);
     tools_.End();
     if (addOn_) addOn_->WindowClosing();
     host_.Shutdown();

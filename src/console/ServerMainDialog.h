@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "console/ConsolePane.h"
+#include "console/GameMenu.h"
 #include "console/OperatorTools.h"
 #include "console/MainWindowAddOn.h"
 #include "console/PlayerListView.h"
@@ -17,7 +19,7 @@
 
 namespace korvane {
 
-class ServerMainDialog : public ui::Dialog, private EngineHost::ConsoleListener {
+class ServerMainDialog : public ui::Dialog {
   public:
     // How the window ended (its modal result); the program turns it into its exit code.
     enum Ending : INT_PTR {
@@ -70,17 +72,13 @@ class ServerMainDialog : public ui::Dialog, private EngineHost::ConsoleListener 
     // log and the web's console, after every line before it.
     void ShowLine(const std::string& line);
     void SendCommandLine();
-    // The pane: the operator's own screen, so it shows what the engine printed.
-    bool OperatorScreen() const override { return true; }
-    void ConsoleLines(const std::vector<std::string>& lines) override;
-    void KickSelectedPlayer();
-    void ShowSettings();
-    void ShowAbout();
     Ending HowEnded() const { return startupFailed_ ? kStartFailed : kEndedCleanly; }
 
     EngineHost& host_;
     bool showSettings_;
     PlayerListView players_;
+    GameMenu menu_{host_, players_};
+    ConsolePaneFeed pane_;
     OperatorTools tools_;
     HICON icon_;
     bool confirmOnClose_ = true;

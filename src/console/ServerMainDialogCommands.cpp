@@ -1,10 +1,7 @@
-// The main window's commands: the command line, quit and close with the question, kick, the
-// Game menu's dialogs, About, the system menu, the fixed size and the minimised icon.
-#include "console/AboutDialog.h"
+// The main window's commands: the command line, quit and close with the question, the Game
+// menu (console/GameMenu.h), the system menu, the fixed size and the minimised icon.
 #include "console/ConsolePane.h"
 #include "console/ServerMainDialog.h"
-#include "editor/ChangeMapDialog.h"
-#include "editor/SettingsPropSheet.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
 #include "ui/WindowTools.h"
@@ -22,24 +19,9 @@ bool ServerMainDialog::OnCommand(int id, int code, HWND) {
             // whatever the dialog manager returns, which scripts take for a crash.
             if (ConfirmQuit()) End(HowEnded());
             return true;
-        case IDM_KICK_PLAYER:
-            KickSelectedPlayer();
-            return true;
-        case IDM_CHANGE_MAP: {
-            if (!host_.EngineLoaded()) return true;
-            // The dialog sends its own command; how it was closed does not matter here.
-            ChangeMapDialog dialog(Window(), host_.Settings());
-            dialog.DoModal();
-            return true;
-        }
-        case IDM_SETTINGS:
-            ShowSettings();
-            return true;
-        case IDM_ABOUT:
-            ShowAbout();
-            return true;
         default:
-            return tools_.OnCommand(id) || (addOn_ && addOn_->OnCommand(Window(), id));
+            return menu_.OnCommand(Window(), id) || tools_.OnCommand(id) ||
+                   (addOn_ && addOn_->OnCommand(Window(), id));
     }
 }
 
@@ -79,26 +61,6 @@ void ServerMainDialog::SendCommandLine() {
     host_.EchoAndExecute(command, EngineHost::Echo::AtOnce);
 }
 
-void ServerMainDialog::KickSelectedPlayer() {
-    if (!host_.EngineLoaded()) return;
-    if (const std::optional<int32_t> id = players_.SelectedPlayer()) host_.Kick(*id);
-}
-
-void ServerMainDialog::ShowSettings() {
-    if (!host_.EngineLoaded()) return;
-    // Every change reaches the engine through the pages' own commits. Once the operator has
-    // confirmed them (OK, or an Apply that went through), the engine writes the file, so the
-    // next start does not bring the old values back.
-    SettingsPropSheet sheet(Window(), host_.Settings());
-    const bool accepted = sheet.DoModal() == IDOK;
-    if (accepted || sheet.AnyApplied()) host_.Settings().SaveSettings();
-}
-
-void ServerMainDialog::ShowAbout() {
-    AboutDialog about(Window(), host_.Version());
-    about.DoModal();
-}
-
 bool ServerMainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
         case kEngineCloseMessage:
@@ -112,7 +74,7 @@ bool ServerMainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
                 case IDM_ABOUTBOX_SYS:
-                    ShowAbout();
+                    menu_.ShowAbout(Window());
                     return true;
                 case SC_SIZE:
                 case SC_MAXIMIZE:

@@ -19,18 +19,19 @@ constexpr int kMostBandwidth = 100000000;
 
 AdvancedPage::AdvancedPage(ServerSettings& settings)
     : ui::PropertyPage(IDD_ADVANCED_PAGE), settings_(settings) {
-    BindCheck(IDC_ADV_UPLOADS, &uploads_);
-    BindCheck(IDC_ADV_LOG_EVENTS, &logging_);
-    BindCheck(IDC_ADV_VOTING, &voting_);
-    BindSlider(IDC_ADV_KICK_RATIO, IDC_ADV_KICK_RATIO_VALUE, &kickRatio_, 0, 100);
-    BindSlider(IDC_ADV_MAP_RATIO, IDC_ADV_MAP_RATIO_VALUE, &mapRatio_, 0, 100);
-    BindCheck(IDC_ADV_AUTO_BALANCE, &autoBalance_);
-    BindCheck(IDC_ADV_VOIP, &voip_);
+    Fields().BindCheck(IDC_ADV_UPLOADS, &uploads_);
+    Fields().BindCheck(IDC_ADV_LOG_EVENTS, &logging_);
+    Fields().BindCheck(IDC_ADV_VOTING, &voting_);
+    Fields().BindSlider(IDC_ADV_KICK_RATIO, IDC_ADV_KICK_RATIO_VALUE, &kickRatio_, 0, 100);
+    Fields().BindSlider(IDC_ADV_MAP_RATIO, IDC_ADV_MAP_RATIO_VALUE, &mapRatio_, 0, 100);
+    Fields().BindCheck(IDC_ADV_AUTO_BALANCE, &autoBalance_);
+    Fields().BindCheck(IDC_ADV_VOIP, &voip_);
     // Only under "CUSTOM" is the field enabled, and so read.
-    BindInteger(IDC_ADV_CUSTOM_BANDWIDTH, &customBandwidth_, kLeastBandwidth, kMostBandwidth);
-    BindCheck(IDC_ADV_FORCE_BALANCE, &forceBalance_);
-    BindCheck(IDC_ADV_TIME_SYNC, &timeSync_);
-    BindInteger(IDC_ADV_AFK_KICK, &idleKick_, 0, kMostIdleMinutes);
+    Fields().BindInteger(IDC_ADV_CUSTOM_BANDWIDTH, &customBandwidth_, kLeastBandwidth,
+                         kMostBandwidth);
+    Fields().BindCheck(IDC_ADV_FORCE_BALANCE, &forceBalance_);
+    Fields().BindCheck(IDC_ADV_TIME_SYNC, &timeSync_);
+    Fields().BindInteger(IDC_ADV_AFK_KICK, &idleKick_, 0, kMostIdleMinutes);
 }
 
 void AdvancedPage::OnInitPage() {
@@ -60,7 +61,7 @@ void AdvancedPage::OnInitPage() {
     idleKick_ = s.kickAfkTime;
     forceBalance_ = s.forceTeamBalance;
     timeSync_ = s.timeSyncCheck;
-    Push();
+    Fields().Push();
 }
 
 void AdvancedPage::ApplyVotingRule() {
@@ -73,7 +74,7 @@ void AdvancedPage::ApplyBandwidthRule(int preset) {
     EnableWindow(Item(IDC_ADV_CUSTOM_BANDWIDTH), custom);
     customBandwidth_ =
         custom ? settings_.customBandwidth : static_cast<int>(BandwidthPresetValues[preset]);
-    Push(IDC_ADV_CUSTOM_BANDWIDTH);
+    Fields().Push(IDC_ADV_CUSTOM_BANDWIDTH);
 }
 
 int AdvancedPage::SelectedPreset() {
@@ -95,7 +96,7 @@ int AdvancedPage::SelectedPreset() {
 
 bool AdvancedPage::OnCommand(int id, int code, HWND) {
     if (code == BN_CLICKED && id == IDC_ADV_VOTING) {
-        Pull();  // the flag is read even when the idle-kick field refuses
+        Fields().Pull();  // the flag is read even when the idle-kick field refuses
         ApplyVotingRule();
         SetModified(true);
         return true;

@@ -18,12 +18,13 @@ constexpr int kMostRounds = 999;
 RulesPage::RulesPage(ServerSettings& settings)
     : ui::PropertyPage(IDD_RULES_PAGE), settings_(settings) {
     // Not clamped: a hand-edited 32 stays 32 until the operator moves the slider.
-    BindSlider(IDC_RULES_MAX_PLAYERS, IDC_RULES_MAX_PLAYERS_VALUE, &maxPlayers_, 2, 24, false);
-    BindInteger(IDC_RULES_TIME_LIMIT, &timeLimit_, 0, kMostMinutes);
-    BindInteger(IDC_RULES_ROUNDS, &rounds_, 1, kMostRounds);
-    BindCheck(IDC_RULES_TEAM_FLIP, &teamFlip_);
-    BindInteger(IDC_RULES_FLIP_ROUNDS, &flipRounds_, 1, kMostRounds);
-    BindCheck(IDC_RULES_LAN, &lan_);
+    Fields().BindSlider(IDC_RULES_MAX_PLAYERS, IDC_RULES_MAX_PLAYERS_VALUE, &maxPlayers_, 2, 24,
+                        false);
+    Fields().BindInteger(IDC_RULES_TIME_LIMIT, &timeLimit_, 0, kMostMinutes);
+    Fields().BindInteger(IDC_RULES_ROUNDS, &rounds_, 1, kMostRounds);
+    Fields().BindCheck(IDC_RULES_TEAM_FLIP, &teamFlip_);
+    Fields().BindInteger(IDC_RULES_FLIP_ROUNDS, &flipRounds_, 1, kMostRounds);
+    Fields().BindCheck(IDC_RULES_LAN, &lan_);
 }
 
 void RulesPage::OnInitPage() {
@@ -33,7 +34,7 @@ void RulesPage::OnInitPage() {
     teamFlip_ = settings_.teamFlip;
     flipRounds_ = settings_.flipRound;
     lan_ = settings_.IsLan();
-    Push();
+    Fields().Push();
 }
 
 bool RulesPage::OnCommand(int id, int code, HWND) {
@@ -65,7 +66,7 @@ bool RulesPage::OnTimer(UINT_PTR id) {
     // A number outside its range waits, untold, for the operator to finish it; leaving the
     // page says what is wrong.
     KillTimer(Window(), kTypingTimer);
-    if (Pull(true)) Commit();
+    if (Fields().Pull(true)) Commit();
     return true;
 }
 

@@ -17,7 +17,8 @@ ServerPage::ServerPage(ServerSettings& settings)
         field.option = static_cast<TextOption>(i);
         // Each edit takes no more than its getter reads back and its command carries: a
         // longer text would come back cut the next time the sheet opens, and be sent cut.
-        BindText(field.id, &field.value, static_cast<int>(ServerSettings::TextRoom(field.option)));
+        Fields().BindText(field.id, &field.value,
+                          static_cast<int>(ServerSettings::TextRoom(field.option)));
     }
 }
 
@@ -31,7 +32,7 @@ void ServerPage::OnInitPage() {
                               " characters the Server page can show; it is kept unless you edit "
                               "it.");
     }
-    Push();
+    Fields().Push();
 }
 
 bool ServerPage::OnCommand(int id, int code, HWND) {

@@ -16,16 +16,16 @@ constexpr int kMostCash = 9999;
 
 TeamRulesPage::TeamRulesPage(ServerSettings& settings)
     : ui::PropertyPage(IDD_TEAM_RULES_PAGE), settings_(settings) {
-    BindSlider(IDC_TEAM_FF_TEAM, IDC_TEAM_FF_TEAM_VALUE, &ffTeam_, 0, 100);
-    BindSlider(IDC_TEAM_FF_ALLIES, IDC_TEAM_FF_ALLIES_VALUE, &ffAllies_, 0, 100);
-    BindSlider(IDC_TEAM_MIRROR_PCT, IDC_TEAM_MIRROR_PCT_VALUE, &mirrorPercent_, 1, 200);
+    Fields().BindSlider(IDC_TEAM_FF_TEAM, IDC_TEAM_FF_TEAM_VALUE, &ffTeam_, 0, 100);
+    Fields().BindSlider(IDC_TEAM_FF_ALLIES, IDC_TEAM_FF_ALLIES_VALUE, &ffAllies_, 0, 100);
+    Fields().BindSlider(IDC_TEAM_MIRROR_PCT, IDC_TEAM_MIRROR_PCT_VALUE, &mirrorPercent_, 1, 200);
     // The flags come before the cash field, so a click with the field empty still reads
     // them before the field's complaint stops the pull.
-    BindCheck(IDC_TEAM_MIRROR_DAMAGE, &mirrorDamage_);
-    BindCheck(IDC_TEAM_TK_PUNISH, &tkPunish_);
-    BindInteger(IDC_TEAM_TKS_TO_KICK, &tksToKick_, 1, kMostKills);
-    BindInteger(IDC_TEAM_CIVS_TO_KICK, &civsToKick_, 1, kMostKills);
-    BindInteger(IDC_TEAM_CASH_PENALTY, &mirrorCash_, 0, kMostCash);
+    Fields().BindCheck(IDC_TEAM_MIRROR_DAMAGE, &mirrorDamage_);
+    Fields().BindCheck(IDC_TEAM_TK_PUNISH, &tkPunish_);
+    Fields().BindInteger(IDC_TEAM_TKS_TO_KICK, &tksToKick_, 1, kMostKills);
+    Fields().BindInteger(IDC_TEAM_CIVS_TO_KICK, &civsToKick_, 1, kMostKills);
+    Fields().BindInteger(IDC_TEAM_CASH_PENALTY, &mirrorCash_, 0, kMostCash);
 }
 
 void TeamRulesPage::OnInitPage() {
@@ -38,7 +38,7 @@ void TeamRulesPage::OnInitPage() {
     civsToKick_ = settings_.numCivsToKick;
     mirrorCash_ = settings_.mirrorCash;
     SendMessageA(Item(IDC_TEAM_CASH_PENALTY), EM_LIMITTEXT, 4, 0);
-    Push();
+    Fields().Push();
     ApplyEnableRules();
 }
 
@@ -50,7 +50,7 @@ void TeamRulesPage::ApplyEnableRules() {
 
 bool TeamRulesPage::OnCommand(int id, int code, HWND) {
     if (code == BN_CLICKED && (id == IDC_TEAM_MIRROR_DAMAGE || id == IDC_TEAM_TK_PUNISH)) {
-        Pull();  // its verdict does not matter here: the flags are read either way
+        Fields().Pull();  // its verdict does not matter here: the flags are read either way
         ApplyEnableRules();
         SetModified(true);
         return true;

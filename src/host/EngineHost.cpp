@@ -3,9 +3,8 @@
 #include "host/EngineHost.h"
 
 #include <cstring>
-#include <optional>
 
-#include "host/SecretValues.h"
+#include "host/EngineCalls.h"
 #include "host/ServerDllLibrary.h"
 #include "host/StartupSteps.h"
 #include "resources/resource.h"
@@ -54,8 +53,11 @@ EngineHost::StartResult EngineHost::Start(const StartHooks& hooks) {
 }
 
 EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
-    if (const StartResult loaded = LoadEngine(hooks); loaded != StartResult::Running) return loaded;
-    EngineInterface& engine = *engine_.load();
+    EngineInterface* const created = CreateEngine(*library_, version_);
+    if (!created) return StartResult::NoEngine;
+    engine_ = created;
+    if (hooks.engineLoaded) hooks.engineLoaded(version_);
+    EngineInterface& engine = *created;
     // The server thread does not run yet, so these calls need no lock.
     if (engine.AttachHost(callbacks_.get()) != 0) return StartResult::StepFailed;
     if (!SetUpResourceArchives(engine)) return StartResult::StepFailed;
@@ -83,16 +85,6 @@ EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
         std::memcpy(message, kHostReadyMessage, sizeof kHostReadyMessage);
         running.SendHostMessage(message);
     });
-    return StartResult::Running;
-}
-
-EngineHost::StartResult EngineHost::LoadEngine(const StartHooks& hooks) {
-    EngineInterface* engine = nullptr;
-    if (library_->Create(kEngineInterfaceVersion, &kEngineInterfaceId, &engine) != 0 || !engine)
-        return StartResult::NoEngine;
-    engine_ = engine;
-    engine->GetVersion(&version_[0], &version_[1], &version_[2]);
-    if (hooks.engineLoaded) hooks.engineLoaded(version_);
     return StartResult::Running;
 }
 
@@ -136,38 +128,16 @@ void EngineHost::Note(const std::string& line) {
     reports_.AddLine(line);
 }
 
-bool EngineHost::Execute(const std::string& command) {
-    return WithEngine([&](EngineInterface& engine) { engine.ExecuteCommand(command.c_str()); });
-}
-
 bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
     if (echo == Echo::AtOnce) {
         if (!EngineLoaded()) return false;
-        HandOut({command});
-        return Execute(command);
+        consoleListeners_.HandOut({command});
+        return ExecuteCommand(*this, command);
     }
     return WithEngine([&](EngineInterface& engine) {
         reports_.AddLine(command);
         engine.ExecuteCommand(command.c_str());
     });
-}
-
-bool EngineHost::Kick(int id) {
-    return WithEngine([id](EngineInterface& engine) { engine.KickPlayer(id); });
-}
-
-float EngineHost::PlayerPing(int id) {
-    PlayerInfo info = {};
-    WithEngine([&](EngineInterface& engine) { engine.GetPlayerInfo(id, &info); });
-    float ping = 0;
-    static_assert(sizeof ping == sizeof info.pingSeed);
-    std::memcpy(&ping, &info.pingSeed, sizeof ping);
-    WithEngine([&](EngineInterface& engine) { engine.GetPlayerPing(id, &ping); });
-    return ping;
-}
-
-bool EngineHost::Bandwidth(float& send, float& receive) {
-    return WithEngine([&](EngineInterface& engine) { engine.GetBandwidth(&send, &receive); });
 }
 
 EngineHost::HandOver EngineHost::TakeHandOver() {
@@ -179,33 +149,8 @@ EngineHost::HandOver EngineHost::TakeHandOver() {
         handOver.lines = reports_.TakeLines();
         handOver.players = reports_.Players();
     }
-    HandOut(handOver.lines);
+    consoleListeners_.HandOut(handOver.lines);
     return handOver;
-}
-
-void EngineHost::AddConsoleListener(ConsoleListener& listener) {
-    consoleListeners_.push_back(&listener);
-}
-
-void EngineHost::RemoveConsoleListener(ConsoleListener& listener) {
-    std::erase(consoleListeners_, &listener);
-}
-
-void EngineHost::HandOut(const std::vector<std::string>& lines) {
-    if (lines.empty()) return;
-    // Lines leave the operator's screen only with every password variable's value hidden.
-    std::optional<std::vector<std::string>> hidden;
-    for (ConsoleListener* listener : consoleListeners_) {
-        if (listener->OperatorScreen()) {
-            listener->ConsoleLines(lines);
-            continue;
-        }
-        if (!hidden) {
-            hidden = lines;
-            HideSecretValues(*hidden);
-        }
-        listener->ConsoleLines(*hidden);
-    }
 }
 
 std::vector<PlayerRecord> EngineHost::PlayerSnapshot() {

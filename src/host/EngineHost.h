@@ -2,7 +2,7 @@
 // to a hosted game, ticks it on the server thread and hands what the engine reported (console
 // lines, player events) over to whoever shows it. Every console line reaches every console
 // listener from one place, the hand-over, in order. Every engine call from another thread goes
-// through it, under EngineLock.
+// through it, under EngineLock (the single calls on the engine: host/EngineCalls.h).
 #pragma once
 
 #include <array>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "contract/EngineGate.h"
+#include "host/ConsoleListeners.h"
 #include "host/EngineLibrary.h"
 #include "host/EngineReports.h"
 #include "host/ServerThread.h"
@@ -47,19 +48,8 @@ class EngineHost final : public EngineGate {
         std::vector<PlayerRecord> players;  // the table's records, in its order
     };
 
-    // Whoever shows or keeps console lines: the window's pane, the console log, the web's
-    // console, a console program's output. Called on the thread that takes the hand-over.
-    class ConsoleListener {
-      public:
-        // The operator's own screen shows what the engine printed; every other listener gets
-        // each password variable's value hidden (host/SecretValues.h).
-        virtual bool OperatorScreen() const { return false; }
-        // The hand-over's console lines, oldest first.
-        virtual void ConsoleLines(const std::vector<std::string>& lines) = 0;
-
-      protected:
-        ~ConsoleListener() = default;
-    };
+    // Whoever shows or keeps console lines (host/ConsoleListeners.h).
+    using ConsoleListener = korvane::ConsoleListener;
 
     // A null library means server.dll from the working folder, which the program has made its
     // installation folder. `folderNote` says where that folder came from; StartFailure adds it.
@@ -77,13 +67,12 @@ class EngineHost final : public EngineGate {
     void SetListener(std::function<void(Notice)> listener) { listener_ = std::move(listener); }
     // A listener stays registered until removed, and is removed before it goes; add and remove
     // on the thread that takes the hand-over.
-    void AddConsoleListener(ConsoleListener& listener);
-    void RemoveConsoleListener(ConsoleListener& listener);
+    void AddConsoleListener(ConsoleListener& listener) { consoleListeners_.Add(listener); }
+    void RemoveConsoleListener(ConsoleListener& listener) { consoleListeners_.Remove(listener); }
 
     bool WithEngine(const std::function<void(EngineInterface&)>& use) override;
     // A line for the console (any thread): it goes out with the next hand-over.
     void Note(const std::string& line) override;
-    bool Execute(const std::string& command);
     // How a command's echo reaches the console listeners.
     enum class Echo {
         WithHandOver,  // from any thread: queued with the command's execution in one hold of
@@ -94,10 +83,6 @@ class EngineHost final : public EngineGate {
     // A command from any front: echoed, then executed. False, with nothing echoed, without an
     // engine.
     bool EchoAndExecute(const std::string& command, Echo echo = Echo::WithHandOver);
-    bool Kick(int id);
-    // The player's ping in seconds: GetPlayerInfo seeds GetPlayerPing, each under the lock.
-    float PlayerPing(int id);
-    bool Bandwidth(float& send, float& receive);
     // The changed flag, the queued console lines and a copy of the player records, taken in
     // one hold of the lock so that they belong together; then, outside the lock, the lines go
     // to every console listener.
@@ -119,9 +104,7 @@ class EngineHost final : public EngineGate {
   private:
     class Callbacks;
     StartResult StartSteps(const StartHooks& hooks);
-    StartResult LoadEngine(const StartHooks& hooks);
     void Step();  // the server thread's, with EngineLock held
-    void HandOut(const std::vector<std::string>& lines);
 
     std::unique_ptr<EngineLibrary> library_;
     std::string folderNote_;
@@ -132,7 +115,7 @@ class EngineHost final : public EngineGate {
     ServerSettings settings_{*this};
     ServerThread thread_;
     std::function<void(Notice)> listener_;
-    std::vector<ConsoleListener*> consoleListeners_;  // the hand-over thread's
+    ConsoleListeners consoleListeners_;  // the hand-over thread's
     std::array<int, 3> version_{};
     EngineReports reports_;  // filled by the callbacks, guarded by lock_
 

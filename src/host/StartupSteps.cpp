@@ -1,4 +1,4 @@
-// Resource archives, the network service and the start-up records.
+// Creating the engine, resource archives, the network service and the start-up records.
 #include "host/StartupSteps.h"
 
 #include <cstdio>
@@ -33,6 +33,13 @@ void CopyCut(char* target, size_t size, const std::string& source) {
 }
 
 }  // namespace
+
+EngineInterface* CreateEngine(EngineLibrary& library, std::array<int, 3>& version) {
+    EngineInterface* engine = nullptr;
+    if (library.Create(kEngineInterfaceVersion, &kEngineInterfaceId, &engine) != 0) return nullptr;
+    if (engine) engine->GetVersion(&version[0], &version[1], &version[2]);
+    return engine;
+}
 
 int SetUpResourceArchives(EngineInterface& engine) {
     const std::vector<std::string> names = ResourceArchiveNames(ReadSmallTextFile("resource.txt"));

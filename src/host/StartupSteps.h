@@ -1,12 +1,18 @@
-// The start-up steps between attaching the host and running the game, each one engine
+// The start-up steps from creating the engine to running the game, each one engine
 // exchange. Called on the window thread before the server thread exists.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "contract/EngineInterface.h"
+#include "host/EngineLibrary.h"
 
 namespace korvane {
+
+// Creates the engine from the library and reads its version; null when CreateEngine fails
+// (the library says why).
+EngineInterface* CreateEngine(EngineLibrary& library, std::array<int, 3>& version);
 
 // The fixed archive names and those of the working folder's "resource.txt"; nonzero when the
 // engine accepts them.

@@ -4,6 +4,7 @@
 
 #include <ctime>
 
+#include "host/EngineCalls.h"
 #include "host/EngineVersion.h"
 #include "settings/ServerSettings.h"
 
@@ -33,7 +34,7 @@ std::optional<std::vector<PlayerRow>> HostAdminBackend::Players() {
         row.team = host_.ResourceText(static_cast<int>(player.team));
         row.specialty = host_.ResourceText(player.specialty);
         // The window's list shows the same figure: the engine's seconds, truncated to ms.
-        row.pingMs = TruncateToInt(host_.PlayerPing(player.id) * 1000.0f);
+        row.pingMs = TruncateToInt(PlayerPing(host_, player.id) * 1000.0f);
         row.connectedSeconds = now > player.joinTime ? now - player.joinTime : 0;
         rows.push_back(std::move(row));
     }
@@ -50,12 +51,12 @@ bool HostAdminBackend::Execute(const std::string& command) {
 }
 
 bool HostAdminBackend::Kick(int id) {
-    return host_.Kick(id);
+    return KickPlayer(host_, id);
 }
 
 bool HostAdminBackend::ChangeMap(int index) {
     // The command the Change Map dialog sends, for the rotation entry's own number.
-    return host_.Execute(ChangeMapCommand(index));
+    return ExecuteCommand(host_, ChangeMapCommand(index));
 }
 
 void HostAdminBackend::Notice(const std::string& line) {
