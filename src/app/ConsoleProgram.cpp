@@ -180,8 +180,12 @@ void UnattendedRun::Serve() {
         const ULONGLONG after = GetTickCount64();
         const DWORD timeout = nextRefresh > after ? static_cast<DWORD>(nextRefresh - after) : 0;
         const DWORD woke = WaitForMultipleObjects(input_ ? 3 : 2, waits, FALSE, timeout);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_OBJECT_0 + 1) return;
-        if (woke == WAIT_FAILED) return;
+        if (woke == WAIT_OBJECT_0) {
+            // Whoever reads the log later learns why the server went.
+            host_.Note("Korvane Server stopping: asked to stop.");
+            return;
+        }
+        if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_FAILED) return;
         // As a line typed into the window's command line: into the history, echoed, then
         // executed. The echo is queued with the command in one hold of the lock, so each
         // command's answer comes before the next one's echo, and is handed out at once. Lines
