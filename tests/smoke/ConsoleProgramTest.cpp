@@ -79,7 +79,7 @@ class Piped {
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
             TerminateProcess(process_.hProcess, 99);
         WaitForSingleObject(process_.hProcess, 10000);  // its files are free before they go
-        if (reader_.joinable()) reader_.join();  // ends with the program's end of the pipe
+        if (reader_.joinable()) reader_.join();         // ends with the program's end of the pipe
         for (HANDLE handle : {process_.hProcess, process_.hThread, output_}) CloseHandle(handle);
     }
     DWORD Id() const { return process_.dwProcessId; }
@@ -220,8 +220,7 @@ TEST_F(ConsoleProgramTest, ASecondCopyOfEitherProgramEndsWithThree) {
         // The window program has no standard error to speak of.
         const std::string said =
             program[8] == 'c' ? second->Errors() : "already runs on this installation folder";
-        EXPECT_NE(said.find("already runs on this installation folder"), std::string::npos)
-            << said;
+        EXPECT_NE(said.find("already runs on this installation folder"), std::string::npos) << said;
     }
 }
 
@@ -233,8 +232,7 @@ TEST_F(ConsoleProgramTest, AStalledReaderLosesOnlyTheOldestLinesAndIsToldHowMany
     program->Write("floodtest 5000 3\n");
     // The server thread goes on ticking: the whole flood reaches the log.
     ASSERT_TRUE(WaitFor(
-        [&] { return Log().find("floodtest: done, 15000 of 15000") != std::string::npos; },
-        30000));
+        [&] { return Log().find("floodtest: done, 15000 of 15000") != std::string::npos; }, 30000));
     program->Read();
     ASSERT_TRUE(program->OutputHas("floodtest: done, 15000 of 15000")) << program->Errors();
     const std::string output = program->Output();

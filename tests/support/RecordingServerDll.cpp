@@ -28,7 +28,8 @@ void WriteCalls() {
 
 }  // namespace
 
-extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*, korvane::EngineInterface** out);
+extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
+                                    korvane::EngineInterface** out);
 extern "C" int __cdecl ReleaseEngine(void);
 
 extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
