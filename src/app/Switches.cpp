@@ -79,6 +79,7 @@ constexpr SwitchRow kSwitches[] = {
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},
+    {"--timestamps", Takes::Nothing, [](Switches& s, const Value&) { s.timestamps = true; }},
 };
 
 bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
