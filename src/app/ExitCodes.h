@@ -9,3 +9,10 @@ inline constexpr int kExitStartupFailed = 2;   // no engine, sheet cancelled, a 
 inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this installation folder
 
 }  // namespace korvane::app
+
+namespace korvane::app {
+
+// korvane-console.exe's service commands (--install-service, --uninstall-service, --service).
+inline constexpr int kExitNeedsAdministrator = 5;  // the service manager refused: not elevated
+inline constexpr int kExitServiceFailed = 6;       // the service command could not be done
+}  // namespace korvane::app

@@ -1,6 +1,8 @@
 // Every command-line switch the programs take, read in one place from one table:
 //   korvane-server.exe [-s] [--no-console-log] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
+//   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
+//                             | --service [name]
 // Switches hold for the run they are given to and are never saved; an argument no switch
 // knows is left alone.
 #pragma once
@@ -13,10 +15,18 @@
 
 namespace korvane::app {
 
+// The Windows service commands of korvane-console.exe (app/Service.h carries them out).
+struct ServiceSwitches {
+    enum class Command { None, Install, Uninstall, Run };
+    Command command = Command::None;
+    std::string name;  // the service's name as given; empty: the default name
+};
+
 struct Switches {
     bool skipSettings = false;  // -s: the command line begins with "-s" in any case ("-settings")
     bool consoleLog = true;     // --no-console-log turns the console log off
     web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
+    ServiceSwitches service;    // --install-service, --uninstall-service, --service
 };
 
 // Splits a command line at blanks; double quotes group text with blanks and are dropped.

@@ -1,0 +1,328 @@
+// korvane-console.exe as a Windows service, through the real program and the service manager:
+// installed with its recovery actions, RUNNING only once the engine hosts and ticks, stopped
+// cleanly (the engine detached, then released), a start-up failure stopped with the program's
+// exit code, and removed. The installation is a copy of the build's, with the recording
+// engine as its server.dll.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/ExitCodes.h"
+#include "app/Service.h"
+#include "support/OtherProcess.h"
+#include "support/TempFolder.h"
+
+namespace korvane::app {
+namespace {
+
+using test::TempFolder;
+using test::WaitFor;
+
+std::string WindowsPath(std::string path) {
+    // ctest hands over a Unix path; Wine maps the Unix root to drive Z:.
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+struct Ran {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;  // standard output and standard error
+};
+
+struct ServiceStatus {
+    DWORD state = 0, accepted = 0, win32 = 0, specific = 0, waitHint = 0;
+};
+
+class ServiceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* install = std::getenv("KORVANE_INSTALL_DIR");
+        ASSERT_TRUE(install) << "KORVANE_INSTALL_DIR is not set";
+        const std::string from = WindowsPath(install);
+        CreateDirectoryA((folder / "korvane").c_str(), nullptr);
+        CreateDirectoryA((folder / "worlds").c_str(), nullptr);
+        for (const char* file : {"korvane-console.exe", "korvane\\cres.dll", "resource.txt",
+                                 "worlds\\antarctica.dat", "worlds\\usa.dat"})
+            ASSERT_TRUE(CopyFileA((from + "\\" + file).c_str(), (folder / file).c_str(), FALSE))
+                << file;
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        std::string tests = self;
+        tests.erase(tests.find_last_of('\\'));
+        ASSERT_TRUE(CopyFileA((tests + "\\recording-server.dll").c_str(),
+                              (folder / "server.dll").c_str(), FALSE));
+        savedInstallDir = InstallDir();
+        SetInstallDir(folder.Path());
+        manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        ASSERT_TRUE(manager);
+        Run("--uninstall-service " + name);  // what an interrupted run left
+    }
+    void TearDown() override {
+        Run("--uninstall-service " + name);
+        if (manager) CloseServiceHandle(manager);
+        SetInstallDir(savedInstallDir);
+    }
+
+    Ran Run(const std::string& arguments) {
+        Ran ran;
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        const std::string outputFile = folder / "program-output.txt";
+        HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                    CREATE_ALWAYS, 0, nullptr);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+        std::string command = "\"" + (folder / "korvane-console.exe") + "\" " + arguments;
+        PROCESS_INFORMATION process = {};
+        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                           nullptr, nullptr, &startup, &process)) {
+            if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT)
+                TerminateProcess(process.hProcess, 99);
+            GetExitCodeProcess(process.hProcess, &ran.exitCode);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        CloseHandle(output);
+        ran.output = TempFolder::ReadFile(outputFile);
+        return ran;
+    }
+
+    ServiceStatus Status() {
+        ServiceStatus result;
+        SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS);
+        SERVICE_STATUS_PROCESS status = {};
+        DWORD needed = 0;
+        if (service && QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO,
+                                            reinterpret_cast<BYTE*>(&status), sizeof status,
+                                            &needed))
+            result = {status.dwCurrentState, status.dwControlsAccepted, status.dwWin32ExitCode,
+                      status.dwServiceSpecificExitCode, status.dwWaitHint};
+        if (service) CloseServiceHandle(service);
+        return result;
+    }
+
+    // Starts the service and follows it until it runs or stops; the states seen, in order.
+    std::vector<DWORD> StartAndFollow(std::string& callsWhenRunning) {
+        SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_START);
+        EXPECT_TRUE(service && StartServiceA(service, 0, nullptr)) << GetLastError();
+        if (service) CloseServiceHandle(service);
+        std::vector<DWORD> seen;
+        WaitFor(
+            [&] {
+                const ServiceStatus status = Status();
+                if (seen.empty() || seen.back() != status.state) seen.push_back(status.state);
+                if (status.state == SERVICE_RUNNING)
+                    callsWhenRunning = TempFolder::ReadFile(folder / "recorded-calls.txt");
+                return status.state == SERVICE_RUNNING || status.state == SERVICE_STOPPED;
+            },
+            30000);
+        return seen;
+    }
+
+    bool WaitUntilStopped() {
+        return WaitFor([&] { return Status().state == SERVICE_STOPPED; }, 30000);
+    }
+
+    static std::string InstallDir() {
+        HKEY key = nullptr;
+        char text[MAX_PATH] = {};
+        DWORD size = sizeof text - 1;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0,
+                          KEY_READ | KEY_WOW64_32KEY, &key) == ERROR_SUCCESS) {
+            RegQueryValueExA(key, "Install Dir", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                             &size);
+            RegCloseKey(key);
+        }
+        return text;
+    }
+    static void SetInstallDir(const std::string& value) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
+                            KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return;
+        if (value.empty())
+            RegDeleteValueA(key, "Install Dir");
+        else
+            RegSetValueExA(key, "Install Dir", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(key);
+    }
+
+    // The recovery actions as the service manager gives them back, or, where it keeps none
+    // (Wine's), as they are written where Windows keeps them: reset period, then each action's
+    // type and delay, then the non-crash flag.
+    std::vector<DWORD> RecoveryActions() {
+        std::vector<DWORD> found;
+        SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
+        BYTE buffer[1024] = {};
+        DWORD needed = 0;
+        SERVICE_FAILURE_ACTIONS_FLAG flag = {};
+        if (service &&
+            QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer, sizeof buffer,
+                                 &needed) &&
+            QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG,
+                                 reinterpret_cast<BYTE*>(&flag), sizeof flag, &needed)) {
+            const auto* actions = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer);
+            found.push_back(actions->dwResetPeriod);
+            for (DWORD i = 0; i < actions->cActions; ++i) {
+                found.push_back(actions->lpsaActions[i].Type);
+                found.push_back(actions->lpsaActions[i].Delay);
+            }
+            found.push_back(flag.fFailureActionsOnNonCrashFailures);
+        } else {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
+            HKEY key = nullptr;
+            const std::string path = "SYSTEM\\CurrentControlSet\\Services\\" + name;
+            DWORD size = sizeof buffer, onNonCrash = 0, flagSize = sizeof onNonCrash;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) ==
+                ERROR_SUCCESS) {
+                if (RegQueryValueExA(key, "FailureActions", nullptr, nullptr, buffer, &size) ==
+                        ERROR_SUCCESS &&
+                    size >= 20) {
+                    const auto* words = reinterpret_cast<const DWORD*>(buffer);
+                    found.push_back(words[0]);
+                    for (DWORD i = 0; i < words[3] && 20 + (i + 1) * 8 <= size; ++i) {
+                        found.push_back(words[5 + 2 * i]);
+                        found.push_back(words[6 + 2 * i]);
+                    }
+                }
+                RegQueryValueExA(key, "FailureActionsOnNonCrashFailures", nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(&onNonCrash), &flagSize);
+                found.push_back(onNonCrash);
+                RegCloseKey(key);
+            }
+        }
+        if (service) CloseServiceHandle(service);
+        return found;
+    }
+
+    std::string name = "KorvaneServiceTest";
+    TempFolder folder{"service"};
+    std::string savedInstallDir;
+    SC_HANDLE manager = nullptr;
+};
+
+TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
+    const Ran install = Run("--install-service " + name);
+    ASSERT_EQ(install.exitCode, static_cast<DWORD>(kExitOk)) << install.output;
+    const Ran again = Run("--install-service " + name);
+    EXPECT_EQ(again.exitCode, static_cast<DWORD>(kExitServiceFailed));
+    EXPECT_NE(again.output.find("already installed"), std::string::npos) << again.output;
+
+    SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
+    ASSERT_TRUE(service);
+    BYTE buffer[4096] = {};
+    DWORD needed = 0;
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+    ASSERT_TRUE(QueryServiceConfigA(service, config, sizeof buffer, &needed));
+    CloseServiceHandle(service);
+    EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+    EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_STREQ(config->lpBinaryPathName,
+                 ("\"" + (folder / "korvane-console.exe") + "\" --service \"" + name + "\"").c_str());
+    // The account the install command named is the one the service has.
+    const std::string account = config->lpServiceStartName ? config->lpServiceStartName : "";
+    EXPECT_NE(install.output.find("Account: " + account + "\n"), std::string::npos)
+        << account << "\n" << install.output;
+    const std::vector<DWORD> recovery = {86400,
+                                         SC_ACTION_RESTART, 10000,
+                                         SC_ACTION_RESTART, 10000,
+                                         SC_ACTION_RESTART, 60000,
+                                         TRUE};
+    EXPECT_EQ(RecoveryActions(), recovery);
+
+    // RUNNING only once the engine hosts and has ticked.
+    std::string callsWhenRunning;
+    const std::vector<DWORD> states = StartAndFollow(callsWhenRunning);
+    ASSERT_EQ(states.back(), static_cast<DWORD>(SERVICE_RUNNING))
+        << TempFolder::ReadFile(folder / "logs\\service.log");
+    EXPECT_NE(callsWhenRunning.find("\nStartSession\n"), std::string::npos) << callsWhenRunning;
+    EXPECT_NE(callsWhenRunning.find("\nTick\n"), std::string::npos) << callsWhenRunning;
+    EXPECT_EQ(Status().accepted,
+              static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
+                                 SERVICE_ACCEPT_PRESHUTDOWN));
+
+    // Stopped cleanly: the engine detached, then released; exit code 0.
+    SERVICE_STATUS stopping = {};
+    service = OpenServiceA(manager, name.c_str(), SERVICE_STOP);
+    ASSERT_TRUE(service && ControlService(service, SERVICE_CONTROL_STOP, &stopping));
+    CloseServiceHandle(service);
+    ASSERT_TRUE(WaitUntilStopped());
+    EXPECT_EQ(Status().win32, static_cast<DWORD>(NO_ERROR));
+    const std::string calls = TempFolder::ReadFile(folder / "recorded-calls.txt");
+    const size_t detached = calls.find("\nAttachHost null\n");
+    ASSERT_NE(detached, std::string::npos) << calls;
+    EXPECT_EQ(calls.substr(detached), "\nAttachHost null\nReleaseEngine\n");
+
+    const Ran removal = Run("--uninstall-service " + name);
+    EXPECT_EQ(removal.exitCode, static_cast<DWORD>(kExitOk)) << removal.output;
+    service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS);
+    EXPECT_FALSE(service);
+    if (service) CloseServiceHandle(service);
+}
+
+TEST_F(ServiceTest, AStartUpFailureStopsWithTheProgramsExitCode) {
+    name = "KorvaneServiceFailing";
+    ASSERT_TRUE(DeleteFileA((folder / "server.dll").c_str()));
+    ASSERT_EQ(Run("--install-service " + name).exitCode, static_cast<DWORD>(kExitOk));
+    std::string callsWhenRunning;
+    const std::vector<DWORD> states = StartAndFollow(callsWhenRunning);
+    EXPECT_EQ(std::count(states.begin(), states.end(), SERVICE_RUNNING), 0);
+    ASSERT_TRUE(WaitUntilStopped());
+    const ServiceStatus status = Status();
+    EXPECT_EQ(status.win32, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(status.specific, static_cast<DWORD>(kExitStartupFailed));
+}
+
+// The command line the service manager is to start, from the install command's switches:
+// the name (given or the default) and the switches that hold for every run.
+TEST(ServiceCommandLine, CarriesTheNameAndTheSwitchesThatHoldForEveryRun) {
+    struct Row {
+        const char* install;
+        const char* command;  // after the quoted program; empty: the name is refused
+    };
+    const Row rows[] = {
+        {"--install-service", "--service \"KorvaneServer\""},
+        {"--install-service Game2", "--service \"Game2\""},
+        {"--install-service=Game2", "--service \"Game2\""},
+        {"--install-service --no-console-log", "--service \"KorvaneServer\" --no-console-log"},
+        {"--webadmin 0.0.0.0:8080 --install-service \"Game 2\" --webadmin-host Game.Example",
+         "--service \"Game 2\" --webadmin 0.0.0.0:8080 --webadmin-host game.example"},
+        {"--install-service a/b", ""},
+        {"--install-service a\\b", ""},
+    };
+    for (const Row& row : rows) {
+        const Switches switches = ParseSwitches(row.install);
+        EXPECT_EQ(switches.service.command, ServiceSwitches::Command::Install) << row.install;
+        std::string error;
+        const std::string name = ServiceName(switches.service, error);
+        EXPECT_EQ(name.empty(), *row.command == '\0') << row.install;
+        if (!name.empty())
+            EXPECT_EQ(ServiceCommandLine("P", name, switches), std::string("\"P\" ") + row.command)
+                << row.install;
+    }
+    // Each service command, and no service command where none is given.
+    EXPECT_EQ(ParseSwitches("--uninstall-service X").service.command,
+              ServiceSwitches::Command::Uninstall);
+    EXPECT_EQ(ParseSwitches("--service \"X\"").service.name, "X");
+    EXPECT_EQ(ParseSwitches("-s --webadmin 127.0.0.1:80").service.command,
+              ServiceSwitches::Command::None);
+}
+
+// The virtual account's security identifier, as Windows derives it from the service's name.
+TEST(ServiceSidText, IsDerivedFromTheNameInUpperCase) {
+    const char* installer = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    EXPECT_EQ(ServiceSidText("TrustedInstaller"), installer);
+    EXPECT_EQ(ServiceSidText("trustedinstaller"), installer);
+}
+
+}  // namespace
+}  // namespace korvane::app
