@@ -64,6 +64,7 @@ Section "Korvane Server" SecProgram
 
   SetOutPath "$INSTDIR"
   File "${STAGE}/korvane-server.exe"
+  File "${STAGE}/korvane-console.exe"
   SetOutPath "$INSTDIR\korvane"
   File "${STAGE}/korvane/cres.dll"
   CreateDirectory "$INSTDIR\worlds"
@@ -154,6 +155,7 @@ FunctionEnd
 ; operator added stay, and so do the folders holding them.
 Section "Uninstall"
   Delete "$INSTDIR\korvane-server.exe"
+  Delete "$INSTDIR\korvane-console.exe"
   Delete "$INSTDIR\korvane\cres.dll"
   Delete "$INSTDIR\korvane\server.cfg.tmp"  ; left only by an engine that died mid-write
   ReadRegDWORD $0 HKLM "${PRODUCT_KEY}" "Demo Files"

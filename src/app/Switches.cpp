@@ -86,6 +86,7 @@ constexpr SwitchRow kSwitches[] = {
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},
+    {"--timestamps", Takes::Nothing, [](Switches& s, const Value&) { s.timestamps = true; }},
     {"--install-service", Takes::OptionalValue,
      TakeServiceCommand<ServiceSwitches::Command::Install>},
     {"--uninstall-service", Takes::OptionalValue,

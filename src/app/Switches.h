@@ -1,6 +1,7 @@
 // Every command-line switch the programs take, read in one place from one table:
 //   korvane-server.exe [-s] [--no-console-log] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
+//   korvane-console.exe  the same, and [--timestamps]
 //   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
 //                             | --service [name]
 // Switches hold for the run they are given to and are never saved; an argument no switch
@@ -26,6 +27,7 @@ struct Switches {
     bool skipSettings = false;  // -s: the command line begins with "-s" in any case ("-settings")
     bool consoleLog = true;     // --no-console-log turns the console log off
     web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
+    bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time
     ServiceSwitches service;    // --install-service, --uninstall-service, --service
 };
 

@@ -73,12 +73,17 @@ void AppendLogLines(std::string& out, const LocalTime& t, std::string_view text)
     char stamp[32];
     const int stampLength = std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ",
                                           t.year, t.month, t.day, t.hour, t.minute, t.second);
+    AppendStampedLines(out, std::string_view(stamp, static_cast<size_t>(stampLength)), text);
+}
+
+void AppendStampedLines(std::string& out, std::string_view stamp, std::string_view text) {
+    if (text.empty()) return;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
     for (;;) {
         const size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        out.append(stamp, static_cast<size_t>(stampLength));
+        out.append(stamp);
         for (char c : line) {
             const auto byte = static_cast<unsigned char>(c);
             out += (byte < 32 && c != '\t') || byte == 127 ? ' ' : c;

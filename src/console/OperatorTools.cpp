@@ -25,62 +25,29 @@ std::vector<std::string> VariableNames() {
 
 }  // namespace
 
-OperatorTools::OperatorTools(EngineHost& host) : host_(host), keys_(history_, VariableNames()) {}
+OperatorTools::OperatorTools(EngineHost& host)
+    : host_(host), keeper_(host), keys_(keeper_.History(), VariableNames()) {}
 
 void OperatorTools::Start(HWND window) {
     window_ = window;
-    startedMs_ = seams_.clockMs();
     if (instance_) instance_->MarkWindow(window);
-    history_.Load(seams_.historyFile);
+    keeper_.Start({seams_.logFolder, seams_.historyFile, seams_.clockMs});
     keys_.Attach(GetDlgItem(window, IDC_COMMAND_LINE));
-    log_.emplace(seams_.logFolder);
-    if (logging_) log_->RemoveOldFiles();
     tray_.emplace(seams_.notify, seams_.track);
     // The small icon, so the shell does not shrink the large one.
     auto* icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     tray_->Add(window, icon);
-    host_.AddConsoleListener(*this);
 }
 
 void OperatorTools::Refreshed(const EngineHost::HandOver& handOver) {
-    WriteLog(pending_);
-    pending_.clear();
+    keeper_.Refreshed();
     UpdateTray(handOver);
-    // The history counts its few minutes from the start.
-    const uint64_t now = seams_.clockMs() - startedMs_;
-    if (history_.SaveDue(now)) history_.Save(seams_.historyFile, now);
-    // One line scrolls away in seconds on a busy server; a log that stays stopped says so
-    // again (the tooltip and the web status show it all along).
-    if (!logFailure_.empty() && now - logFailureSaidMs_ >= kLogStoppedRepeatMs) {
-        logFailureSaidMs_ = now;
-        host_.Note(logFailure_);
-    }
-}
-
-void OperatorTools::WriteLog(const std::vector<std::string>& lines) {
-    if (!logging_ || !log_) return;
-    // The reason goes to the console like any other line, at the next refresh; the log has
-    // stopped by then, so it is not written there.
-    if (std::optional<std::string> failure = log_->Append(lines)) {
-        logFailure_ = *failure;
-        logFailureSaidMs_ = seams_.clockMs() - startedMs_;
-        host_.Note(*failure);
-    }
 }
 
 void OperatorTools::Sent(const std::string& command) {
     keys_.Sent(command);
-}
-
-void OperatorTools::ConsoleLines(const std::vector<std::string>& lines) {
-    if (logging_) pending_.insert(pending_.end(), lines.begin(), lines.end());
-}
-
-const char* OperatorTools::LogState() const {
-    if (!logging_) return "off";
-    return log_ && log_->Stopped() ? "stopped" : "writing";
 }
 
 void OperatorTools::UpdateTray(const EngineHost::HandOver& handOver) {
@@ -95,7 +62,7 @@ void OperatorTools::UpdateTray(const EngineHost::HandOver& handOver) {
     status_.players = handOver.engineLoaded ? static_cast<int>(handOver.players.size()) : 0;
     status_.maxPlayers = host_.Settings().maxPlayers;
     status_.updateRate = TruncateToInt(host_.UpdateRate());
-    status_.logStopped = logging_ && log_ && log_->Stopped();
+    status_.logStopped = keeper_.LogStopped();
     tray_->Update(status_, now);
 }
 
@@ -129,8 +96,8 @@ bool OperatorTools::OnPlayerListKey(const NMHDR& header) {
 }
 
 bool OperatorTools::OnCommand(int id) {
-    if (id != IDM_OPEN_LOG_FOLDER || !log_) return false;
-    log_->OpenFolder(window_, seams_.openFolder);
+    if (id != IDM_OPEN_LOG_FOLDER || !keeper_.Log()) return false;
+    keeper_.Log()->OpenFolder(window_, seams_.openFolder);
     return true;
 }
 
@@ -140,16 +107,8 @@ void OperatorTools::EngineStopped() {
     if (tray_) tray_->NotifyIfMinimised(ui::ProgramString(IDS_TRAY_ENGINE_STOPPED));
 }
 
-OperatorTools::~OperatorTools() {
-    host_.RemoveConsoleListener(*this);
-}
-
 void OperatorTools::End() {
-    host_.RemoveConsoleListener(*this);
-    if (!pending_.empty()) WriteLog(pending_);
-    pending_.clear();
-    if (history_.Changed()) history_.Save(seams_.historyFile, seams_.clockMs() - startedMs_);
-    log_.reset();
+    keeper_.End();
     keys_.Detach();
     tray_.reset();  // removes the icon while its window still exists
 }

@@ -13,9 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "console/CommandHistory.h"
 #include "console/CommandLineEdit.h"
-#include "console/ConsoleLogFile.h"
+#include "console/ConsoleKeeper.h"
 #include "console/TrayIcon.h"
 #include "host/EngineHost.h"
 #include "ui/PopupMenu.h"
@@ -23,7 +22,7 @@
 
 namespace korvane {
 
-class OperatorTools final : private EngineHost::ConsoleListener {
+class OperatorTools final {
   public:
     // What the tools reach outside the program, replaceable before the window starts (tests
     // put their own in, so that no shell, menu loop or installation folder is touched).
@@ -39,17 +38,16 @@ class OperatorTools final : private EngineHost::ConsoleListener {
     };
 
     // While the log cannot be written, the console says so again this often.
-    static constexpr uint64_t kLogStoppedRepeatMs = 60 * 60 * 1000;
+    static constexpr uint64_t kLogStoppedRepeatMs = ConsoleKeeper::kLogStoppedRepeatMs;
 
     explicit OperatorTools(EngineHost& host);
-    ~OperatorTools();
     OperatorTools(const OperatorTools&) = delete;
     OperatorTools& operator=(const OperatorTools&) = delete;
 
     // Before the window starts.
     void UseSeams(Seams seams) { seams_ = std::move(seams); }
     // The operator's switch --no-console-log turns the log file off for the run.
-    void SetConsoleLog(bool on) { logging_ = on; }
+    void SetConsoleLog(bool on) { keeper_.SetConsoleLog(on); }
     // The running copy's window is marked for a second copy to bring forward.
     void MarkWindowFor(ui::SingleInstance* instance) { instance_ = instance; }
 
@@ -61,7 +59,7 @@ class OperatorTools final : private EngineHost::ConsoleListener {
     void Sent(const std::string& command);
     // The console log for others to show: "writing", "off" (switched off for the run) or
     // "stopped" (it could not be written); a string literal.
-    const char* LogState() const;
+    const char* LogState() const { return keeper_.LogState(); }
     // Any message of the window; true when it was one of the tools'.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCommand(int id);
@@ -70,28 +68,18 @@ class OperatorTools final : private EngineHost::ConsoleListener {
     void End();
 
   private:
-    // The host's lines, password values hidden, for the log file: written with the refresh
-    // that took them over.
-    void ConsoleLines(const std::vector<std::string>& lines) override;
-    void WriteLog(const std::vector<std::string>& lines);
     void UpdateTray(const EngineHost::HandOver& handOver);
     bool OnPlayerListKey(const NMHDR& header);
 
     EngineHost& host_;
     Seams seams_;
-    bool logging_ = true;
     ui::SingleInstance* instance_ = nullptr;
     HWND window_ = nullptr;
-    std::optional<ConsoleLogFile> log_;
-    // Lines since the last refresh (echoes, then the refresh's own), written in one write.
-    std::vector<std::string> pending_;
-    CommandHistory history_;
+    // The log file and the history, as every front keeps them.
+    ConsoleKeeper keeper_;
     CommandLineEdit keys_;
     std::optional<TrayIcon> tray_;
-    uint64_t startedMs_ = 0;
     TrayStatus status_;
-    std::string logFailure_;  // why the log stopped, said again every hour
-    uint64_t logFailureSaidMs_ = 0;
     DWORD nameReadAt_ = 0;
     bool nameRead_ = false;
 };

@@ -71,9 +71,13 @@ EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
     if (!SelectNetworkService(engine)) return StartResult::StepFailed;
     char startMap[kMapNameSize + 1] = {};
     if (!settings_.GetMapEntry(0, startMap)) startMap[0] = '\0';
-    if (!StartHosting(engine, LowerMapName(std::string(startMap)), settings_.maxPlayers,
-                      ui::ProgramString(IDS_SESSION_TEXT)))
+    const std::string hostedMap = LowerMapName(std::string(startMap));
+    if (!StartHosting(engine, hostedMap, settings_.maxPlayers, ui::ProgramString(IDS_SESSION_TEXT)))
         return StartResult::StepFailed;
+    {
+        ui::ScopedLock lock(lock_);
+        hostedMap_ = hostedMap;
+    }
     if (!thread_.Start(lock_, [this] { Step(); })) return StartResult::StepFailed;
     hostingSinceMs_ = GetTickCount64();
 
@@ -108,6 +112,7 @@ void EngineHost::Shutdown() {
     // for without holding the lock it needs to finish its step.
     thread_.Stop();
     hostingSinceMs_ = 0;
+    ticked_ = false;
     updateRate_ = 0;  // nothing ticks any more
     EngineInterface* engine = nullptr;
     {
@@ -223,6 +228,11 @@ std::string EngineHost::ResourceText(int id) const {
     return strings_.Text(id);
 }
 
+std::string EngineHost::HostedMap() const {
+    ui::ScopedLock lock(lock_);
+    return hostedMap_;
+}
+
 std::array<int, 3> EngineHost::Version() {
     std::array<int, 3> version = version_;
     WithEngine(
@@ -235,7 +245,10 @@ void EngineHost::Step() {
     if (!engine || shutdownRequested_.load() || !thread_.Started()) return;
     const float now = ClockSeconds();
     updateRate_.store(rateMeter_.Step(now, ClockSeconds()), std::memory_order_relaxed);
-    if (engine->Tick(0) != 0) return;
+    if (engine->Tick(0) != 0) {
+        ticked_.store(true);
+        return;
+    }
     // No further Tick: the steps do nothing from here until the owner shuts the engine down.
     shutdownRequested_ = true;
     if (listener_) listener_(Notice::Stopped);

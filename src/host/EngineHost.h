@@ -106,6 +106,11 @@ class EngineHost final : public EngineGate {
     std::vector<PlayerRecord> PlayerSnapshot();
     // Whole seconds since the game started (the server thread began ticking); 0 without one.
     long long HostingSeconds() const;
+    // The first Tick since hosting began has returned (and the engine went on); false again
+    // after Shutdown.
+    bool Ticked() const { return ticked_.load(); }
+    // The map hosting began on, as the engine was given it.
+    std::string HostedMap() const;
 
     // Safe from any thread: the library is unloaded only under the lock.
     std::string ResourceText(int id) const;
@@ -140,6 +145,8 @@ class EngineHost final : public EngineGate {
     UpdateRateMeter rateMeter_;  // server thread only
     std::atomic<float> updateRate_{0};
     std::atomic<uint64_t> hostingSinceMs_{0};  // GetTickCount64 at Running; 0 when not hosting
+    std::atomic<bool> ticked_{false};
+    std::string hostedMap_;  // guarded by lock_
 };
 
 }  // namespace korvane

@@ -1,0 +1,264 @@
+// The program without a window, put together in the window program's order: switches (read
+// by the caller), installation folder, one-copy check, host, web administration, then the
+// console log and history; standard output and input take the window's place.
+#include "app/ConsoleProgram.h"
+
+#include <winsock2.h>
+
+#include <memory>
+#include <optional>
+
+#include "app/ExitCodes.h"
+#include "app/InstallFolder.h"
+#include "app/StandardInput.h"
+#include "app/StandardOutput.h"
+#include "console/ConsoleKeeper.h"
+#include "host/EngineHost.h"
+#include "resources/resource.h"
+#include "settings/SettingTable.h"
+#include "settings/SettingValues.h"
+#include "ui/Handles.h"
+#include "ui/SingleInstance.h"
+#include "ui/Text.h"
+#include "web/WebAdmin.h"
+
+namespace korvane::app {
+
+namespace {
+
+// As often as the window refreshes: the hand-over, the log's write, the history's saving.
+constexpr DWORD kRefreshMs = 100;
+// What the service manager is told each start-up step may take.
+constexpr unsigned kStepHintMs = 10000;
+constexpr unsigned kEngineHintMs = 60000;
+
+// Messages about the program itself, not the game: standard error, whole lines.
+void SayOnStandardError(const std::string& text) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (!error || error == INVALID_HANDLE_VALUE) return;
+    const std::string line = text + "\r\n";
+    DWORD written = 0;
+    WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// A standard handle worth a thread: none when the program was started without one.
+HANDLE StandardHandle(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
+class Sockets {
+  public:
+    Sockets() {
+        WSADATA data = {};
+        started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+        // Any other version than the one asked for counts as failure, as in the window.
+        usable_ = started_ && data.wVersion == MAKEWORD(1, 1);
+    }
+    ~Sockets() {
+        if (started_) WSACleanup();
+    }
+    Sockets(const Sockets&) = delete;
+    Sockets& operator=(const Sockets&) = delete;
+    bool Usable() const { return usable_; }
+
+  private:
+    bool started_ = false;
+    bool usable_ = false;
+};
+
+std::string WorkingFolder() {
+    char folder[MAX_PATH * 2] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+    return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string(".");
+}
+
+// The hosted game from start-up to its end, on the caller's thread.
+class UnattendedRun {
+  public:
+    UnattendedRun(const Switches& switches, HANDLE stopEvent, const UnattendedHooks& hooks,
+                  const UnattendedOptions& options, EngineHost& host, web::WebAdmin& web)
+        : switches_(switches),
+          stopEvent_(stopEvent),
+          hooks_(hooks),
+          options_(options),
+          host_(host),
+          web_(web),
+          keeper_(host) {}
+
+    int Run();
+
+  private:
+    int Start();
+    void Serve();
+    void Refresh();
+    void SayReady(const EngineHost::HandOver& handOver);
+    void End();
+
+    const Switches& switches_;
+    HANDLE stopEvent_;
+    const UnattendedHooks& hooks_;
+    const UnattendedOptions& options_;
+    EngineHost& host_;
+    web::WebAdmin& web_;
+    ConsoleKeeper keeper_;
+    std::optional<StandardOutput> output_;
+    std::optional<StandardInput> input_;
+    ui::Handle ended_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};    // the engine's end
+    ui::Handle arrived_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};  // a command read
+    bool ready_ = false;
+};
+
+int UnattendedRun::Run() {
+    if (!ended_ || !arrived_) return kExitSocketsFailed;
+    if (options_.toStandardOutput) {
+        if (const HANDLE out = StandardHandle(STD_OUTPUT_HANDLE)) {
+            output_.emplace(out, switches_.timestamps);
+            host_.AddConsoleListener(*output_);
+        }
+    }
+    keeper_.SetConsoleLog(switches_.consoleLog);
+    keeper_.Start({});
+    const int started = Start();
+    if (started == kExitOk) Serve();
+    End();
+    return started;
+}
+
+int UnattendedRun::Start() {
+    // The host may speak from the server thread: the engine's own stop (its quit) and its
+    // close event both end the run, on this thread.
+    HANDLE ended = ended_.Get();
+    host_.SetListener([ended](EngineHost::Notice) { SetEvent(ended); });
+    if (hooks_.starting) hooks_.starting(kEngineHintMs);
+    EngineHost::StartHooks startHooks;
+    startHooks.engineLoaded = [this](const std::array<int, 3>&) {
+        if (hooks_.starting) hooks_.starting(kEngineHintMs);
+    };
+    switch (host_.Start(startHooks)) {
+        case EngineHost::StartResult::Running:
+            break;
+        case EngineHost::StartResult::NoEngine: {
+            const std::string text =
+                "Korvane Server could not start the game's engine.\n\n" + host_.StartFailure();
+            SayOnStandardError(text);
+            // As a service the log is the only place anyone reads.
+            if (!options_.toStandardOutput) host_.Note(text);
+            return kExitStartupFailed;
+        }
+        case EngineHost::StartResult::SettingsDeclined:
+        case EngineHost::StartResult::StepFailed:
+            // What the engine said about it is on standard output and in the log.
+            SayOnStandardError("Korvane Server could not start hosting; the console says why.");
+            return kExitStartupFailed;
+    }
+    if (hooks_.starting) hooks_.starting(kStepHintMs);
+    web_.HostingStarted();
+    // Commands wait until hosting runs: before that no engine takes them.
+    if (options_.readStandardInput) {
+        if (const HANDLE in = StandardHandle(STD_INPUT_HANDLE)) {
+            input_.emplace(in, arrived_.Get(), [](size_t length) {
+                SayOnStandardError("Not sent: a command has at most " +
+                                   std::to_string(kMaxTypedCommandLength) +
+                                   " characters, and this line has " + std::to_string(length) +
+                                   ".");
+            });
+        }
+    }
+    return kExitOk;
+}
+
+void UnattendedRun::Serve() {
+    const HANDLE waits[] = {stopEvent_, ended_.Get(), arrived_.Get()};
+    ULONGLONG nextRefresh = GetTickCount64();
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= nextRefresh) {
+            Refresh();
+            nextRefresh = now + kRefreshMs;
+        }
+        const ULONGLONG after = GetTickCount64();
+        const DWORD timeout = nextRefresh > after ? static_cast<DWORD>(nextRefresh - after) : 0;
+        const DWORD woke = WaitForMultipleObjects(input_ ? 3 : 2, waits, FALSE, timeout);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_OBJECT_0 + 1) return;
+        if (woke == WAIT_FAILED) return;
+        // As a line typed into the window's command line: into the history, echoed at once
+        // ahead of anything the engine answers, then executed.
+        if (input_)
+            while (std::optional<std::string> command = input_->Take()) {
+                keeper_.History().Add(*command);
+                host_.EchoAndExecute(*command, EngineHost::Echo::AtOnce);
+            }
+    }
+}
+
+void UnattendedRun::Refresh() {
+    const EngineHost::HandOver handOver = host_.TakeHandOver();
+    keeper_.Refreshed();
+    web_.SetConsoleLogState(keeper_.LogState());
+    if (!ready_ && host_.Ticked()) SayReady(handOver);
+}
+
+void UnattendedRun::SayReady(const EngineHost::HandOver& handOver) {
+    ready_ = true;
+    // Fixed words: panels wait for the first three to know the server is up.
+    const char* name = host_.Settings().GetText(TextOption::ServerName);
+    host_.Note("Korvane Server ready: " + std::string(name ? name : "") + " on " +
+               host_.HostedMap() + ", " + std::to_string(handOver.players.size()) + "/" +
+               std::to_string(host_.Settings().maxPlayers) + " players");
+    // Out at once rather than with the next refresh.
+    host_.TakeHandOver();
+    keeper_.Refreshed();
+    if (hooks_.ready) hooks_.ready();
+}
+
+void UnattendedRun::End() {
+    input_.reset();
+    // The listener stops before the engine goes, as when the window closes.
+    web_.Stop();
+    host_.Shutdown();
+    host_.SetListener(nullptr);
+    // What the engine said on its way out reaches the log and standard output.
+    host_.TakeHandOver();
+    keeper_.End();
+    if (output_) {
+        host_.RemoveConsoleListener(*output_);
+        output_.reset();
+    }
+}
+
+}  // namespace
+
+int RunUnattended(const Switches& switches, HANDLE stopEvent, const UnattendedHooks& hooks,
+                  const UnattendedOptions& options) {
+    try {
+        if (hooks.starting) hooks.starting(kStepHintMs);
+        const Sockets sockets;
+        if (!sockets.Usable()) {
+            SayOnStandardError(ui::ProgramString(IDS_SOCKETS_INIT_FAILED));
+            return kExitSocketsFailed;
+        }
+        // Everything from here on is found in the installation folder.
+        const InstallFolder folder = EnterInstallFolder();
+        // One copy per folder, whichever program it is: a second would start a second engine
+        // on the same configuration and files. There is no window to bring forward.
+        ui::SingleInstance instance(".");
+        if (!instance.IsFirst()) {
+            SayOnStandardError("Korvane Server already runs on this installation folder (" +
+                               WorkingFolder() + "); this copy ends.");
+            return kExitAlreadyRunning;
+        }
+        EngineHost host(nullptr, DescribeInstallFolder(folder));
+        web::WebAdmin web(host, switches.web);
+        UnattendedRun run(switches, stopEvent, hooks, options, host, web);
+        return run.Run();
+    } catch (const std::exception& e) {
+        SayOnStandardError(std::string("Korvane Server: unexpected failure: ") + e.what());
+        return kExitSocketsFailed;
+    } catch (...) {
+        SayOnStandardError("Korvane Server: unexpected failure.");
+        return kExitSocketsFailed;
+    }
+}
+
+}  // namespace korvane::app
