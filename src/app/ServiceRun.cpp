@@ -4,7 +4,6 @@
 #include "app/Service.h"
 
 #include <windows.h>
-#include <io.h>
 
 #include <cstdio>
 #include <exception>
@@ -51,6 +50,7 @@ class ServiceRun {
     std::string name_;
     const Switches& switches_;
     ui::Handle stopEvent_;
+    ui::Handle errorLog_;  // logs\service.log, the service's standard error
     SERVICE_STATUS_HANDLE status_ = nullptr;
     std::mutex mutex_;
     DWORD state_ = 0;  // none told yet
@@ -110,9 +110,11 @@ DWORD ServiceRun::OnControl(DWORD control) {
 
 void ServiceRun::Report(DWORD state, DWORD waitHintMs, int exitCode) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (state_ == SERVICE_STOPPED ||
-        (state_ == SERVICE_STOP_PENDING && state != SERVICE_STOP_PENDING && state != SERVICE_STOPPED))
-        return;
+    const bool over = state_ == SERVICE_STOPPED ||
+                      (state_ == SERVICE_RUNNING && state == SERVICE_START_PENDING) ||
+                      (state_ == SERVICE_STOP_PENDING && state != SERVICE_STOP_PENDING &&
+                       state != SERVICE_STOPPED);
+    if (over) return;
     if (state != state_) checkpoint_ = 0;
     state_ = state;
     const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
@@ -137,16 +139,22 @@ void ServiceRun::Report(DWORD state, DWORD waitHintMs, int exitCode) {
 void ServiceRun::KeepStandardErrorInLog() {
     const std::string logs = ProgramFolder() + "\\logs";
     CreateDirectoryA(logs.c_str(), nullptr);
-    if (!std::freopen((logs + "\\service.log").c_str(), "a", stderr)) return;
-    SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
+    errorLog_.Reset(CreateFileA((logs + "\\service.log").c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (errorLog_) SetStdHandle(STD_ERROR_HANDLE, errorLog_.Get());
 }
 
 void ServiceRun::Note(const std::string& line) {
+    if (!errorLog_) return;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    std::fprintf(stderr, "%04d-%02d-%02d %02d:%02d:%02d %s\n", now.wYear, now.wMonth, now.wDay,
-                 now.wHour, now.wMinute, now.wSecond, line.c_str());
-    std::fflush(stderr);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond);
+    const std::string text = stamp + line + "\r\n";
+    DWORD written = 0;
+    WriteFile(errorLog_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 }  // namespace

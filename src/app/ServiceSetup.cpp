@@ -351,6 +351,20 @@ int Uninstall(const std::string& name) {
     return kExitOk;
 }
 
+// The SHA-1 of `size` bytes, as the five little-endian words of a service SID.
+bool Sha1(void* data, ULONG size, DWORD (&digest)[5]) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA1_ALGORITHM, nullptr, 0)))
+        return false;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    bool done = BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
+    done = done && BCRYPT_SUCCESS(BCryptHashData(hash, static_cast<PUCHAR>(data), size, 0)) &&
+           BCRYPT_SUCCESS(BCryptFinishHash(hash, reinterpret_cast<PUCHAR>(digest), sizeof digest, 0));
+    if (hash) BCryptDestroyHash(hash);
+    BCryptCloseAlgorithmProvider(algorithm, 0);
+    return done;
+}
+
 }  // namespace
 
 std::string ProgramFile() {
@@ -388,11 +402,7 @@ std::string ServiceSidText(std::string_view name) {
         return {};
     CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     DWORD digest[5] = {};
-    if (!BCRYPT_SUCCESS(BCryptHash(BCRYPT_SHA1_ALG_HANDLE, nullptr, 0,
-                                   reinterpret_cast<PUCHAR>(wide.data()),
-                                   static_cast<ULONG>(wide.size() * sizeof(wchar_t)),
-                                   reinterpret_cast<PUCHAR>(digest), sizeof digest)))
-        return {};
+    if (!Sha1(wide.data(), static_cast<ULONG>(wide.size() * sizeof(wchar_t)), digest)) return {};
     std::string text = "S-1-5-80";
     for (DWORD part : digest) text += "-" + std::to_string(part);
     return text;

@@ -72,9 +72,11 @@ class ServiceTest : public ::testing::Test {
     Ran Run(const std::string& arguments) {
         Ran ran;
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        const std::string outputFile = folder / "program-output.txt";
-        HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, 0, nullptr);
+        // A file of its own for each run: a helper process of Wine's may hold the last one.
+        const std::string outputFile = folder / ("output-" + std::to_string(++runs) + ".txt");
+        HANDLE output = CreateFileA(outputFile.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, 0,
+                                    nullptr);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -208,6 +210,7 @@ class ServiceTest : public ::testing::Test {
     TempFolder folder{"service"};
     std::string savedInstallDir;
     SC_HANDLE manager = nullptr;
+    int runs = 0;
 };
 
 TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
@@ -230,7 +233,7 @@ TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
                  ("\"" + (folder / "korvane-console.exe") + "\" --service \"" + name + "\"").c_str());
     // The account the install command named is the one the service has.
     const std::string account = config->lpServiceStartName ? config->lpServiceStartName : "";
-    EXPECT_NE(install.output.find("Account: " + account + "\n"), std::string::npos)
+    EXPECT_NE(install.output.find("Account: " + account + "\r\n"), std::string::npos)
         << account << "\n" << install.output;
     const std::vector<DWORD> recovery = {86400,
                                          SC_ACTION_RESTART, 10000,
@@ -305,9 +308,10 @@ TEST(ServiceCommandLine, CarriesTheNameAndTheSwitchesThatHoldForEveryRun) {
         std::string error;
         const std::string name = ServiceName(switches.service, error);
         EXPECT_EQ(name.empty(), *row.command == '\0') << row.install;
-        if (!name.empty())
+        if (!name.empty()) {
             EXPECT_EQ(ServiceCommandLine("P", name, switches), std::string("\"P\" ") + row.command)
                 << row.install;
+        }
     }
     // Each service command, and no service command where none is given.
     EXPECT_EQ(ParseSwitches("--uninstall-service X").service.command,
