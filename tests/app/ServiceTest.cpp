@@ -283,6 +283,9 @@ TEST_F(ServiceTest, AStartUpFailureStopsWithTheProgramsExitCode) {
     const ServiceStatus status = Status();
     EXPECT_EQ(status.win32, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
     EXPECT_EQ(status.specific, static_cast<DWORD>(kExitStartupFailed));
+    // Without a console, why it failed is in the service's log.
+    const std::string log = TempFolder::ReadFile(folder / "logs\\service.log");
+    EXPECT_NE(log.find("server.dll"), std::string::npos) << log;
 }
 
 // The command line the service manager is to start, from the install command's switches:
