@@ -35,29 +35,20 @@ struct Ran {
     std::string output;  // standard output and standard error
 };
 
-struct ServiceStatus {
-    DWORD state = 0, accepted = 0, win32 = 0, specific = 0, waitHint = 0;
-};
-
 class ServiceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* install = std::getenv("KORVANE_INSTALL_DIR");
         ASSERT_TRUE(install) << "KORVANE_INSTALL_DIR is not set";
-        const std::string from = WindowsPath(install);
+        from = WindowsPath(install);
         CreateDirectoryA((folder / "korvane").c_str(), nullptr);
         CreateDirectoryA((folder / "worlds").c_str(), nullptr);
         for (const char* file : {"korvane-console.exe", "korvane\\cres.dll", "resource.txt",
                                  "worlds\\antarctica.dat", "worlds\\usa.dat"})
             ASSERT_TRUE(CopyFileA((from + "\\" + file).c_str(), (folder / file).c_str(), FALSE))
                 << file;
-        char self[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, self, sizeof self);
-        std::string tests = self;
-        tests.erase(tests.find_last_of('\\'));
-        ASSERT_TRUE(CopyFileA((tests + "\\recording-server.dll").c_str(),
+        ASSERT_TRUE(CopyFileA((from + "\\..\\tests\\recording-server.dll").c_str(),
                               (folder / "server.dll").c_str(), FALSE));
-        savedInstallDir = InstallDir();
         SetInstallDir(folder.Path());
         manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
         ASSERT_TRUE(manager);
@@ -66,7 +57,7 @@ class ServiceTest : public ::testing::Test {
     void TearDown() override {
         Run("--uninstall-service " + name);
         if (manager) CloseServiceHandle(manager);
-        SetInstallDir(savedInstallDir);
+        SetInstallDir(from);  // where the other program tests expect it
     }
 
     Ran Run(const std::string& arguments) {
@@ -96,18 +87,14 @@ class ServiceTest : public ::testing::Test {
         return ran;
     }
 
-    ServiceStatus Status() {
-        ServiceStatus result;
-        SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS);
+    SERVICE_STATUS_PROCESS Status() {
         SERVICE_STATUS_PROCESS status = {};
         DWORD needed = 0;
-        if (service && QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO,
-                                            reinterpret_cast<BYTE*>(&status), sizeof status,
-                                            &needed))
-            result = {status.dwCurrentState, status.dwControlsAccepted, status.dwWin32ExitCode,
-                      status.dwServiceSpecificExitCode, status.dwWaitHint};
-        if (service) CloseServiceHandle(service);
-        return result;
+        SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS);
+        QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                             sizeof status, &needed);
+        CloseServiceHandle(service);
+        return status;
     }
 
     // Starts the service and follows it until it runs or stops; the states seen, in order.
@@ -118,97 +105,64 @@ class ServiceTest : public ::testing::Test {
         std::vector<DWORD> seen;
         WaitFor(
             [&] {
-                const ServiceStatus status = Status();
-                if (seen.empty() || seen.back() != status.state) seen.push_back(status.state);
-                if (status.state == SERVICE_RUNNING)
+                const SERVICE_STATUS_PROCESS status = Status();
+                if (seen.empty() || seen.back() != status.dwCurrentState) seen.push_back(status.dwCurrentState);
+                if (status.dwCurrentState == SERVICE_RUNNING)
                     callsWhenRunning = TempFolder::ReadFile(folder / "recorded-calls.txt");
-                return status.state == SERVICE_RUNNING || status.state == SERVICE_STOPPED;
+                return status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_STOPPED;
             },
             30000);
         return seen;
     }
 
     bool WaitUntilStopped() {
-        return WaitFor([&] { return Status().state == SERVICE_STOPPED; }, 30000);
+        return WaitFor([&] { return Status().dwCurrentState == SERVICE_STOPPED; }, 30000);
     }
 
-    static std::string InstallDir() {
-        HKEY key = nullptr;
-        char text[MAX_PATH] = {};
-        DWORD size = sizeof text - 1;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0,
-                          KEY_READ | KEY_WOW64_32KEY, &key) == ERROR_SUCCESS) {
-            RegQueryValueExA(key, "Install Dir", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
-                             &size);
-            RegCloseKey(key);
-        }
-        return text;
-    }
     static void SetInstallDir(const std::string& value) {
         HKEY key = nullptr;
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
                             KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
             return;
-        if (value.empty())
-            RegDeleteValueA(key, "Install Dir");
-        else
-            RegSetValueExA(key, "Install Dir", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>(value.size() + 1));
+        RegSetValueExA(key, "Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
         RegCloseKey(key);
     }
 
     // The recovery actions as the service manager gives them back, or, where it keeps none
-    // (Wine's), as they are written where Windows keeps them: reset period, then each action's
-    // type and delay, then the non-crash flag.
+    // (Wine's), as written where Windows keeps them, in the same layout with offsets for
+    // pointers: reset period, each action's type and delay, then the non-crash flag.
     std::vector<DWORD> RecoveryActions() {
-        std::vector<DWORD> found;
+        alignas(SERVICE_FAILURE_ACTIONSA) BYTE buffer[1024] = {};
+        auto* actions = reinterpret_cast<SERVICE_FAILURE_ACTIONSA*>(buffer);
+        DWORD size = sizeof buffer, flag = 0, flagSize = sizeof flag;
         SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_CONFIG);
-        BYTE buffer[1024] = {};
-        DWORD needed = 0;
-        SERVICE_FAILURE_ACTIONS_FLAG flag = {};
-        if (service &&
-            QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer, sizeof buffer,
-                                 &needed) &&
-            QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG,
-                                 reinterpret_cast<BYTE*>(&flag), sizeof flag, &needed)) {
-            const auto* actions = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer);
-            found.push_back(actions->dwResetPeriod);
-            for (DWORD i = 0; i < actions->cActions; ++i) {
-                found.push_back(actions->lpsaActions[i].Type);
-                found.push_back(actions->lpsaActions[i].Delay);
-            }
-            found.push_back(flag.fFailureActionsOnNonCrashFailures);
-        } else {
+        if (!QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer, size, &size) ||
+            !QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG,
+                                  reinterpret_cast<BYTE*>(&flag), flagSize, &flagSize)) {
             EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
-            HKEY key = nullptr;
-            const std::string path = "SYSTEM\\CurrentControlSet\\Services\\" + name;
-            DWORD size = sizeof buffer, onNonCrash = 0, flagSize = sizeof onNonCrash;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) ==
-                ERROR_SUCCESS) {
-                if (RegQueryValueExA(key, "FailureActions", nullptr, nullptr, buffer, &size) ==
-                        ERROR_SUCCESS &&
-                    size >= 20) {
-                    const auto* words = reinterpret_cast<const DWORD*>(buffer);
-                    found.push_back(words[0]);
-                    for (DWORD i = 0; i < words[3] && 20 + (i + 1) * 8 <= size; ++i) {
-                        found.push_back(words[5 + 2 * i]);
-                        found.push_back(words[6 + 2 * i]);
-                    }
-                }
-                RegQueryValueExA(key, "FailureActionsOnNonCrashFailures", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(&onNonCrash), &flagSize);
-                found.push_back(onNonCrash);
-                RegCloseKey(key);
-            }
+            const std::string key = "SYSTEM\\CurrentControlSet\\Services\\" + name;
+            size = sizeof buffer;
+            RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "FailureActions", RRF_RT_REG_BINARY,
+                         nullptr, buffer, &size);
+            RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "FailureActionsOnNonCrashFailures",
+                         RRF_RT_REG_DWORD, nullptr, &flag, &flagSize);
+            actions->lpsaActions = reinterpret_cast<SC_ACTION*>(buffer + sizeof *actions);
+            actions->cActions = std::min<DWORD>(actions->cActions, 8);
         }
-        if (service) CloseServiceHandle(service);
+        CloseServiceHandle(service);
+        std::vector<DWORD> found = {actions->dwResetPeriod};
+        for (DWORD i = 0; i < actions->cActions; ++i) {
+            found.push_back(actions->lpsaActions[i].Type);
+            found.push_back(actions->lpsaActions[i].Delay);
+        }
+        found.push_back(flag);
         return found;
     }
 
     std::string name = "KorvaneServiceTest";
     TempFolder folder{"service"};
-    std::string savedInstallDir;
+    std::string from;  // the build's installation
     SC_HANDLE manager = nullptr;
     int runs = 0;
 };
@@ -249,7 +203,7 @@ TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
         << TempFolder::ReadFile(folder / "logs\\service.log");
     EXPECT_NE(callsWhenRunning.find("\nStartSession\n"), std::string::npos) << callsWhenRunning;
     EXPECT_NE(callsWhenRunning.find("\nTick\n"), std::string::npos) << callsWhenRunning;
-    EXPECT_EQ(Status().accepted,
+    EXPECT_EQ(Status().dwControlsAccepted,
               static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
                                  SERVICE_ACCEPT_PRESHUTDOWN));
 
@@ -259,7 +213,7 @@ TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
     ASSERT_TRUE(service && ControlService(service, SERVICE_CONTROL_STOP, &stopping));
     CloseServiceHandle(service);
     ASSERT_TRUE(WaitUntilStopped());
-    EXPECT_EQ(Status().win32, static_cast<DWORD>(NO_ERROR));
+    EXPECT_EQ(Status().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
     const std::string calls = TempFolder::ReadFile(folder / "recorded-calls.txt");
     const size_t detached = calls.find("\nAttachHost null\n");
     ASSERT_NE(detached, std::string::npos) << calls;
@@ -280,9 +234,9 @@ TEST_F(ServiceTest, AStartUpFailureStopsWithTheProgramsExitCode) {
     const std::vector<DWORD> states = StartAndFollow(callsWhenRunning);
     EXPECT_EQ(std::count(states.begin(), states.end(), SERVICE_RUNNING), 0);
     ASSERT_TRUE(WaitUntilStopped());
-    const ServiceStatus status = Status();
-    EXPECT_EQ(status.win32, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
-    EXPECT_EQ(status.specific, static_cast<DWORD>(kExitStartupFailed));
+    const SERVICE_STATUS_PROCESS status = Status();
+    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
+    EXPECT_EQ(status.dwServiceSpecificExitCode, static_cast<DWORD>(kExitStartupFailed));
     // Without a console, why it failed is in the service's log.
     const std::string log = TempFolder::ReadFile(folder / "logs\\service.log");
     EXPECT_NE(log.find("server.dll"), std::string::npos) << log;
@@ -316,10 +270,6 @@ TEST(ServiceCommandLine, CarriesTheNameAndTheSwitchesThatHoldForEveryRun) {
                 << row.install;
         }
     }
-    // Each service command, and no service command where none is given.
-    EXPECT_EQ(ParseSwitches("--uninstall-service X").service.command,
-              ServiceSwitches::Command::Uninstall);
-    EXPECT_EQ(ParseSwitches("--service \"X\"").service.name, "X");
     EXPECT_EQ(ParseSwitches("-s --webadmin 127.0.0.1:80").service.command,
               ServiceSwitches::Command::None);
 }
