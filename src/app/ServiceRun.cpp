@@ -62,7 +62,11 @@ class ServiceRun {
 ServiceRun* g_service = nullptr;
 
 void WINAPI ServiceMain(DWORD, LPSTR*) {
-    if (g_service) g_service->Run();
+    try {
+        if (g_service) g_service->Run();
+    } catch (...) {
+        // Nothing more to tell: the manager sees the process end.
+    }
 }
 
 void ServiceRun::Run() {
@@ -168,12 +172,15 @@ int RunAsService(const std::string& name, const Switches& switches) {
     const DWORD error = GetLastError();
     g_service = nullptr;
     if (dispatched) return service.ExitCode();
-    std::fprintf(stderr, "%s\n",
-                 error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT
-                     ? "--service is for the service manager, which starts the program with it. "
-                       "Start the service with: sc start <name>; or leave --service out to run "
-                       "the server in this console."
-                     : "The service manager did not take the service.");
+    if (error == ERROR_FAILED_SERVICE_CONTROLLER_CONNECT)
+        std::fprintf(stderr,
+                     "--service is for the service manager, which starts the program with it. "
+                     "Start the service with: sc start %s; or leave --service out to run the "
+                     "server in this console.\n",
+                     name.c_str());
+    else
+        std::fprintf(stderr, "The service manager did not take the service (error %lu).\n",
+                     error);
     return kExitServiceFailed;
 }
 

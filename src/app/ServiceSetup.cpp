@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/ExitCodes.h"
+#include "app/InstallFolder.h"
 #include "ui/Handles.h"
 #include "ui/SystemError.h"
 
@@ -141,7 +142,8 @@ void GrantWritableFolders(const std::string& name, const std::string& account) {
                      Describe(error) + ". Give it with: icacls \"" + path + "\" /grant \"" +
                      account + "\":(OI)(CI)M");
     }
-    if (!granted.empty()) Say(account + " may write to " + granted + " and nowhere else.");
+    if (!granted.empty())
+        Say(account + " may write to " + granted + "; it is given no other write access.");
 }
 
 void RevokeWritableFolders(const std::string& name) {
@@ -243,6 +245,21 @@ ServiceHandle CreateTheService(SC_HANDLE manager, const std::string& name,
     return service;
 }
 
+// The service runs the server where "Install Dir" points, as every start of the program does;
+// the folders above are the program's own. Says so when the two differ.
+void WarnOfAnotherInstallFolder() {
+    const InstallFolder folder = EnterInstallFolder();
+    char full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(folder.named.c_str(), sizeof full, full, nullptr);
+    std::string named(full, length < sizeof full ? length : 0);
+    while (named.size() > 3 && (named.back() == '\\' || named.back() == '/')) named.pop_back();
+    if (folder.source == InstallFolder::Source::Registry &&
+        lstrcmpiA(named.c_str(), ProgramFolder().c_str()) != 0)
+        Complain("Note: the registry value \"Install Dir\" names " + folder.named +
+                 ", so the service will run the server there, not in " + ProgramFolder() +
+                 ". Point it here (the setup program does), or install the service from there.");
+}
+
 int Install(const std::string& name, const Switches& switches) {
     if (!switches.web.error.empty()) {
         Complain(switches.web.error);
@@ -275,11 +292,15 @@ int Install(const std::string& name, const Switches& switches) {
         SERVICE_SID_INFO sidInfo = {SERVICE_SID_TYPE_UNRESTRICTED};
         ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_SERVICE_SID_INFO, &sidInfo);
     }
+    // Time for the clean stop when Windows shuts down (its own default may be shorter).
+    SERVICE_PRESHUTDOWN_INFO preshutdown = {kServiceStopWaitHintMs + 10000};
+    ChangeServiceConfig2A(service.Get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, &preshutdown);
     Say("Installed the service " + name + " (" + DisplayName(name) +
         "), started automatically with Windows, running " + command);
     Say("Account: " + account);
     SetRecoveryActions(service.Get(), name);
     if (account != "LocalSystem") GrantWritableFolders(name, account);
+    WarnOfAnotherInstallFolder();
     Say("Start it now with: sc start " + name);
     return kExitOk;
 }
