@@ -53,6 +53,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 
 Var DemoChoiceFor  ; the folder the demo component's default was last decided for
+Var ServiceWasRunning  ; 1 when an upgrade stopped the running service
+
+; An upgrade while the service runs: its program's files are in use, so the service is stopped
+; first (net stop returns once it has) and started again after the new files are in place.
+Section "-Stop the service"
+  StrCpy $ServiceWasRunning 0
+  nsExec::ExecToLog '"$SYSDIR\net.exe" stop KorvaneServer'
+  Pop $0
+  ${If} $0 = 0
+    StrCpy $ServiceWasRunning 1
+  ${EndIf}
+SectionEnd
 
 Section "Korvane Server" SecProgram
   SectionIn RO
@@ -108,6 +120,13 @@ Section /o "Run as a Windows service" SecService
   Pop $0
   ${If} $0 != 0
     DetailPrint "The service was not installed ($0). Install it later with: korvane-console.exe --install-service"
+  ${EndIf}
+SectionEnd
+
+Section "-Start the service again"
+  ${If} $ServiceWasRunning = 1
+    nsExec::ExecToLog '"$SYSDIR\net.exe" start KorvaneServer'
+    Pop $0
   ${EndIf}
 SectionEnd
 

@@ -170,6 +170,10 @@ echo "== the service component, chosen on a silent setup's command line"
 wine_run "$setup" /S /SERVICE
 expect "setup /S /SERVICE ends with 0" [ $? -eq 0 ]
 expect "the service is installed" [ "$(service_count)" = 1 ]
+timeout 60 wine net start KorvaneServer >>"$log" 2>&1 </dev/null
+wine_run "$setup" /S
+expect "an upgrade over the running service ends with 0" [ $? -eq 0 ]
+expect "the service was stopped and started again" [ "$(grep -c 'is starting' "$inst/logs/service.log")" = 2 ]
 wine_run "$inst/Uninstall.exe" /S
 checker removed
 expect "the uninstaller removes the service" [ "$(service_count)" = 0 ]
