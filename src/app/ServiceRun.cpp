@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <exception>
 #include <mutex>
 #include <string>
 
@@ -41,8 +40,8 @@ class ServiceRun {
 
   private:
     DWORD OnControl(DWORD control);
-    // Tells the manager the state; a state that is already over (start-up while stopping,
-    // anything after stopped) is left untold.
+    // Tells the manager the state; a state that is already over (start-up once running or
+    // stopping, anything after stopped) is left untold.
     void Report(DWORD state, DWORD waitHintMs, int exitCode = kExitOk);
     void KeepStandardErrorInLog();
     void Note(const std::string& line);
