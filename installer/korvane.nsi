@@ -53,6 +53,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_LANGUAGE "English"
 
 Var DemoChoiceFor  ; the folder the demo component's default was last decided for
+Var ServiceWasRunning  ; 1 when an upgrade stopped the running service
+
+; An upgrade while the service runs: its program's files are in use, so the service is stopped
+; first (net stop returns once it has) and started again after the new files are in place.
+Section "-Stop the service"
+  StrCpy $ServiceWasRunning 0
+  nsExec::ExecToLog '"$SYSDIR\net.exe" stop KorvaneServer'
+  Pop $0
+  ${If} $0 = 0
+    StrCpy $ServiceWasRunning 1
+  ${EndIf}
+SectionEnd
 
 Section "Korvane Server" SecProgram
   SectionIn RO
@@ -100,6 +112,24 @@ Section "Simulated engine and demo maps" SecDemo
   WriteRegDWORD HKLM "${PRODUCT_KEY}" "Demo Files" 1
 SectionEnd
 
+; After the files are in place: the service runs korvane-console.exe from this folder. Off
+; unless chosen (or /SERVICE on a silent setup's command line); a failure is reported, and the
+; program stays usable without the service.
+Section /o "Run as a Windows service" SecService
+  nsExec::ExecToLog '"$INSTDIR\korvane-console.exe" --install-service'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "The service was not installed ($0). Install it later with: korvane-console.exe --install-service"
+  ${EndIf}
+SectionEnd
+
+Section "-Start the service again"
+  ${If} $ServiceWasRunning = 1
+    nsExec::ExecToLog '"$SYSDIR\net.exe" start KorvaneServer'
+    Pop $0
+  ${EndIf}
+SectionEnd
+
 ; Last, so that the size counts everything installed.
 Section "-Uninstall entry"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -120,6 +150,8 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The program and its texts."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDemo} \
     "A simulated engine (server.dll) and demo maps, to try the program without the game. Leave it out where the game's engine is already in the folder."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecService} \
+    "Registers the service KorvaneServer, which starts the server without a window when Windows starts and restarts it after a failure."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; The demo engine is wanted only where no engine is present: over a real game's server.dll
@@ -140,6 +172,13 @@ Function .onInit
   SetRegView 32
   SetShellVarContext all
   Call ChooseDemoDefault
+  ; A silent setup has no components page: /SERVICE chooses the service there.
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/SERVICE" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SecService}
+  ${EndIf}
 FunctionEnd
 
 Function DirectoryLeave
@@ -154,6 +193,12 @@ FunctionEnd
 ; Removes what the setup put in place and nothing else: korvane\server.cfg and maps the
 ; operator added stay, and so do the folders holding them.
 Section "Uninstall"
+  ; A service runs the program from this folder: it is stopped and removed before the files go
+  ; (when none was installed, the command says so and nothing changes).
+  ${If} ${FileExists} "$INSTDIR\korvane-console.exe"
+    nsExec::ExecToLog '"$INSTDIR\korvane-console.exe" --uninstall-service'
+    Pop $0
+  ${EndIf}
   Delete "$INSTDIR\korvane-server.exe"
   Delete "$INSTDIR\korvane-console.exe"
   Delete "$INSTDIR\korvane\cres.dll"

@@ -5,6 +5,7 @@
 
 #include "app/ConsoleProgram.h"
 #include "app/ExitCodes.h"
+#include "app/Service.h"
 #include "app/Switches.h"
 
 namespace {
@@ -44,6 +45,8 @@ int main() {
         // Read first: a file a switch names is relative to the folder the program started in.
         const korvane::app::Switches switches =
             korvane::app::ParseSwitches(ArgumentsOf(GetCommandLineA()));
+        // --install-service, --uninstall-service, --service: the Windows service's commands.
+        if (const int code = korvane::app::RunServiceCommand(switches); code >= 0) return code;
         g_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         g_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         if (!g_stop || !g_ended) return korvane::app::kExitSocketsFailed;

@@ -8,4 +8,8 @@ inline constexpr int kExitSocketsFailed = 1;   // also any unexpected failure at
 inline constexpr int kExitStartupFailed = 2;   // no engine, sheet cancelled, a step failed
 inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this installation folder
 
+// korvane-console.exe's service commands (--install-service, --uninstall-service, --service).
+inline constexpr int kExitServiceFailed = 6;       // the service command could not be done
+inline constexpr int kExitNeedsAdministrator = 7;  // the service manager refused: not elevated
+
 }  // namespace korvane::app

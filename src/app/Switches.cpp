@@ -20,6 +20,7 @@ enum class Takes {
     Value,          // text
     File,           // a file name, made absolute against the folder the program starts in
     LeadingPrefix,  // the command line itself begins with the name, in any case
+    OptionalValue,  // "--name=value", or the next argument unless it is another switch
 };
 
 // The switch's value; none when a Value or File switch came without one.
@@ -72,6 +73,12 @@ void TakeWebAdminHost(Switches& switches, const Value& value) {
     switches.web.hostName = std::move(name);
 }
 
+template <ServiceSwitches::Command command>
+void TakeServiceCommand(Switches& switches, const Value& value) {
+    switches.service.command = command;
+    switches.service.name = value.value_or(std::string());
+}
+
 // Every switch of every program; a new switch is a new row.
 constexpr SwitchRow kSwitches[] = {
     {"-s", Takes::LeadingPrefix, [](Switches& s, const Value&) { s.skipSettings = true; }},
@@ -80,6 +87,11 @@ constexpr SwitchRow kSwitches[] = {
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},
     {"--timestamps", Takes::Nothing, [](Switches& s, const Value&) { s.timestamps = true; }},
+    {"--install-service", Takes::OptionalValue,
+     TakeServiceCommand<ServiceSwitches::Command::Install>},
+    {"--uninstall-service", Takes::OptionalValue,
+     TakeServiceCommand<ServiceSwitches::Command::Uninstall>},
+    {"--service", Takes::OptionalValue, TakeServiceCommand<ServiceSwitches::Command::Run>},
 };
 
 bool StartsWithAnyCase(std::string_view text, std::string_view prefix) {
@@ -98,7 +110,9 @@ bool Match(const SwitchRow& row, const std::vector<std::string>& arguments, size
     value.reset();
     if (argument == row.name) {
         if (row.takes == Takes::Nothing) return true;
-        if (i + 1 < arguments.size()) value = arguments[++i];
+        if (i + 1 < arguments.size() &&
+            (row.takes != Takes::OptionalValue || arguments[i + 1].rfind("--", 0) != 0))
+            value = arguments[++i];
         return true;
     }
     if (row.takes == Takes::Nothing || argument.size() <= row.name.size() ||

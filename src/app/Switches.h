@@ -2,6 +2,8 @@
 //   korvane-server.exe [-s] [--no-console-log] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
 //   korvane-console.exe  the same, and [--timestamps]
+//   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
+//                             | --service [name]
 // Switches hold for the run they are given to and are never saved; an argument no switch
 // knows is left alone.
 #pragma once
@@ -14,11 +16,19 @@
 
 namespace korvane::app {
 
+// The Windows service commands of korvane-console.exe (app/Service.h carries them out).
+struct ServiceSwitches {
+    enum class Command { None, Install, Uninstall, Run };
+    Command command = Command::None;
+    std::string name;  // the service's name as given; empty: the default name
+};
+
 struct Switches {
     bool skipSettings = false;  // -s: the command line begins with "-s" in any case ("-settings")
     bool consoleLog = true;     // --no-console-log turns the console log off
     web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
     bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time
+    ServiceSwitches service;    // --install-service, --uninstall-service, --service
 };
 
 // Splits a command line at blanks; double quotes group text with blanks and are dropped.

@@ -27,6 +27,8 @@ expect() {  # expect DESCRIPTION COMMAND...
 }
 absent() { [ ! -e "$1" ]; }
 same() { cmp -s "$1" "$2"; }
+# 1 when the service manager knows the setup's service, 0 when it does not.
+service_count() { timeout 30 wine sc query KorvaneServer 2>>"$log" </dev/null | grep -c 'SERVICE_NAME: KorvaneServer'; }
 is_32bit_prefix() { [ -d "$WINEPREFIX/drive_c/windows/system32" ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; }
 
 # Every Wine process writes to the log, never to ctest's pipe: a helper process that
@@ -114,6 +116,7 @@ done
 expect "the program is the packaged one" same "$inst/korvane-server.exe" "$packaged"
 expect "no configuration of its own (the engine writes it)" absent "$inst/korvane/server.cfg"
 checker installed "$inst_win"
+expect "no service unless chosen" [ "$(service_count)" = 0 ]
 
 echo "== the installed program, from its shortcut"
 checker start-shortcut
@@ -162,6 +165,19 @@ checker removed
 expect "the program is removed" absent "$game/korvane-server.exe"
 expect "the game's engine is kept" same "$game/server.dll" "$work/server.dll.before"
 expect "the game's map is kept" [ -f "$game/worlds/antarctica.dat" ]
+
+echo "== the service component, chosen on a silent setup's command line"
+wine_run "$setup" /S /SERVICE
+expect "setup /S /SERVICE ends with 0" [ $? -eq 0 ]
+expect "the service is installed" [ "$(service_count)" = 1 ]
+timeout 60 wine net start KorvaneServer >>"$log" 2>&1 </dev/null
+wine_run "$setup" /S
+expect "an upgrade over the running service ends with 0" [ $? -eq 0 ]
+expect "the service was stopped and started again" [ "$(grep -c 'is starting' "$inst/logs/service.log")" = 2 ]
+wine_run "$inst/Uninstall.exe" /S
+checker removed
+expect "the uninstaller removes the service" [ "$(service_count)" = 0 ]
+expect "and the program after it" absent "$inst/korvane-console.exe"
 
 elapsed=$(($(date +%s) - started))
 if [ "$failures" -eq 0 ]; then

@@ -204,7 +204,7 @@ TEST_F(ConsoleProgramTest, EachWayToStopEndsCleanlyWithZero) {
         EXPECT_EQ(program->Exit(), 0u) << program->Output();
         if (!recording) continue;
         const std::string calls = TempFolder::ReadFile(copy / "engine-calls.txt");
-        EXPECT_NE(calls.find("AttachHost null\r\nReleaseEngine\r\n"), std::string::npos) << calls;
+        EXPECT_NE(calls.find("AttachHost null\nReleaseEngine\n"), std::string::npos) << calls;
         CopyInstallation(InstallDir(), copy.Path());  // the simulated engine again
     }
 }

@@ -1,41 +1,54 @@
-// The recording engine as a server.dll, for tests that run a real program: when the engine is
-// released, its calls (Ticks aside) go to engine-calls.txt in the working folder (the
-// installation folder), so another process can read what the program did with its engine.
+// server.dll for tests that run the real program: the recording engine, which writes the calls
+// it had to engine-calls.txt in the working folder (the installation folder the program
+// entered): at its first Tick, with a last line "Tick", and again at ReleaseEngine.
 #include <windows.h>
 
-#include <string>
+#include <fstream>
 
 #include "support/RecordingEngine.h"
 
 namespace {
 
 korvane::test::RecordingEngine* g_engine = nullptr;
+korvane::test::RecordingLibrary* g_library = nullptr;
+bool g_ticked = false;
+
+void WriteCalls(const char* last) {
+    std::ofstream file("engine-calls.txt", std::ios::binary | std::ios::trunc);
+    for (const std::string& call : g_engine->Calls()) file << call << "\n";
+    if (last) file << last << "\n";
+}
 
 }  // namespace
 
-extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
+extern "C" int __cdecl CreateEngine(int version, const korvane::InterfaceId* iid,
                                     korvane::EngineInterface** out);
 extern "C" int __cdecl ReleaseEngine(void);
 
-extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
+extern "C" int __cdecl CreateEngine(int version, const korvane::InterfaceId* iid,
                                     korvane::EngineInterface** out) {
-    if (!out) return 1;
-    if (!g_engine) g_engine = new korvane::test::RecordingEngine;
-    g_engine->Note("CreateEngine");
-    *out = g_engine;
-    return 0;
+    try {
+        if (!g_engine) {
+            g_engine = new korvane::test::RecordingEngine;
+            g_library = new korvane::test::RecordingLibrary(*g_engine);
+            g_engine->onTick = [] {
+                if (!g_ticked) WriteCalls("Tick");
+                g_ticked = true;
+            };
+        }
+        return out ? g_library->Create(version, iid, out) : 1;
+    } catch (...) {
+        return 4;
+    }
 }
 
 extern "C" int __cdecl ReleaseEngine(void) {
-    if (!g_engine) return 0;
-    g_engine->Note("ReleaseEngine");
-    std::string text;
-    for (const std::string& call : g_engine->Calls()) text += call + "\r\n";
-    HANDLE file = CreateFileA("engine-calls.txt", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    try {
+        if (g_library) {
+            g_library->Release();
+            WriteCalls(nullptr);
+        }
+    } catch (...) {
+    }
     return 0;
 }
