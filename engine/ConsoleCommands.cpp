@@ -117,6 +117,10 @@ const ConsoleCommands::CommandEntry* ConsoleCommands::Commands(size_t& count) {
         {"floodtest", &ConsoleCommands::CommandFloodTest,
          "floodtest <lines per second> <seconds>: numbered console lines; floodtest 0 stops"},
         {"closehost", &ConsoleCommands::CommandCloseHost, "closes the host and its window"},
+        {"hangtick", &ConsoleCommands::CommandHangTick,
+         "hangtick <seconds>: the next Tick does not return for that long (at most 3600)"},
+        {"crashtick", &ConsoleCommands::CommandCrashTick,
+         "crashtick: the next Tick fails with an access violation"},
         {"exec", &ConsoleCommands::CommandExec, "exec <file>: executes a configuration file"},
         {"quit", &ConsoleCommands::CommandQuit, "stops the server"},
         {"exit", &ConsoleCommands::CommandQuit, "stops the server"},
@@ -260,6 +264,21 @@ void ConsoleCommands::CommandCloseHost(std::string_view) {
     console_.Print("Closing the host");
     events_.Close();
     state_.quit = true;
+}
+
+void ConsoleCommands::CommandHangTick(std::string_view arguments) {
+    int seconds = 0;
+    if (!ParseInt(arguments, seconds) || seconds < 1 || seconds > 3600) {
+        console_.Print("Usage: hangtick <seconds>, 1 to 3600");
+        return;
+    }
+    console_.Print("The next Tick hangs for %d s", seconds);
+    state_.hangNextTickMs = static_cast<uint32_t>(seconds) * 1000;
+}
+
+void ConsoleCommands::CommandCrashTick(std::string_view) {
+    console_.Print("The next Tick crashes");
+    state_.faultNextTick = true;
 }
 
 void ConsoleCommands::CommandFloodTest(std::string_view arguments) {

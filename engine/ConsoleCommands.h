@@ -47,6 +47,8 @@ class ConsoleCommands {
     void CommandSay(std::string_view arguments);
     void CommandCloseHost(std::string_view arguments);
     void CommandFloodTest(std::string_view arguments);
+    void CommandHangTick(std::string_view arguments);
+    void CommandCrashTick(std::string_view arguments);
 
     EngineState& state_;
     EngineEnvironment& environment_;
