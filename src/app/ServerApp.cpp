@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <commctrl.h>
 
+#include "app/CrashDumps.h"
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
 #include "app/Switches.h"
@@ -50,9 +51,11 @@ int ServerApp::Run(const char* arguments) {
         instance.ActivateFirst();
         return app::kExitAlreadyRunning;
     }
+    app::InstallCrashHandler({switches.dumps, switches.consoleLog, KORVANE_PROGRAM_VERSION});
     // The host and the web administration outlive the window: its end stops the listener,
     // then shuts the engine down.
     EngineHost host(nullptr, DescribeInstallFolder(folder));
+    if (const auto lastCrash = app::TakeLastCrashReport()) host.Note(*lastCrash);
     web::WebAdmin webAdmin(host, switches.web);
     app::WebAddOn addOn(webAdmin);
     ServerMainDialog window(host, !switches.skipSettings);

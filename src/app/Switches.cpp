@@ -76,6 +76,7 @@ void TakeWebAdminHost(Switches& switches, const Value& value) {
 constexpr SwitchRow kSwitches[] = {
     {"-s", Takes::LeadingPrefix, [](Switches& s, const Value&) { s.skipSettings = true; }},
     {"--no-console-log", Takes::Nothing, [](Switches& s, const Value&) { s.consoleLog = false; }},
+    {"--no-dumps", Takes::Nothing, [](Switches& s, const Value&) { s.dumps = false; }},
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},

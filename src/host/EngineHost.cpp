@@ -178,8 +178,8 @@ std::array<int, 3> EngineHost::Version() {
 void EngineHost::Step() {
     EngineInterface* engine = engine_.load();
     if (!engine || shutdownRequested_.load() || !thread_.Started()) return;
-    const float now = ClockSeconds();
-    updateRate_.store(rateMeter_.Step(now, ClockSeconds()), std::memory_order_relaxed);
+    const uint32_t now = ClockMs();
+    updateRate_.store(rateMeter_.Step(now, ClockMs()), std::memory_order_relaxed);
     if (engine->Tick(0) != 0) return;
     // No further Tick: the steps do nothing from here until the owner shuts the engine down.
     shutdownRequested_ = true;

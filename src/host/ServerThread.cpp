@@ -59,9 +59,7 @@ class SystemPacingClock final : public PacingClock {
 
 }  // namespace
 
-float ClockSeconds() {
-    return static_cast<float>(static_cast<DWORD>(timeGetTime() - clockBase)) * 0.001f;
-}
+uint32_t ClockMs() { return static_cast<uint32_t>(timeGetTime() - clockBase); }
 
 bool ServerThread::Start(ui::CriticalSection& lock, std::function<void()> step) {
     if (thread_) return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 
 #include "ui/Handles.h"
@@ -33,8 +34,8 @@ class ServerThread {
     std::atomic<bool> stop_{false};
 };
 
-// The clock of the update rate: seconds since the program started, from the millisecond
-// multimedia timer (its unsigned difference, so the 32-bit wrap does no harm).
-float ClockSeconds();
+// The clock of the update rate: milliseconds since the program started, from the millisecond
+// multimedia timer. It wraps after 49.7 days; only differences of two readings mean anything.
+uint32_t ClockMs();
 
 }  // namespace korvane
