@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/HangWatchdog.h"
 #include "ui/Handles.h"
 
 namespace korvane::app {
@@ -132,6 +133,19 @@ void TrimDumps() {
         DeleteFileA((folder + "\\" + name).c_str());
 }
 
+// "…\dumps\korvane-<version>-<yyyymmdd-hhmmss>.dmp" into `path`, written; false when not.
+bool DumpAt(const SYSTEMTIME& now, EXCEPTION_POINTERS* info, char (&path)[MAX_PATH + 64]) {
+    path[0] = '\0';
+    if (!state.writeDumps || !state.writeDump) return false;
+    CreateDirectoryA(state.dumps, nullptr);
+    std::snprintf(path, sizeof path, "%s\\korvane-%s-%04u%02u%02u-%02u%02u%02u.dmp",
+                  state.dumps, state.version, now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    if (WriteDump(path, info)) return true;
+    path[0] = '\0';
+    return false;
+}
+
 LONG WINAPI LastChance(EXCEPTION_POINTERS* info) {
     const DWORD code = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode
                                                      : static_cast<DWORD>(EXCEPTION_NONCONTINUABLE);
@@ -140,14 +154,8 @@ LONG WINAPI LastChance(EXCEPTION_POINTERS* info) {
     if (InterlockedExchange(&entered, 1) != 0) TerminateProcess(GetCurrentProcess(), code);
     SYSTEMTIME now;
     GetLocalTime(&now);
-    char dumpPath[MAX_PATH + 64] = "";
-    if (state.writeDumps && state.writeDump) {
-        CreateDirectoryA(state.dumps, nullptr);
-        std::snprintf(dumpPath, sizeof dumpPath,
-                      "%s\\korvane-%s-%04u%02u%02u-%02u%02u%02u.dmp", state.dumps, state.version,
-                      now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-        if (!WriteDump(dumpPath, info)) dumpPath[0] = '\0';
-    }
+    char dumpPath[MAX_PATH + 64];
+    DumpAt(now, info, dumpPath);
     WriteNote(now, code, dumpPath);
     if (state.consoleLog) AppendLogLine(now, code, dumpPath);
     try {
@@ -215,6 +223,22 @@ void InstallCrashHandler(const CrashDumpOptions& options) {
     SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(&LastChance);
     if (state.writeDumps) TrimDumps();
+}
+
+std::string WriteDumpNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char path[MAX_PATH + 64];
+    if (!DumpAt(now, nullptr, path)) return {};
+    TrimDumps();
+    return path;
+}
+
+void ReportHang(EngineGate& console, const RunningCall& call, uint64_t nowMs) {
+    console.Note(HangLine(call, nowMs));
+    const std::string dump = WriteDumpNow();
+    console.Note(dump.empty() ? std::string("No dump of the process was written.")
+                              : "A dump of the process: " + dump);
 }
 
 std::optional<std::string> TakeLastCrashReport() {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/CallClock.h"
+
 namespace korvane::app {
 
 struct CrashDumpOptions {
@@ -22,6 +24,14 @@ struct CrashDumpOptions {
 // dumps\, logs\ and korvane\ it keeps as full paths, so that the working folder is never
 // asked for while the process is failing. Also trims the dumps left by earlier runs.
 void InstallCrashHandler(const CrashDumpOptions& options);
+
+// A dump of the process as it is now (the engine hangs): its full path, or empty when dumps
+// are off or none could be written. Old dumps are trimmed after it.
+std::string WriteDumpNow();
+
+// What the watchdog does on a hang, in every program: the line that says so, then a dump of
+// the process and where it went, both for the console, the log and the web.
+void ReportHang(EngineGate& console, const RunningCall& call, uint64_t nowMs);
 
 // The line about how the last run ended, once, when it ended with an unhandled exception:
 // "The last run ended with exception <code> at <time>; dump: <path>". Reads and removes the

@@ -11,6 +11,7 @@
 #include "app/WebAddOn.h"
 #include "console/ServerMainDialog.h"
 #include "host/EngineHost.h"
+#include "host/HangWatchdog.h"
 #include "resources/resource.h"
 #include "ui/SingleInstance.h"
 #include "ui/Text.h"
@@ -56,14 +57,22 @@ int ServerApp::Run(const char* arguments) {
     // then shuts the engine down.
     EngineHost host(nullptr, DescribeInstallFolder(folder));
     if (const auto lastCrash = app::TakeLastCrashReport()) host.Note(*lastCrash);
+    if (!switches.error.empty()) host.Note(switches.error);
+    HangWatchdog watchdog(host, {switches.hangSeconds},
+                          [&host](const RunningCall& call, uint64_t now) {
+                              app::ReportHang(host, call, now);
+                          });
     web::WebAdmin webAdmin(host, switches.web);
     app::WebAddOn addOn(webAdmin);
     ServerMainDialog window(host, !switches.skipSettings);
     window.SetAddOn(&addOn);
     window.Tools().MarkWindowFor(&instance);
     window.Tools().SetConsoleLog(switches.consoleLog);
-    return window.DoModal() == ServerMainDialog::kStartFailed ? app::kExitStartupFailed
-                                                               : app::kExitOk;
+    const INT_PTR result = window.DoModal();
+    // An engine hung in a call cannot be shut down: the process ends around it, without
+    // calling it again, once the window has written its files.
+    if (host.Abandoned()) TerminateProcess(GetCurrentProcess(), app::kExitEngineHung);
+    return result == ServerMainDialog::kStartFailed ? app::kExitStartupFailed : app::kExitOk;
 }
 
 }  // namespace korvane

@@ -49,6 +49,7 @@ void OperatorTools::Refreshed(const EngineHost::HandOver& handOver) {
     WriteLog(pending_);
     pending_.clear();
     UpdateTray(handOver);
+    ShowNotResponding();
     // The history counts its few minutes from the start.
     const uint64_t now = seams_.clockMs() - startedMs_;
     if (history_.SaveDue(now)) history_.Save(seams_.historyFile, now);
@@ -97,7 +98,21 @@ void OperatorTools::UpdateTray(const EngineHost::HandOver& handOver) {
     status_.maxPlayers = host_.Settings().maxPlayers;
     status_.updateRate = TruncateToInt(host_.UpdateRate());
     status_.logStopped = logging_ && log_ && log_->Stopped();
+    status_.notRespondingSeconds = host_.Calls().NotRespondingSeconds();
     tray_->Update(status_, now);
+}
+
+void OperatorTools::ShowNotResponding() {
+    const long long seconds = host_.Calls().NotRespondingSeconds();
+    if (!window_ || seconds == notRespondingShown_) return;
+    if (notRespondingShown_ == 0) {
+        char caption[256] = {};
+        GetWindowTextA(window_, caption, sizeof caption);
+        caption_ = caption;
+    }
+    notRespondingShown_ = seconds;
+    const std::string text = seconds > 0 ? caption_ + " - " + NotRespondingText(seconds) : caption_;
+    SetWindowTextA(window_, text.c_str());
 }
 
 bool OperatorTools::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

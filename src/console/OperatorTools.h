@@ -75,6 +75,8 @@ class OperatorTools final : private EngineHost::ConsoleListener {
     void ConsoleLines(const std::vector<std::string>& lines) override;
     void WriteLog(const std::vector<std::string>& lines);
     void UpdateTray(const EngineHost::HandOver& handOver);
+    // The caption says how long the engine has not responded, while it does not.
+    void ShowNotResponding();
     bool OnPlayerListKey(const NMHDR& header);
 
     EngineHost& host_;
@@ -94,6 +96,8 @@ class OperatorTools final : private EngineHost::ConsoleListener {
     uint64_t logFailureSaidMs_ = 0;
     DWORD nameReadAt_ = 0;
     bool nameRead_ = false;
+    long long notRespondingShown_ = 0;
+    std::string caption_;  // the window's own, while the engine does not respond
 };
 
 }  // namespace korvane

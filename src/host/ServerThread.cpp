@@ -77,13 +77,19 @@ bool ServerThread::Start(ui::CriticalSection& lock, std::function<void()> step) 
     return true;
 }
 
-void ServerThread::Stop() {
+bool ServerThread::Stop(const std::function<bool()>& keepWaiting) {
     stop_ = true;
     if (thread_) {
-        WaitForSingleObject(thread_.Get(), INFINITE);
+        while (WaitForSingleObject(thread_.Get(), 50) == WAIT_TIMEOUT)
+            if (!keepWaiting()) {
+                thread_.Reset();
+                started_ = false;
+                return false;
+            }
         thread_.Reset();
     }
     started_ = false;
+    return true;
 }
 
 unsigned __stdcall ServerThread::Proc(void* self) {

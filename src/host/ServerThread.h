@@ -20,7 +20,10 @@ class ServerThread {
     // Runs `step` with `lock` held once per frame until Stop; false when no thread started.
     bool Start(ui::CriticalSection& lock, std::function<void()> step);
     // Ends the loop and waits for the thread, without holding the lock its step needs to end.
-    void Stop();
+    void Stop() { Stop([] { return true; }); }
+    // The same, but gives up when `keepWaiting` (asked every 50 ms) says so: a step that hangs
+    // is then left running, the thread forgotten, and false returned.
+    bool Stop(const std::function<bool()>& keepWaiting);
     bool Started() const { return started_.load(); }
 
   private:

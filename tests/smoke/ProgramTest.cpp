@@ -324,6 +324,41 @@ TEST_F(ProgramTest, ACrashLeavesADumpAndTheNextStartSaysSo) {
               INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(ProgramTest, AHungEngineLeavesTheWindowAnsweringAndIsLeftAlone) {
+    korvane::test::TempFolder copy("hanging-installation");
+    CopyInstallation(folder, copy.Path());
+    SetInstallDir(copy.Path());
+    Start("-s --hang-seconds 3", copy.Path());
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    const auto saysHung = [&] {
+        return Text(window).find("Korvane Server 1.0.5 - Engine not responding for ") == 0;
+    };
+    // The window goes on refreshing while the Tick hangs; the watchdog's bound passes.
+    TypeCommand(window, "hangtick 8");
+    EXPECT_TRUE(WaitFor(saysHung, 10000)) << Text(window);
+    HWND pane = GetDlgItem(window, 1000);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::string text = Text(pane);
+            return text.find("The engine has not returned from its Tick since ") !=
+                       std::string::npos &&
+                   text.find("A dump of the process: " + copy.Path() + "\\dumps\\korvane-1.0.5-") !=
+                       std::string::npos;
+        },
+        10000))
+        << Text(pane);
+    // Once the Tick returns the engine goes on, and the caption is the window's own again.
+    EXPECT_TRUE(WaitFor([&] { return Text(window) == "Korvane Server 1.0.5"; }, 15000))
+        << Text(window);
+
+    // Quit while it hangs: the engine is never called again and the program ends with 5.
+    TypeCommand(window, "hangtick 60");
+    EXPECT_TRUE(WaitFor(saysHung, 10000)) << Text(window);
+    Quit(window);
+    EXPECT_EQ(WaitForExit(), 5u);
+}
+
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {
     Start("");
     HWND sheet = WaitForWindow("Server Settings");
