@@ -71,7 +71,7 @@ int ServerApp::Run(const char* arguments) {
     const INT_PTR result = window.DoModal();
     // An engine hung in a call cannot be shut down: the process ends around it, without
     // calling it again, once the window has written its files.
-    if (host.Abandoned()) TerminateProcess(GetCurrentProcess(), app::kExitEngineHung);
+    if (!host.Shutdown()) TerminateProcess(GetCurrentProcess(), app::kExitEngineHung);
     return result == ServerMainDialog::kStartFailed ? app::kExitStartupFailed : app::kExitOk;
 }
 

@@ -66,7 +66,6 @@ class EngineHost final : public EngineGate {
     // False when the engine hangs in a call: it is then left alone for good (never called
     // again, never unloaded), and the owner ends the process once its own files are written.
     bool Shutdown();
-    bool Abandoned() const { return abandoned_; }
     bool EngineLoaded() const { return engine_.load() != nullptr; }
     void SetListener(std::function<void(Notice)> listener) { listener_ = std::move(listener); }
     // A listener stays registered until removed, and is removed before it goes; add and remove
