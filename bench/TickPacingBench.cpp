@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
         [&] {
             if (GetTickCount() - begin < static_cast<DWORD>(seconds) * 1000) return false;
             // Read while the engine still runs: a stopped engine's rate reads 0.
-            shownRate = static_cast<int>(window.Host().UpdateRate());
+            shownRate = static_cast<int>(window.Host().Game().UpdateRate());
             window.End(IDCANCEL);
             return true;
         },

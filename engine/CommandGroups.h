@@ -69,6 +69,8 @@ class TestCommands {
 
   private:
     void Flood(std::string_view arguments);
+    void HangTick(std::string_view arguments);
+    void CrashTick();
 
     EngineState& state_;
 };

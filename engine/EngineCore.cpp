@@ -1,6 +1,8 @@
 // The simulated engine put together from its parts, and its clock.
 #include "EngineCore.h"
 
+#include <utility>
+
 namespace korvane {
 
 EngineCore::EngineCore(EngineEnvironment& platform)
@@ -20,6 +22,11 @@ void EngineCore::SetEventSink(EventSink* sink) {
 
 int EngineCore::Tick() {
     if (quit) return 0;
+    if (faultNextTick) {
+        faultNextTick = false;
+        environment.Fault();
+    }
+    if (const uint32_t hang = std::exchange(hangNextTickMs, 0)) environment.SleepMs(hang);
     uint64_t now = environment.NowMs();
     game.Advance(now);
     flood.Advance(now, console);

@@ -31,6 +31,10 @@ class EngineEnvironment {
     virtual bool WriteFileReplacing(const std::string& path, const std::string& contents) = 0;
     // The folder's entries without "." and ".."; false when the folder does not exist.
     virtual bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) = 0;
+    // What `hangtick` and `crashtick` do to the Tick they take over: block for that long,
+    // or fail as a broken engine does (an access violation on Windows).
+    virtual void SleepMs(uint32_t ms) = 0;
+    virtual void Fault() = 0;
 };
 
 }  // namespace korvane

@@ -49,6 +49,9 @@ struct EngineState {
     Variable* sendBandwidth;
     uint64_t startMs;
     bool quit = false;
+    // Set by `hangtick` and `crashtick`, taken by the next Tick.
+    uint32_t hangNextTickMs = 0;
+    bool faultNextTick = false;
 };
 
 }  // namespace korvane

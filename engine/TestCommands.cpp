@@ -1,4 +1,5 @@
-// The console commands that try the front end out: a flood of console lines.
+// The console commands that try the front end out: a flood of console lines, a Tick that
+// hangs and one that crashes.
 #include "CommandGroups.h"
 #include "CommandLine.h"
 
@@ -8,6 +9,26 @@ void TestCommands::AddTo(CommandTable& table) {
     table.push_back(
         {"floodtest", [this](std::string_view arguments) { Flood(arguments); },
          "floodtest <lines per second> <seconds>: numbered console lines; floodtest 0 stops"});
+    table.push_back(
+        {"hangtick", [this](std::string_view arguments) { HangTick(arguments); },
+         "hangtick <seconds>: the next Tick does not return for that long (at most 3600)"});
+    table.push_back({"crashtick", [this](std::string_view) { CrashTick(); },
+                     "crashtick: the next Tick fails with an access violation"});
+}
+
+void TestCommands::HangTick(std::string_view arguments) {
+    int seconds = 0;
+    if (!ParseInt(arguments, seconds) || seconds < 1 || seconds > 3600) {
+        state_.console.Print("Usage: hangtick <seconds>, 1 to 3600");
+        return;
+    }
+    state_.console.Print("The next Tick hangs for %d s", seconds);
+    state_.hangNextTickMs = static_cast<uint32_t>(seconds) * 1000;
+}
+
+void TestCommands::CrashTick() {
+    state_.console.Print("The next Tick crashes");
+    state_.faultNextTick = true;
 }
 
 void TestCommands::Flood(std::string_view arguments) {

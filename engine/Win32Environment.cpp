@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace korvane {
@@ -126,6 +127,15 @@ bool Win32Environment::ListFolder(const std::string& folder, std::vector<FoundFi
         entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     } while (FindNextFileA(find.Get(), &data));
     return true;
+}
+
+void Win32Environment::SleepMs(uint32_t ms) { Sleep(ms); }
+
+void Win32Environment::Fault() {
+    // Through a volatile address, so that the compiler cannot see the null and turn the write
+    // into something other than the access violation a broken engine makes.
+    volatile uintptr_t address = 0;
+    *reinterpret_cast<volatile int*>(address) = 1;
 }
 
 }  // namespace korvane

@@ -12,6 +12,8 @@ class Win32Environment final : public EngineEnvironment {
     ReadResult ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override;
     bool WriteFileReplacing(const std::string& path, const std::string& contents) override;
     bool ListFolder(const std::string& folder, std::vector<FoundFile>& entries) override;
+    void SleepMs(uint32_t ms) override;
+    void Fault() override;
 };
 
 }  // namespace korvane

@@ -8,12 +8,14 @@
 #include <memory>
 #include <optional>
 
+#include "app/CrashDumps.h"
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
 #include "app/StandardInput.h"
 #include "app/StandardOutput.h"
 #include "console/ConsoleKeeper.h"
 #include "host/EngineHost.h"
+#include "host/HangWatchdog.h"
 #include "resources/resource.h"
 #include "settings/SettingTable.h"
 #include "settings/SettingValues.h"
@@ -31,6 +33,9 @@ constexpr DWORD kRefreshMs = 100;
 // What the service manager is told each start-up step may take.
 constexpr unsigned kStepHintMs = 10000;
 constexpr unsigned kEngineHintMs = 60000;
+// How long a hang's lines may take to reach the log and standard output before the process
+// ends anyway.
+constexpr DWORD kHungEndMs = 10000;
 
 // Messages about the program itself, not the game: standard error, whole lines.
 void SayOnStandardError(const std::string& text) {
@@ -76,10 +81,12 @@ std::string WorkingFolder() {
 // The hosted game from start-up to its end, on the caller's thread.
 class UnattendedRun {
   public:
-    UnattendedRun(const Switches& switches, HANDLE stopEvent, const UnattendedHooks& hooks,
-                  const UnattendedOptions& options, EngineHost& host, web::WebAdmin& web)
+    UnattendedRun(const Switches& switches, HANDLE stopEvent, HANDLE hungEvent,
+                  const UnattendedHooks& hooks, const UnattendedOptions& options,
+                  EngineHost& host, web::WebAdmin& web)
         : switches_(switches),
           stopEvent_(stopEvent),
+          hungEvent_(hungEvent),
           hooks_(hooks),
           options_(options),
           host_(host),
@@ -106,6 +113,7 @@ class UnattendedRun {
 
     const Switches& switches_;
     HANDLE stopEvent_;
+    HANDLE hungEvent_;  // the watchdog found the engine hung
     const UnattendedHooks& hooks_;
     const UnattendedOptions& options_;
     EngineHost& host_;
@@ -177,7 +185,7 @@ int UnattendedRun::Start() {
 }
 
 void UnattendedRun::Serve() {
-    const HANDLE waits[] = {stopEvent_, ended_.Get(), arrived_.Get()};
+    const HANDLE waits[] = {stopEvent_, ended_.Get(), hungEvent_, arrived_.Get()};
     ULONGLONG nextRefresh = GetTickCount64();
     for (;;) {
         const ULONGLONG now = GetTickCount64();
@@ -187,13 +195,14 @@ void UnattendedRun::Serve() {
         }
         const ULONGLONG after = GetTickCount64();
         const DWORD timeout = nextRefresh > after ? static_cast<DWORD>(nextRefresh - after) : 0;
-        const DWORD woke = WaitForMultipleObjects(input_ ? 3 : 2, waits, FALSE, timeout);
+        const DWORD woke = WaitForMultipleObjects(input_ ? 4 : 3, waits, FALSE, timeout);
         if (woke == WAIT_OBJECT_0) {
             // Whoever reads the log later learns why the server went.
             host_.Note("Korvane Server stopping: asked to stop.");
             return;
         }
-        if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_FAILED) return;
+        if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_OBJECT_0 + 2 || woke == WAIT_FAILED)
+            return;
         // As a line typed into the window's command line: into the history, echoed, then
         // executed. The echo is queued with the command in one hold of the lock, so each
         // command's answer comes before the next one's echo, and is handed out at once. Lines
@@ -212,7 +221,7 @@ void UnattendedRun::Refresh() {
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     keeper_.Refreshed();
     web_.SetConsoleLogState(keeper_.LogState());
-    if (!ready_ && host_.Ticked()) SayReady(handOver);
+    if (!ready_ && host_.Game().Ticked()) SayReady(handOver);
 }
 
 void UnattendedRun::SayReady(const EngineHost::HandOver& handOver) {
@@ -220,7 +229,7 @@ void UnattendedRun::SayReady(const EngineHost::HandOver& handOver) {
     // Fixed words: panels wait for the first three to know the server is up.
     const char* name = host_.Settings().GetText(TextOption::ServerName);
     host_.Note("Korvane Server ready: " + std::string(name ? name : "") + " on " +
-               host_.HostedMap() + ", " + std::to_string(handOver.players.size()) + "/" +
+               host_.Game().Map() + ", " + std::to_string(handOver.players.size()) + "/" +
                std::to_string(host_.Settings().maxPlayers) + " players");
     // Out at once rather than with the next refresh.
     host_.TakeHandOver();
@@ -265,10 +274,33 @@ int RunUnattended(const Switches& switches, HANDLE stopEvent, const UnattendedHo
                                WorkingFolder() + "); this copy ends.");
             return kExitAlreadyRunning;
         }
+        InstallCrashHandler({switches.dumps, switches.consoleLog, KORVANE_PROGRAM_VERSION});
         EngineHost host(nullptr, DescribeInstallFolder(folder));
+        if (const auto lastCrash = TakeLastCrashReport()) host.Note(*lastCrash);
+        if (!switches.error.empty()) host.Note(switches.error);
+        // A hung engine cannot be shut down: once its lines are out, the process ends with its
+        // own code, for the supervisor to start it again. Should this thread be stuck in the
+        // engine itself (a start-up step), the watchdog ends the process after a while.
+        const ui::Handle hung(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        const ui::Handle finished(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        HangWatchdog watchdog(host, {switches.hangSeconds},
+                              [&](const RunningCall& call, uint64_t now) {
+                                  SayOnStandardError(HangLine(call, now));
+                                  ReportHang(host, call, now);
+                                  SetEvent(hung.Get());
+                                  WaitForSingleObject(finished.Get(), kHungEndMs);
+                                  TerminateProcess(GetCurrentProcess(), kExitEngineHung);
+                              });
         web::WebAdmin web(host, switches.web);
-        UnattendedRun run(switches, stopEvent, hooks, options, host, web);
-        return run.Run();
+        UnattendedRun run(switches, stopEvent, hung.Get(), hooks, options, host, web);
+        const int code = run.Run();
+        // The engine was left alone (it hung, or a stop came while it did): the files are
+        // written, and the process ends around the engine, without calling it again.
+        if (!host.Shutdown() || WaitForSingleObject(hung.Get(), 0) == WAIT_OBJECT_0) {
+            SetEvent(finished.Get());
+            TerminateProcess(GetCurrentProcess(), kExitEngineHung);
+        }
+        return code;
     } catch (const std::exception& e) {
         SayOnStandardError(std::string("Korvane Server: unexpected failure: ") + e.what());
         return kExitSocketsFailed;

@@ -7,6 +7,7 @@ inline constexpr int kExitOk = 0;              // Quit, a confirmed close, the e
 inline constexpr int kExitSocketsFailed = 1;   // also any unexpected failure at start
 inline constexpr int kExitStartupFailed = 2;   // no engine, sheet cancelled, a step failed
 inline constexpr int kExitAlreadyRunning = 3;  // another copy runs on this installation folder
+inline constexpr int kExitEngineHung = 5;      // the engine hung; a dump was written
 
 // korvane-console.exe's service commands (--install-service, --uninstall-service, --service).
 inline constexpr int kExitServiceFailed = 6;       // the service command could not be done

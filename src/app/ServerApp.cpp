@@ -4,12 +4,14 @@
 #include <winsock2.h>
 #include <commctrl.h>
 
+#include "app/CrashDumps.h"
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
 #include "app/Switches.h"
 #include "app/WebAddOn.h"
 #include "console/ServerMainDialog.h"
 #include "host/EngineHost.h"
+#include "host/HangWatchdog.h"
 #include "resources/resource.h"
 #include "ui/SingleInstance.h"
 #include "ui/Text.h"
@@ -50,17 +52,27 @@ int ServerApp::Run(const char* arguments) {
         instance.ActivateFirst();
         return app::kExitAlreadyRunning;
     }
+    app::InstallCrashHandler({switches.dumps, switches.consoleLog, KORVANE_PROGRAM_VERSION});
     // The host and the web administration outlive the window: its end stops the listener,
     // then shuts the engine down.
     EngineHost host(nullptr, DescribeInstallFolder(folder));
+    if (const auto lastCrash = app::TakeLastCrashReport()) host.Note(*lastCrash);
+    if (!switches.error.empty()) host.Note(switches.error);
+    HangWatchdog watchdog(host, {switches.hangSeconds},
+                          [&host](const RunningCall& call, uint64_t now) {
+                              app::ReportHang(host, call, now);
+                          });
     web::WebAdmin webAdmin(host, switches.web);
     app::WebAddOn addOn(webAdmin);
     ServerMainDialog window(host, !switches.skipSettings);
     window.SetAddOn(&addOn);
     window.Tools().MarkWindowFor(&instance);
     window.Tools().SetConsoleLog(switches.consoleLog);
-    return window.DoModal() == ServerMainDialog::kStartFailed ? app::kExitStartupFailed
-                                                               : app::kExitOk;
+    const INT_PTR result = window.DoModal();
+    // An engine hung in a call cannot be shut down: the process ends around it, without
+    // calling it again, once the window has written its files.
+    if (!host.Shutdown()) TerminateProcess(GetCurrentProcess(), app::kExitEngineHung);
+    return result == ServerMainDialog::kStartFailed ? app::kExitStartupFailed : app::kExitOk;
 }
 
 }  // namespace korvane

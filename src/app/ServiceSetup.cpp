@@ -433,6 +433,9 @@ std::string ServiceCommandLine(const std::string& program, const std::string& na
                                const Switches& switches) {
     std::string command = "\"" + program + "\" --service \"" + name + "\"";
     if (!switches.consoleLog) command += " --no-console-log";
+    if (!switches.dumps) command += " --no-dumps";
+    if (switches.hangSeconds != Switches().hangSeconds)
+        command += " --hang-seconds " + std::to_string(switches.hangSeconds);
     const web::WebAdminSwitches& web = switches.web;
     if (web.listen) command += " --webadmin " + web.address + ":" + std::to_string(web.port);
     if (!web.passwordFile.empty())

@@ -79,10 +79,26 @@ void TakeServiceCommand(Switches& switches, const Value& value) {
     switches.service.name = value.value_or(std::string());
 }
 
+void TakeHangSeconds(Switches& switches, const Value& value) {
+    const std::string text = value.value_or("");
+    const char* end = text.data() + text.size();
+    unsigned seconds = 0;
+    const auto [stop, error] = std::from_chars(text.data(), end, seconds);
+    if (text.empty() || error != std::errc() || stop != end || seconds > 86400) {
+        switches.error = "--hang-seconds " + text +
+                         ": give whole seconds from 0 (off) to 86400; the watchdog keeps " +
+                         std::to_string(switches.hangSeconds) + " s";
+        return;
+    }
+    switches.hangSeconds = seconds;
+}
+
 // Every switch of every program; a new switch is a new row.
 constexpr SwitchRow kSwitches[] = {
     {"-s", Takes::LeadingPrefix, [](Switches& s, const Value&) { s.skipSettings = true; }},
     {"--no-console-log", Takes::Nothing, [](Switches& s, const Value&) { s.consoleLog = false; }},
+    {"--no-dumps", Takes::Nothing, [](Switches& s, const Value&) { s.dumps = false; }},
+    {"--hang-seconds", Takes::Value, TakeHangSeconds},
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},

@@ -1,5 +1,5 @@
 // Every command-line switch the programs take, read in one place from one table:
-//   korvane-server.exe [-s] [--no-console-log] [--webadmin 127.0.0.1:8080]
+//   korvane-server.exe [-s] [--no-console-log] [--no-dumps] [--hang-seconds 60] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
 //   korvane-console.exe  the same, and [--timestamps]
 //   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
@@ -26,6 +26,9 @@ struct ServiceSwitches {
 struct Switches {
     bool skipSettings = false;  // -s: the command line begins with "-s" in any case ("-settings")
     bool consoleLog = true;     // --no-console-log turns the console log off
+    bool dumps = true;          // --no-dumps: a crash writes no dump
+    unsigned hangSeconds = 60;  // --hang-seconds N: the hang watchdog's bound; 0 turns it off
+    std::string error;          // a switch given wrongly (not the web's), for the console
     web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
     bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time
     ServiceSwitches service;    // --install-service, --uninstall-service, --service

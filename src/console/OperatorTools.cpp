@@ -45,6 +45,7 @@ void OperatorTools::Start(HWND window) {
 void OperatorTools::Refreshed(const EngineHost::HandOver& handOver) {
     keeper_.Refreshed();
     UpdateTray(handOver);
+    ShowNotResponding();
 }
 
 void OperatorTools::Sent(const std::string& command) {
@@ -62,9 +63,23 @@ void OperatorTools::UpdateTray(const EngineHost::HandOver& handOver) {
     }
     status_.players = handOver.engineLoaded ? static_cast<int>(handOver.players.size()) : 0;
     status_.maxPlayers = host_.Settings().maxPlayers;
-    status_.updateRate = TruncateToInt(host_.UpdateRate());
+    status_.updateRate = TruncateToInt(host_.Game().UpdateRate());
     status_.logStopped = keeper_.LogStopped();
+    status_.notRespondingSeconds = host_.Calls().NotRespondingSeconds();
     tray_->Update(status_, now);
+}
+
+void OperatorTools::ShowNotResponding() {
+    const long long seconds = host_.Calls().NotRespondingSeconds();
+    if (!window_ || seconds == notRespondingShown_) return;
+    if (notRespondingShown_ == 0) {
+        char caption[256] = {};
+        GetWindowTextA(window_, caption, sizeof caption);
+        caption_ = caption;
+    }
+    notRespondingShown_ = seconds;
+    const std::string text = seconds > 0 ? caption_ + " - " + NotRespondingText(seconds) : caption_;
+    SetWindowTextA(window_, text.c_str());
 }
 
 bool OperatorTools::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -69,6 +69,8 @@ class OperatorTools final {
 
   private:
     void UpdateTray(const EngineHost::HandOver& handOver);
+    // The caption says how long the engine has not responded, while it does not.
+    void ShowNotResponding();
     bool OnPlayerListKey(const NMHDR& header);
 
     EngineHost& host_;
@@ -82,6 +84,8 @@ class OperatorTools final {
     TrayStatus status_;
     DWORD nameReadAt_ = 0;
     bool nameRead_ = false;
+    long long notRespondingShown_ = 0;
+    std::string caption_;  // the window's own, while the engine does not respond
 };
 
 }  // namespace korvane

@@ -129,6 +129,8 @@ bool ServerMainDialog::OnTimer(UINT_PTR) {
 }
 
 void ServerMainDialog::Refresh() {
+    // An engine busy in a long call costs this refresh its engine figures, never its time.
+    CallClock::ShortWaits quick(kRefreshWaitMs);
     const EngineHost::HandOver handOver = host_.TakeHandOver();
     players_.Show(handOver, host_);
     tools_.Refreshed(handOver);
@@ -140,8 +142,10 @@ void ServerMainDialog::Refresh() {
     }
     if (engineStopped_)
         SetStatic(Window(), IDC_UPDATE_RATE, "stopped");
+    else if (host_.Calls().Stuck())
+        SetStatic(Window(), IDC_UPDATE_RATE, "hung");
     else
-        SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.UpdateRate()));
+        SetStatic(Window(), IDC_UPDATE_RATE, TruncateToInt(host_.Game().UpdateRate()));
 }
 
 void ServerMainDialog::OnEngineStopped() {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "host/CallClock.h"
 #include "resources/resource.h"
 #include "ui/Text.h"
 
@@ -24,6 +25,8 @@ std::string TrayTooltip(const TrayStatus& status) {
     // What has gone wrong comes first, so that a long server name cannot cut it off.
     std::string text;
     if (status.engineStopped) text += "Engine stopped\n";
+    if (status.notRespondingSeconds > 0)
+        text += NotRespondingText(status.notRespondingSeconds) + "\n";
     if (status.logStopped) text += "Console log stopped\n";
     text += status.serverName.empty() ? "Korvane Server" : status.serverName;
     if (!status.engineStopped) {

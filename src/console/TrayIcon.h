@@ -20,9 +20,11 @@ struct TrayStatus {
     int updateRate = 0;
     bool engineStopped = false;
     bool logStopped = false;  // the console log cannot be written
+    long long notRespondingSeconds = 0;
 };
 // "name\nPlayers n / max\nUpdate rate r", cut to what the tooltip holds; "Engine stopped" (in
-// place of the figures) and "Console log stopped" lines come before the name while they hold.
+// place of the figures), "Engine not responding for N s" and "Console log stopped" lines come
+// before the name while they hold.
 std::string TrayTooltip(const TrayStatus& status);
 
 class TrayIcon {

@@ -5,8 +5,7 @@
 namespace korvane {
 
 bool ExecuteCommand(EngineGate& gate, const std::string& command) {
-    return gate.WithEngine(
-        [&](EngineInterface& engine) { engine.ExecuteCommand(command.c_str()); });
+    return gate.ExecuteCommand(command.c_str());
 }
 
 bool KickPlayer(EngineGate& gate, int id) {

@@ -21,12 +21,19 @@ class EngineHost::Callbacks final : public HostCallbacks {
     int OnEngineEvent(const char* message) override {
         // This may be the server thread, inside Tick: the owner is told, and acts on its own
         // thread.
-        if (message && host_.reports_.ApplyEvent(message) && host_.listener_)
-            host_.listener_(Notice::CloseRequested);
+        if (!message) return 0;
+        bool close = false;
+        {
+            ui::ScopedLock lock(host_.reportsLock_);
+            close = host_.reports_.ApplyEvent(message);
+        }
+        if (close && host_.listener_) host_.listener_(Notice::CloseRequested);
         return 0;
     }
     int OnConsoleText(const char* text) override {
-        if (text) host_.reports_.AddLine(text);
+        if (!text) return 0;
+        ui::ScopedLock lock(host_.reportsLock_);
+        host_.reports_.AddLine(text);
         return 0;
     }
     int Reserved2() override { return 0; }
@@ -43,7 +50,8 @@ EngineHost::EngineHost(std::unique_ptr<EngineLibrary> library, std::string folde
       reports_(ui::ProgramString(IDS_NEW_PLAYER)) {}
 
 EngineHost::~EngineHost() {
-    Shutdown();
+    // An engine hung in a call is never unloaded under the thread that is inside it.
+    if (!Shutdown()) static_cast<void>(library_.release());
 }
 
 EngineHost::StartResult EngineHost::Start(const StartHooks& hooks) {
@@ -53,15 +61,23 @@ EngineHost::StartResult EngineHost::Start(const StartHooks& hooks) {
 }
 
 EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
-    EngineInterface* const created = CreateEngine(*library_, version_);
+    EngineInterface* created = nullptr;
+    {
+        CallClock::Stamp stamp(calls_, RunningCall::StartUp, CallLength::Long);
+        created = CreateEngine(*library_, version_);
+    }
     if (!created) return StartResult::NoEngine;
     engine_ = created;
     if (hooks.engineLoaded) hooks.engineLoaded(version_);
     EngineInterface& engine = *created;
-    // The server thread does not run yet, so these calls need no lock.
-    if (engine.AttachHost(callbacks_.get()) != 0) return StartResult::StepFailed;
-    if (!SetUpResourceArchives(engine)) return StartResult::StepFailed;
-    if (!strings_.Load()) return StartResult::StepFailed;
+    {
+        // The server thread does not run yet, so these calls need no lock.
+        CallClock::Stamp stamp(calls_, RunningCall::StartUp, CallLength::Long);
+        if (engine.AttachHost(callbacks_.get()) != 0) return StartResult::StepFailed;
+        if (!SetUpResourceArchives(engine)) return StartResult::StepFailed;
+        ui::ScopedLock lock(reportsLock_);
+        if (!strings_.Load()) return StartResult::StepFailed;
+    }
 
     settings_.LoadSettings();
     if (hooks.settings && !hooks.settings()) {
@@ -70,18 +86,21 @@ EngineHost::StartResult EngineHost::StartSteps(const StartHooks& hooks) {
     }
     settings_.SaveSettings();
 
-    if (!SelectNetworkService(engine)) return StartResult::StepFailed;
+    {
+        CallClock::Stamp stamp(calls_, RunningCall::StartUp, CallLength::Long);
+        if (!SelectNetworkService(engine)) return StartResult::StepFailed;
+    }
     char startMap[kMapNameSize + 1] = {};
     if (!settings_.GetMapEntry(0, startMap)) startMap[0] = '\0';
     const std::string hostedMap = LowerMapName(std::string(startMap));
-    if (!StartHosting(engine, hostedMap, settings_.maxPlayers, ui::ProgramString(IDS_SESSION_TEXT)))
-        return StartResult::StepFailed;
     {
-        ui::ScopedLock lock(lock_);
-        hostedMap_ = hostedMap;
+        CallClock::Stamp stamp(calls_, RunningCall::StartUp, CallLength::Long);
+        if (!StartHosting(engine, hostedMap, settings_.maxPlayers,
+                          ui::ProgramString(IDS_SESSION_TEXT)))
+            return StartResult::StepFailed;
     }
     if (!thread_.Start(lock_, [this] { Step(); })) return StartResult::StepFailed;
-    hostingSinceMs_ = GetTickCount64();
+    game_.Hosting(hostedMap);
 
     // The server thread is ticking from here on, so this call takes the lock.
     WithEngine([](EngineInterface& running) {
@@ -98,38 +117,50 @@ std::string EngineHost::StartFailure() const {
     return folderNote_.empty() ? reason : reason + "\n\n" + folderNote_;
 }
 
-void EngineHost::Shutdown() {
+bool EngineHost::Shutdown() {
+    if (abandoned_) return false;
     shutdownRequested_ = true;
     // No Tick may run once the engine is released: the thread is ended first, and waited
-    // for without holding the lock it needs to finish its step.
-    thread_.Stop();
-    hostingSinceMs_ = 0;
-    ticked_ = false;
-    updateRate_ = 0;  // nothing ticks any more
-    EngineInterface* engine = nullptr;
+    // for without holding the lock it needs to finish its step. A Tick that hangs is not
+    // waited for: the engine is left as it is, never called again.
+    if (!thread_.Stop([this] { return !calls_.Stuck(); })) {
+        abandoned_ = true;
+        return false;
+    }
+    game_.Ended();
     {
-        ui::ScopedLock lock(lock_);
-        strings_.Unload();
-        engine = engine_.exchange(nullptr);
+        ui::BoundedLock lock(lock_, [this] { return !calls_.Stuck(); });
+        if (!lock) {
+            abandoned_ = true;
+            return false;
+        }
+        EngineInterface* const engine = engine_.exchange(nullptr);
         if (engine) {
+            CallClock::Stamp stamp(calls_, RunningCall::StartUp, CallLength::Long);
             engine->AttachHost(nullptr);
             library_->Release();
         }
+        ui::ScopedLock reports(reportsLock_);
+        strings_.Unload();
         reports_.ClearPlayers();
     }
     shutdownRequested_ = false;
+    return true;
 }
 
-bool EngineHost::WithEngine(const std::function<void(EngineInterface&)>& use) {
-    ui::ScopedLock lock(lock_);
+bool EngineHost::WithEngine(const std::function<void(EngineInterface&)>& use,
+                            CallLength length) {
+    const DWORD start = GetTickCount();
+    ui::BoundedLock lock(lock_, [&] { return calls_.KeepWaiting(start); });
     EngineInterface* engine = engine_.load();
-    if (!engine) return false;
+    if (!lock || !engine) return false;
+    CallClock::Stamp stamp(calls_, RunningCall::Call, length);
     use(*engine);
     return true;
 }
 
 void EngineHost::Note(const std::string& line) {
-    ui::ScopedLock lock(lock_);
+    ui::ScopedLock lock(reportsLock_);
     reports_.AddLine(line);
 }
 
@@ -137,18 +168,20 @@ bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
     if (echo == Echo::AtOnce) {
         if (!EngineLoaded()) return false;
         consoleListeners_.HandOut({command});
-        return ExecuteCommand(*this, command);
+        return EngineGate::ExecuteCommand(command.c_str());
     }
-    return WithEngine([&](EngineInterface& engine) {
-        reports_.AddLine(command);
-        engine.ExecuteCommand(command.c_str());
-    });
+    return WithEngine(
+        [&](EngineInterface& engine) {
+            Note(command);
+            engine.ExecuteCommand(command.c_str());
+        },
+        LengthOf(command));
 }
 
 EngineHost::HandOver EngineHost::TakeHandOver() {
     HandOver handOver;
     {
-        ui::ScopedLock lock(lock_);
+        ui::ScopedLock lock(reportsLock_);
         handOver.engineLoaded = engine_.load() != nullptr;
         handOver.playersChanged = reports_.TakePlayersChanged();
         handOver.lines = reports_.TakeLines();
@@ -159,23 +192,13 @@ EngineHost::HandOver EngineHost::TakeHandOver() {
 }
 
 std::vector<PlayerRecord> EngineHost::PlayerSnapshot() {
-    ui::ScopedLock lock(lock_);
+    ui::ScopedLock lock(reportsLock_);
     return reports_.Players();
 }
 
-long long EngineHost::HostingSeconds() const {
-    const uint64_t since = hostingSinceMs_.load();
-    return since ? static_cast<long long>((GetTickCount64() - since) / 1000) : 0;
-}
-
 std::string EngineHost::ResourceText(int id) const {
-    ui::ScopedLock lock(lock_);
+    ui::ScopedLock lock(reportsLock_);
     return strings_.Text(id);
-}
-
-std::string EngineHost::HostedMap() const {
-    ui::ScopedLock lock(lock_);
-    return hostedMap_;
 }
 
 std::array<int, 3> EngineHost::Version() {
@@ -188,11 +211,14 @@ std::array<int, 3> EngineHost::Version() {
 void EngineHost::Step() {
     EngineInterface* engine = engine_.load();
     if (!engine || shutdownRequested_.load() || !thread_.Started()) return;
-    const float now = ClockSeconds();
-    updateRate_.store(rateMeter_.Step(now, ClockSeconds()), std::memory_order_relaxed);
-    if (engine->Tick(0) != 0) {
-        ticked_.store(true);
-        return;
+    const uint32_t now = ClockMs();
+    game_.Stepped(now, ClockMs());
+    {
+        CallClock::Stamp stamp(calls_, RunningCall::Tick, CallLength::Regular);
+        if (engine->Tick(0) != 0) {
+            game_.TickReturned();
+            return;
+        }
     }
     // No further Tick: the steps do nothing from here until the owner shuts the engine down.
     shutdownRequested_ = true;

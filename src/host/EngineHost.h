@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "contract/EngineGate.h"
+#include "host/CallClock.h"
 #include "host/ConsoleListeners.h"
 #include "host/EngineLibrary.h"
 #include "host/EngineReports.h"
+#include "host/HostedGame.h"
 #include "host/ServerThread.h"
 #include "host/StringLibrary.h"
-#include "host/UpdateRate.h"
 #include "settings/ServerSettings.h"
 #include "ui/Handles.h"
 
@@ -62,7 +63,9 @@ class EngineHost final : public EngineGate {
     StartResult Start(const StartHooks& hooks);
     // Stops the server thread, detaches and releases the engine and empties the player
     // table; the console lines stay for the next hand-over. Safe to call any number of times.
-    void Shutdown();
+    // False when the engine hangs in a call: it is then left alone for good (never called
+    // again, never unloaded), and the owner ends the process once its own files are written.
+    bool Shutdown();
     bool EngineLoaded() const { return engine_.load() != nullptr; }
     void SetListener(std::function<void(Notice)> listener) { listener_ = std::move(listener); }
     // A listener stays registered until removed, and is removed before it goes; add and remove
@@ -70,7 +73,10 @@ class EngineHost final : public EngineGate {
     void AddConsoleListener(ConsoleListener& listener) { consoleListeners_.Add(listener); }
     void RemoveConsoleListener(ConsoleListener& listener) { consoleListeners_.Remove(listener); }
 
-    bool WithEngine(const std::function<void(EngineInterface&)>& use) override;
+    // Waits for EngineLock only while the call holding it is not stuck (CallClock): a
+    // hung engine makes every other call give up at once rather than freeze its caller.
+    bool WithEngine(const std::function<void(EngineInterface&)>& use,
+                    CallLength length = CallLength::Regular) override;
     // A line for the console (any thread): it goes out with the next hand-over.
     void Note(const std::string& line) override;
     // How a command's echo reaches the console listeners.
@@ -87,21 +93,18 @@ class EngineHost final : public EngineGate {
     // one hold of the lock so that they belong together; then, outside the lock, the lines go
     // to every console listener.
     HandOver TakeHandOver();
+    // The hosted game: uptime, map, first Tick, update rate (host/HostedGame.h).
+    const HostedGame& Game() const { return game_; }
     // A copy of the player records, taken under the lock without consuming the hand-over.
     std::vector<PlayerRecord> PlayerSnapshot();
-    // Whole seconds since the game started (the server thread began ticking); 0 without one.
-    long long HostingSeconds() const;
-    // The first Tick since hosting began has returned (and the engine went on); false again
-    // after Shutdown.
-    bool Ticked() const { return ticked_.load(); }
-    // The map hosting began on, as the engine was given it.
-    std::string HostedMap() const;
+
+    // Which engine call runs now and since when (host/CallClock.h).
+    const CallClock& Calls() const { return calls_; }
 
     // Safe from any thread: the library is unloaded only under the lock.
     std::string ResourceText(int id) const;
     // The engine's version now, or the one read at start-up once the engine is gone.
     std::array<int, 3> Version();
-    float UpdateRate() const { return updateRate_.load(std::memory_order_relaxed); }
     ServerSettings& Settings() { return settings_; }
     // Why the engine could not be created, and where it was looked for.
     std::string StartFailure() const;
@@ -113,7 +116,10 @@ class EngineHost final : public EngineGate {
 
     std::unique_ptr<EngineLibrary> library_;
     std::string folderNote_;
-    mutable ui::CriticalSection lock_;  // EngineLock: engine calls, queue, table, strings
+    mutable ui::CriticalSection lock_;  // EngineLock: every engine call
+    // The reports and the strings: taken inside EngineLock by the callbacks, and alone by the
+    // hand-over, so that a hung engine never holds up the fronts' refresh.
+    mutable ui::CriticalSection reportsLock_;
     std::atomic<EngineInterface*> engine_{nullptr};
     std::unique_ptr<Callbacks> callbacks_;
     StringLibrary strings_;
@@ -122,14 +128,12 @@ class EngineHost final : public EngineGate {
     std::function<void(Notice)> listener_;
     ConsoleListeners consoleListeners_;  // the hand-over thread's
     std::array<int, 3> version_{};
-    EngineReports reports_;  // filled by the callbacks, guarded by lock_
+    EngineReports reports_;  // filled by the callbacks, guarded by reportsLock_
+    CallClock calls_;
+    HostedGame game_;
 
     std::atomic<bool> shutdownRequested_{false};
-    UpdateRateMeter rateMeter_;  // server thread only
-    std::atomic<float> updateRate_{0};
-    std::atomic<uint64_t> hostingSinceMs_{0};  // GetTickCount64 at Running; 0 when not hosting
-    std::atomic<bool> ticked_{false};
-    std::string hostedMap_;  // guarded by lock_
+    bool abandoned_ = false;
 };
 
 }  // namespace korvane

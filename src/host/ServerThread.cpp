@@ -59,9 +59,7 @@ class SystemPacingClock final : public PacingClock {
 
 }  // namespace
 
-float ClockSeconds() {
-    return static_cast<float>(static_cast<DWORD>(timeGetTime() - clockBase)) * 0.001f;
-}
+uint32_t ClockMs() { return static_cast<uint32_t>(timeGetTime() - clockBase); }
 
 bool ServerThread::Start(ui::CriticalSection& lock, std::function<void()> step) {
     if (thread_) return false;
@@ -79,13 +77,19 @@ bool ServerThread::Start(ui::CriticalSection& lock, std::function<void()> step) 
     return true;
 }
 
-void ServerThread::Stop() {
+bool ServerThread::Stop(const std::function<bool()>& keepWaiting) {
     stop_ = true;
     if (thread_) {
-        WaitForSingleObject(thread_.Get(), INFINITE);
+        while (WaitForSingleObject(thread_.Get(), 50) == WAIT_TIMEOUT)
+            if (!keepWaiting()) {
+                thread_.Reset();
+                started_ = false;
+                return false;
+            }
         thread_.Reset();
     }
     started_ = false;
+    return true;
 }
 
 unsigned __stdcall ServerThread::Proc(void* self) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 
 #include "ui/Handles.h"
@@ -19,7 +20,10 @@ class ServerThread {
     // Runs `step` with `lock` held once per frame until Stop; false when no thread started.
     bool Start(ui::CriticalSection& lock, std::function<void()> step);
     // Ends the loop and waits for the thread, without holding the lock its step needs to end.
-    void Stop();
+    void Stop() { Stop([] { return true; }); }
+    // The same, but gives up when `keepWaiting` (asked every 50 ms) says so: a step that hangs
+    // is then left running, the thread forgotten, and false returned.
+    bool Stop(const std::function<bool()>& keepWaiting);
     bool Started() const { return started_.load(); }
 
   private:
@@ -33,8 +37,8 @@ class ServerThread {
     std::atomic<bool> stop_{false};
 };
 
-// The clock of the update rate: seconds since the program started, from the millisecond
-// multimedia timer (its unsigned difference, so the 32-bit wrap does no harm).
-float ClockSeconds();
+// The clock of the update rate: milliseconds since the program started, from the millisecond
+// multimedia timer. It wraps after 49.7 days; only differences of two readings mean anything.
+uint32_t ClockMs();
 
 }  // namespace korvane

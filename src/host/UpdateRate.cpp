@@ -3,9 +3,10 @@
 
 namespace korvane {
 
-float UpdateRateMeter::Step(float clockNow, float clockAgain) {
-    samples_[next_] = clockNow - lastStep_;
-    lastStep_ = clockAgain;
+float UpdateRateMeter::Step(uint32_t clockNowMs, uint32_t clockAgainMs) {
+    // The difference first, in whole milliseconds; only then seconds.
+    samples_[next_] = static_cast<float>(static_cast<uint32_t>(clockNowMs - lastStepMs_)) * 0.001f;
+    lastStepMs_ = clockAgainMs;
     next_ = (next_ + 1) % kSamples;
     float sum = 0;
     for (float sample : samples_) sum += sample;

@@ -41,7 +41,7 @@ bool ServerSettings::Send(const char* format, ...) {
     const int length = std::vsnprintf(command, sizeof command, format, args);
     va_end(args);
     if (length < 0 || length >= kCommandSize) return false;
-    return gate_.WithEngine([&](EngineInterface& engine) { engine.ExecuteCommand(command); });
+    return gate_.ExecuteCommand(command);
 }
 
 void ServerSettings::Set(int32_t ServerSettings::*field, int value) {

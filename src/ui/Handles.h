@@ -86,6 +86,7 @@ class CriticalSection {
     CriticalSection& operator=(const CriticalSection&) = delete;
 
     void Enter() { EnterCriticalSection(&section_); }
+    bool TryEnter() { return TryEnterCriticalSection(&section_) != FALSE; }
     void Leave() { LeaveCriticalSection(&section_); }
 
   private:
@@ -101,6 +102,26 @@ class ScopedLock {
 
   private:
     CriticalSection& section_;
+};
+
+// A section entered only when the caller's bound allows: `keepWaiting` is asked between tries
+// (a millisecond apart) and ends the wait with false.
+template <typename KeepWaiting>
+class BoundedLock {
+  public:
+    BoundedLock(CriticalSection& section, KeepWaiting keepWaiting) : section_(section) {
+        while (!(held_ = section_.TryEnter()) && keepWaiting()) Sleep(1);
+    }
+    ~BoundedLock() {
+        if (held_) section_.Leave();
+    }
+    BoundedLock(const BoundedLock&) = delete;
+    BoundedLock& operator=(const BoundedLock&) = delete;
+    explicit operator bool() const { return held_; }
+
+  private:
+    CriticalSection& section_;
+    bool held_ = false;
 };
 
 // An image list (a drag image, say), destroyed when the owner goes.

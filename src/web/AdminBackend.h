@@ -46,6 +46,9 @@ class AdminBackend {
     // The program's console log: "writing", "off" or "stopped" (the folder cannot be
     // written); known with or without an engine.
     virtual std::string ConsoleLogState() = 0;
+    // How long the engine has been stuck in one call (0: it answers); the calls above that
+    // need it then fail at once, and the web side answers 503 saying so.
+    virtual long long NotRespondingSeconds() = 0;
 
     // The same as a command typed into the window's command line: the command is echoed into
     // the console first, then the engine executes it (its answer follows in the console).

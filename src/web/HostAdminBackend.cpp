@@ -17,9 +17,9 @@ std::optional<ServerStatus> HostAdminBackend::Status() {
     status.maxPlayers = TruncateToInt(
         ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers)).value_or(0));
     status.version = VersionText(host_.Version());
-    status.updateRate = host_.UpdateRate();
+    status.updateRate = host_.Game().UpdateRate();
     status.players = static_cast<int>(host_.PlayerSnapshot().size());
-    status.uptimeSeconds = host_.HostingSeconds();
+    status.uptimeSeconds = host_.Game().Seconds();
     return status;
 }
 

@@ -19,6 +19,7 @@ class HostAdminBackend final : public AdminBackend {
     std::optional<std::vector<PlayerRow>> Players() override;
     std::optional<std::vector<RotationEntry>> Rotation() override;
     std::string ConsoleLogState() override { return consoleLog_.load(); }
+    long long NotRespondingSeconds() override { return host_.Calls().NotRespondingSeconds(); }
     // From the window thread, as the window reports it; `state` is a string literal.
     void SetConsoleLogState(const char* state) { consoleLog_.store(state); }
     bool Execute(const std::string& command) override;

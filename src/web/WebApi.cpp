@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "host/CallClock.h"
 #include "web/Crypto.h"
 #include "web/RequestParts.h"
 #include "web/TextCodec.h"
@@ -239,7 +240,18 @@ ApiResponse WebApi::Logout(const std::string& token) {
     return response;
 }
 
+ApiResponse WebApi::Unavailable() {
+    const long long stuck = backend_.NotRespondingSeconds();
+    if (stuck <= 0) return NoEngine();
+    return JsonResponse({{"error", NotRespondingText(stuck)},
+                         {"engine_running", true},
+                         {"engine_not_responding_seconds", stuck}},
+                        503);
+}
+
 ApiResponse WebApi::Status() {
+    // A stuck engine answers nothing; the page hears so at once rather than after a wait.
+    if (backend_.NotRespondingSeconds() > 0) return Unavailable();
     const auto status = backend_.Status();
     const std::string consoleLog = backend_.ConsoleLogState();
     // Without an engine the answer is still an error, for clients that go by the status
@@ -262,7 +274,7 @@ ApiResponse WebApi::Status() {
 
 ApiResponse WebApi::Players() {
     const auto players = backend_.Players();
-    if (!players) return NoEngine();
+    if (!players) return Unavailable();
     json rows = json::array();
     for (const PlayerRow& player : *players) {
         rows.push_back({{"id", player.id},
@@ -295,7 +307,7 @@ ApiResponse WebApi::Console(const ApiRequest& request) {
 
 ApiResponse WebApi::Rotation() {
     const auto rotation = backend_.Rotation();
-    if (!rotation) return NoEngine();
+    if (!rotation) return Unavailable();
     json maps = json::array();
     for (const RotationEntry& entry : *rotation)
         maps.push_back({{"index", entry.index}, {"map", AnsiToUtf8(entry.name)}});
@@ -312,30 +324,30 @@ ApiResponse WebApi::Command(const std::string& body) {
             400, "a command has 1 to " + std::to_string(kMaxTypedCommandLength) + " characters");
     for (unsigned char c : *ansi)
         if (c < 32 || c == 127) return ErrorResponse(400, "a command is one line of text");
-    return backend_.Execute(*ansi) ? Ok() : NoEngine();
+    return backend_.Execute(*ansi) ? Ok() : Unavailable();
 }
 
 ApiResponse WebApi::Kick(const std::string& body) {
     const auto id = IntMember(body, "id");
     if (!id) return ErrorResponse(400, "send {\"id\": <player id>}");
     const auto players = backend_.Players();
-    if (!players) return NoEngine();
+    if (!players) return Unavailable();
     const bool known = std::any_of(players->begin(), players->end(),
                                    [&](const PlayerRow& player) { return player.id == *id; });
     if (!known) return ErrorResponse(400, "no player has that id");
-    return backend_.Kick(*id) ? Ok() : NoEngine();
+    return backend_.Kick(*id) ? Ok() : Unavailable();
 }
 
 ApiResponse WebApi::ChangeMap(const std::string& body) {
     const auto index = IntMember(body, "index");
     if (!index) return ErrorResponse(400, "send {\"index\": <rotation index>}");
     const auto rotation = backend_.Rotation();
-    if (!rotation) return NoEngine();
+    if (!rotation) return Unavailable();
     const bool known =
         std::any_of(rotation->begin(), rotation->end(),
                     [&](const RotationEntry& entry) { return entry.index == *index; });
     if (!known) return ErrorResponse(400, "the rotation has no such index");
-    return backend_.ChangeMap(*index) ? Ok() : NoEngine();
+    return backend_.ChangeMap(*index) ? Ok() : Unavailable();
 }
 
 }  // namespace korvane::web

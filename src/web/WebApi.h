@@ -96,6 +96,8 @@ class WebApi {
     bool CheckPassword(const std::string& password);
     ApiResponse Logout(const std::string& token);
     ApiResponse Status();
+    // 503: the engine is not running, or is stuck in a call (and for how long).
+    ApiResponse Unavailable();
     ApiResponse Players();
     ApiResponse Console(const ApiRequest& request);
     ApiResponse Rotation();

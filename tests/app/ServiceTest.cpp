@@ -254,6 +254,8 @@ TEST(ServiceCommandLine, CarriesTheNameAndTheSwitchesThatHoldForEveryRun) {
         {"--install-service Game2", "--service \"Game2\""},
         {"--install-service=Game2", "--service \"Game2\""},
         {"--install-service --no-console-log", "--service \"KorvaneServer\" --no-console-log"},
+        {"--install-service --no-dumps --hang-seconds 30",
+         "--service \"KorvaneServer\" --no-dumps --hang-seconds 30"},
         {"--webadmin 0.0.0.0:8080 --install-service \"Game 2\" --webadmin-host Game.Example",
          "--service \"Game 2\" --webadmin 0.0.0.0:8080 --webadmin-host game.example"},
         {"--install-service a/b", ""},

@@ -221,6 +221,30 @@ TEST(Hosting, MissingMapDataOnlyWarns) {
     EXPECT_EQ(f.core.SendHostMessage(nullptr), 0);
 }
 
+TEST(FaultCommands, HangAndCrashTakeOnlyTheNextTick) {
+    CoreFixture f;
+    const struct {
+        const char* command;
+        uint64_t hangMs;  // how long the next Tick blocks
+        int faults;       // access violations it makes
+    } rows[] = {
+        {"hangtick 2", 2000, 0}, {"HANGTICK 3600", 3600000, 0}, {"hangtick 0", 0, 0},
+        {"hangtick 3601", 0, 0}, {"hangtick x", 0, 0},          {"crashtick", 0, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        f.core.ExecuteCommand(row.command);
+        const uint64_t before = f.environment.now;
+        const int faultsBefore = f.environment.faults;
+        f.core.Tick();
+        EXPECT_EQ(f.environment.now - before, row.hangMs);
+        EXPECT_EQ(f.environment.faults - faultsBefore, row.faults);
+        f.core.Tick();  // the one after runs as usual
+        EXPECT_EQ(f.environment.now - before, row.hangMs);
+        EXPECT_EQ(f.environment.faults - faultsBefore, row.faults);
+    }
+}
+
 struct RotationFixture : CoreFixture {
     RotationFixture() {
         for (const char* command : {"timelimit 1", "numrounds 2", "nummaps 3", "map0 worlds/a",

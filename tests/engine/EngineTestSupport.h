@@ -24,7 +24,11 @@ class FakeEnvironment final : public EngineEnvironment {
     std::map<std::string, std::string> files;
     std::map<std::string, std::vector<FoundFile>> folders;
 
+    int faults = 0;
+
     uint64_t NowMs() override { return now; }
+    void SleepMs(uint32_t ms) override { now += ms; }
+    void Fault() override { ++faults; }
     ReadResult ReadFile(const std::string& path, std::string& contents, size_t maxBytes) override {
         if (folders.count(path) != 0) return ReadResult::Folder;
         auto found = files.find(path);

@@ -145,6 +145,8 @@ TEST(FormatDuration, Patterns) {
     EXPECT_EQ(FormatDuration(86400), "1d:00h:00m:00s");
     EXPECT_EQ(FormatDuration(90061), "1d:01h:01m:01s");
     EXPECT_EQ(FormatDuration(-30), "00m:00s");
+    EXPECT_EQ(FormatDuration(4294968), "49d:17h:02m:48s");  // past the 32-bit millisecond wrap
+    EXPECT_EQ(FormatDuration(8640000), "100d:00h:00m:00s");
 }
 
 }  // namespace

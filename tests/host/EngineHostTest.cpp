@@ -10,6 +10,8 @@
 
 #include "app/InstallFolder.h"
 #include "support/HostFixture.h"
+#include "host/EngineCalls.h"
+#include "host/HangWatchdog.h"
 #include "host/StartupSteps.h"
 #include "support/ModalDriver.h"
 
@@ -270,6 +272,62 @@ TEST_F(EngineHostTest, ShutdownNeverRacesATick) {
         ASSERT_EQ(slow.overlappingCalls, 0) << "round " << round;
         ASSERT_TRUE(slow.released) << "round " << round;
     }
+}
+
+// A Tick that does not return holds up nobody: the hand-over and notes go on, engine calls
+// give up at once once it is stuck, and the shutdown leaves the engine alone for good.
+TEST_F(EngineHostTest, AHungTickHoldsUpNoOtherCallerAndIsLeftAlone) {
+    ui::Handle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<bool> hang{false};
+    engine.onTick = [&] {
+        if (hang.exchange(false)) WaitForSingleObject(release.Get(), 30000);
+    };
+    auto host = MakeHost(engine);
+    ASSERT_EQ(host->Start({}), Result::Running);
+    ASSERT_TRUE(test::PumpUntil([&] { return engine.ticks >= 2; }));
+    hang = true;
+    ASSERT_TRUE(test::PumpUntil([&] { return host->Calls().Stuck(); }, 10000));
+    EXPECT_EQ(host->Calls().Current().kind, RunningCall::Tick);
+    EXPECT_GE(host->Calls().NotRespondingSeconds(), 2);
+    host->Note("still answering");
+    EXPECT_EQ(host->TakeHandOver().lines.back(), "still answering");
+    EXPECT_FALSE(ExecuteCommand(*host, "status"));
+    EXPECT_FALSE(host->Shutdown());
+    EXPECT_FALSE(host->Shutdown());  // and stays so
+    const int ticks = engine.ticks;
+    SetEvent(release.Get());
+    const DWORD since = GetTickCount();  // the Tick returns; no call follows it
+    test::PumpUntil([&] { return GetTickCount() - since > 300; });
+    EXPECT_EQ(engine.ticks, ticks);
+    EXPECT_FALSE(engine.released);
+}
+
+TEST(HangWatchdog, EachCallHasItsBound) {
+    const uint64_t start = 1000000;
+    struct Row {
+        RunningCall::Kind kind;
+        EngineGate::CallLength length;
+        unsigned boundSeconds;
+        uint64_t ranMs;
+        bool hang;
+    } rows[] = {
+        {RunningCall::Tick, EngineGate::CallLength::Regular, 60, 59999, false},
+        {RunningCall::Tick, EngineGate::CallLength::Regular, 60, 60000, true},
+        {RunningCall::Call, EngineGate::CallLength::Regular, 5, 5000, true},
+        {RunningCall::Tick, EngineGate::CallLength::Regular, 0, 999999999, false},  // off
+        // Start-up steps and map changes get at least five minutes, or more when asked.
+        {RunningCall::StartUp, EngineGate::CallLength::Long, 60, 299999, false},
+        {RunningCall::StartUp, EngineGate::CallLength::Long, 60, 300000, true},
+        {RunningCall::Call, EngineGate::CallLength::Long, 60, 200000, false},
+        {RunningCall::Call, EngineGate::CallLength::Long, 600, 599999, false},
+        {RunningCall::Call, EngineGate::CallLength::Long, 600, 600000, true},
+    };
+    for (const Row& row : rows) {
+        const RunningCall call{row.kind, row.length, start};
+        EXPECT_EQ(IsHang(call, start + row.ranMs, {row.boundSeconds}), row.hang)
+            << row.kind << " " << row.boundSeconds << " " << row.ranMs;
+    }
+    EXPECT_FALSE(IsHang({}, start, {60}));  // no call runs
 }
 
 }  // namespace

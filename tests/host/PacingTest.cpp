@@ -2,6 +2,7 @@
 // resource.txt parser of start-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ TEST(FramePacer, SlowStepsRunBackToBackWithoutSleeping) {
     EXPECT_EQ(starts[1] - starts[0], 50u);
     UpdateRateMeter meter;
     float rate = 0;
-    for (int i = 0; i < 200; ++i) rate = meter.Step(i * 0.05f + 0.05f, i * 0.05f + 0.05f);
+    for (uint32_t t = 50; t <= 200 * 50; t += 50) rate = meter.Step(t, t);
     EXPECT_NEAR(rate, 20.0f, 0.1f);
 }
 
@@ -100,24 +101,44 @@ TEST(FramePacer, WaitRulesNearTheClockWrap) {
 TEST(UpdateRate, FirstSampleSpansTheStartUpUntilItLeavesTheRing) {
     UpdateRateMeter meter;
     // The first step comes 60 s after program start (the settings sheet was open).
-    float t = 60.0f;
+    uint32_t t = 60000;
     float rate = meter.Step(t, t);
     EXPECT_NEAR(rate, 64.0f / 60.0f, 0.01f);
     for (int i = 1; i < 64; ++i) {
-        t += 0.033f;
+        t += 33;
         rate = meter.Step(t, t);
     }
     EXPECT_LT(rate, 1.1f);
-    t += 0.033f;
+    t += 33;
     rate = meter.Step(t, t);  // the 60 s sample is overwritten
     EXPECT_NEAR(rate, 1.0f / 0.033f, 0.1f);
 }
 
 TEST(UpdateRate, RateNeverExceedsOneHundred) {
     UpdateRateMeter meter;
-    EXPECT_FLOAT_EQ(meter.Step(0.0f, 0.0f), 100.0f);
-    for (int i = 0; i < 100; ++i) meter.Step(0.001f * i, 0.001f * i);
+    EXPECT_FLOAT_EQ(meter.Step(0, 0), 100.0f);
+    for (uint32_t i = 0; i < 100; ++i) meter.Step(i, i);
     EXPECT_FLOAT_EQ(meter.Rate(), 100.0f);
+}
+
+TEST(UpdateRate, StaysExactForAnyUptimeAndAcrossTheClockWrap) {
+    // Steady 33 ms frames read off a program clock that has run for days; at 49.7 days the
+    // 32-bit wrap falls in the middle of the ring.
+    for (const double days : {3.0, 24.0, 4294967296.0 / 86400000.0, 100.0}) {
+        SCOPED_TRACE(days);
+        UpdateRateMeter meter;
+        uint32_t t = static_cast<uint32_t>(static_cast<uint64_t>(days * 86400000.0) - 3000);
+        float low = 1000, high = 0;
+        for (int i = 0; i < 300; ++i) {
+            t += 33;
+            const float rate = meter.Step(t, t);
+            if (i < 64) continue;  // the first sample spans the start
+            low = std::min(low, rate);
+            high = std::max(high, rate);
+        }
+        EXPECT_NEAR(low, 1000.0f / 33, 0.01f);
+        EXPECT_NEAR(high, 1000.0f / 33, 0.01f);
+    }
 }
 
 TEST(ResourceList, LinesBecomeArchiveNamesAfterTheFixedTwo) {

@@ -209,6 +209,36 @@ TEST_F(ConsoleProgramTest, EachWayToStopEndsCleanlyWithZero) {
     }
 }
 
+TEST_F(ConsoleProgramTest, AHungOrCrashedEngineEndsWithACodeForTheSupervisor) {
+    const struct {
+        const char* arguments;
+        const char* command;
+        DWORD exitCode;
+        const char* said;  // on standard output, or in the log for a crash
+    } rows[] = {
+        {"--hang-seconds 2", "hangtick 60", 5, "The engine has not returned from its Tick since "},
+        {"", "crashtick", EXCEPTION_ACCESS_VIOLATION,
+         "The server ended with exception 0xC0000005; dump: "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        std::unique_ptr<Piped> program = Start(row.arguments);
+        program->Read();
+        ASSERT_TRUE(program->OutputHas(kReady)) << program->Output() << program->Errors();
+        program->Write(std::string(row.command) + "\n");
+        EXPECT_EQ(program->Exit(20000), row.exitCode) << program->Output();
+        EXPECT_NE((program->Output() + Log()).find(row.said), std::string::npos)
+            << program->Output();
+        EXPECT_EQ(program->Output().find("A dump of the process: ") != std::string::npos,
+                  row.exitCode == 5u);
+    }
+    // The next start tells of the crash.
+    std::unique_ptr<Piped> next = Start();
+    next->Read();
+    EXPECT_TRUE(next->OutputHas("The last run ended with exception 0xC0000005 at "))
+        << next->Output();
+}
+
 TEST_F(ConsoleProgramTest, ASecondCopyOfEitherProgramEndsWithThree) {
     std::unique_ptr<Piped> first = Start();
     first->Read();

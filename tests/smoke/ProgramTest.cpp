@@ -1,14 +1,16 @@
 // The real program on the demo installation, as an operator starts it: found through the
 // registry, hosting the simulated engine, ticking at about 30 per second, and closing cleanly
 // after the quit question; its console log and history in the installation folder; one copy
-// per installation folder.
+// per installation folder; a crash's dump and the next start's word about it.
 #include <windows.h>
 #include <commctrl.h>
+#include <dbghelp.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -203,6 +205,111 @@ TEST_F(ProgramTest, OneCopyPerInstallationFolder) {
     EXPECT_TRUE(IsWindow(first));
     TerminateProcess(process.hProcess, 0);
     WaitForSingleObject(process.hProcess, 10000);  // its files are free before the folder goes
+}
+
+// The stream types of a minidump file; empty when it is not one.
+std::vector<ULONG32> DumpStreams(const std::string& dump, ULONG32& exceptionCode) {
+    std::vector<ULONG32> types;
+    MINIDUMP_HEADER header;
+    if (dump.size() < sizeof header) return types;
+    std::memcpy(&header, dump.data(), sizeof header);
+    if (header.Signature != 0x504D444Du) return types;  // "MDMP"
+    for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
+        MINIDUMP_DIRECTORY entry;
+        const size_t at = header.StreamDirectoryRva + i * sizeof entry;
+        if (at + sizeof entry > dump.size()) break;
+        std::memcpy(&entry, dump.data() + at, sizeof entry);
+        types.push_back(entry.StreamType);
+        MINIDUMP_EXCEPTION_STREAM exception;
+        if (entry.StreamType == ExceptionStream &&
+            entry.Location.Rva + sizeof exception <= dump.size()) {
+            std::memcpy(&exception, dump.data() + entry.Location.Rva, sizeof exception);
+            exceptionCode = exception.ExceptionRecord.ExceptionCode;
+        }
+    }
+    return types;
+}
+
+TEST_F(ProgramTest, ACrashLeavesADumpAndTheNextStartSaysSo) {
+    korvane::test::TempFolder copy("crashing-installation");
+    CopyInstallation(folder, copy.Path());
+    SetInstallDir(copy.Path());
+    Start("-s", copy.Path());
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    TypeCommand(window, "crashtick");
+    // No error dialog holds the process: it ends by itself, with the exception's code.
+    EXPECT_EQ(WaitForExit(), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((copy.Path() + "\\dumps\\korvane-1.0.5-*.dmp").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no dump written";
+    FindClose(search);
+    const std::string dumpPath = copy.Path() + "\\dumps\\" + found.cFileName;
+    ULONG32 code = 0;
+    const std::vector<ULONG32> streams =
+        DumpStreams(korvane::test::TempFolder::ReadFile(dumpPath), code);
+    for (ULONG32 type : {ThreadListStream, ModuleListStream, ExceptionStream, SystemInfoStream})
+        EXPECT_NE(std::find(streams.begin(), streams.end(), type), streams.end()) << type;
+    EXPECT_EQ(code, static_cast<ULONG32>(EXCEPTION_ACCESS_VIOLATION));
+    EXPECT_NE(TodaysLog(copy.Path()).find("The server ended with exception 0xC0000005; dump: " +
+                                          dumpPath),
+              std::string::npos)
+        << TodaysLog(copy.Path());
+
+    // The next start tells the operator, once.
+    Start("-s", copy.Path());
+    window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    HWND pane = GetDlgItem(window, 1000);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::string text = Text(pane);
+            return text.find("The last run ended with exception 0xC0000005 at ") !=
+                       std::string::npos &&
+                   text.find("; dump: " + dumpPath) != std::string::npos;
+        },
+        10000))
+        << Text(pane);
+    Quit(window);
+    EXPECT_EQ(WaitForExit(), 0u);
+    EXPECT_EQ(GetFileAttributesA((copy.Path() + "\\korvane\\last-crash.txt").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ProgramTest, AHungEngineLeavesTheWindowAnsweringAndIsLeftAlone) {
+    korvane::test::TempFolder copy("hanging-installation");
+    CopyInstallation(folder, copy.Path());
+    SetInstallDir(copy.Path());
+    Start("-s --hang-seconds 3", copy.Path());
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    const auto saysHung = [&] {
+        return Text(window).find("Korvane Server 1.0.5 - Engine not responding for ") == 0;
+    };
+    // The window goes on refreshing while the Tick hangs; the watchdog's bound passes.
+    TypeCommand(window, "hangtick 8");
+    EXPECT_TRUE(WaitFor(saysHung, 10000)) << Text(window);
+    HWND pane = GetDlgItem(window, 1000);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const std::string text = Text(pane);
+            return text.find("The engine has not returned from its Tick since ") !=
+                       std::string::npos &&
+                   text.find("A dump of the process: " + copy.Path() + "\\dumps\\korvane-1.0.5-") !=
+                       std::string::npos;
+        },
+        10000))
+        << Text(pane);
+    // Once the Tick returns the engine goes on, and the caption is the window's own again.
+    EXPECT_TRUE(WaitFor([&] { return Text(window) == "Korvane Server 1.0.5"; }, 15000))
+        << Text(window);
+
+    // Quit while it hangs: the engine is never called again and the program ends with 5.
+    TypeCommand(window, "hangtick 60");
+    EXPECT_TRUE(WaitFor(saysHung, 10000)) << Text(window);
+    Quit(window);
+    EXPECT_EQ(WaitForExit(), 5u);
 }
 
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {

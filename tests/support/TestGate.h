@@ -13,7 +13,8 @@ namespace korvane::test {
 class DirectGate final : public EngineGate {
   public:
     explicit DirectGate(EngineInterface* engine) : engine_(engine) {}
-    bool WithEngine(const std::function<void(EngineInterface&)>& use) override {
+    bool WithEngine(const std::function<void(EngineInterface&)>& use,
+                    CallLength = CallLength::Regular) override {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (!engine_) return false;
         use(*engine_);

@@ -22,6 +22,7 @@ class FakeBackend : public web::AdminBackend {
     std::optional<std::vector<web::PlayerRow>> Players() override;
     std::optional<std::vector<RotationEntry>> Rotation() override;
     std::string ConsoleLogState() override { return consoleLog; }
+    long long NotRespondingSeconds() override { return notResponding; }
     // Echoes the command; "quit" stops the engine, "addplayer <name>" adds a player.
     bool Execute(const std::string& command) override;
     bool Kick(int id) override;
@@ -33,6 +34,7 @@ class FakeBackend : public web::AdminBackend {
     DWORD LastCallThread();
 
     std::string consoleLog = "writing";
+    long long notResponding = 0;
 
   private:
     void Record(const std::string& call);

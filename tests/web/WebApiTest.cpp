@@ -253,6 +253,12 @@ TEST_F(WebApiTest, AStoppedEngineAnswers503AndUnknownRequestsAreRefused) {
     EXPECT_EQ(Error(Call("POST", "/api/changemap", R"({"index": 0})")),
               "the engine is not running");
     EXPECT_EQ(Call("GET", "/api/console").status, 200);  // the lines stay readable
+    // An engine stuck in a call: every request that needs it hears so at once.
+    backend.notResponding = 7;
+    for (const char* path : {"/api/status", "/api/players"})
+        EXPECT_EQ(Error(Call("GET", path)), "Engine not responding for 7 s") << path;
+    EXPECT_EQ(Error(Call("POST", "/api/command", R"({"command": "status"})")),
+              "Engine not responding for 7 s");
 
     EXPECT_EQ(Call("GET", "/api/nothing").status, 404);
     EXPECT_EQ(Call("GET", "/api/command").status, 405);  // GET never changes anything
