@@ -182,13 +182,17 @@ void UnattendedRun::Serve() {
         const DWORD woke = WaitForMultipleObjects(input_ ? 3 : 2, waits, FALSE, timeout);
         if (woke == WAIT_OBJECT_0 || woke == WAIT_OBJECT_0 + 1) return;
         if (woke == WAIT_FAILED) return;
-        // As a line typed into the window's command line: into the history, echoed at once
-        // ahead of anything the engine answers, then executed.
-        if (input_)
+        // As a line typed into the window's command line: into the history, echoed, then
+        // executed. The echo is queued with the command in one hold of the lock, so each
+        // command's answer comes before the next one's echo, and is handed out at once. Lines
+        // read before the ready line wait for it: panels send their commands after it.
+        bool sent = false;
+        if (input_ && ready_)
             while (std::optional<std::string> command = input_->Take()) {
                 keeper_.History().Add(*command);
-                host_.EchoAndExecute(*command, EngineHost::Echo::AtOnce);
+                sent = host_.EchoAndExecute(*command) || sent;
             }
+        if (sent) Refresh();
     }
 }
 

@@ -15,33 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "support/Installation.h"
 #include "support/OtherProcess.h"
 #include "support/TempFolder.h"
 
 namespace {
 
-std::string WindowsPath(std::string path) {
-    // ctest hands over a Unix path; Wine maps the Unix root to drive Z:.
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-std::string InstallDir() {
-    const char* dir = std::getenv("KORVANE_INSTALL_DIR");
-    return dir ? WindowsPath(dir) : std::string();
-}
-
-void SetInstallDir(const std::string& folder) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
-                        KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, "Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>(folder.size() + 1));
-    RegCloseKey(key);
-}
+using korvane::test::CopyInstallation;
+using korvane::test::InstallDir;
+using korvane::test::SetInstallDir;
 
 // Today's console log of an installation folder.
 std::string TodaysLog(const std::string& folder) {
@@ -210,21 +192,6 @@ TEST_F(ProgramTest, ConsoleLogAndHistoryAreKeptInTheInstallationFolder) {
     Quit(window);
     EXPECT_EQ(WaitForExit(), 0u);
     EXPECT_EQ(TodaysLog(folder).find(unlogged), std::string::npos);
-}
-
-// Copies what a demo installation needs into `to`.
-void CopyInstallation(const std::string& from, const std::string& to) {
-    CreateDirectoryA((to + "\\korvane").c_str(), nullptr);
-    CreateDirectoryA((to + "\\worlds").c_str(), nullptr);
-    for (const char* name :
-         {"korvane-server.exe", "server.dll", "resource.txt", "korvane\\cres.dll"})
-        CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((from + "\\worlds\\*.dat").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        CopyFileA((from + "\\worlds\\" + found.cFileName).c_str(),
-                  (to + "\\worlds\\" + found.cFileName).c_str(), FALSE);
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 TEST_F(ProgramTest, OneCopyPerInstallationFolder) {

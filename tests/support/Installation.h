@@ -1,0 +1,52 @@
+// The build's demo installation, and copies of it, for the tests that run a real program:
+// where it is, the registry value the programs find it through, and a copy to change freely.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace korvane::test {
+
+inline std::string WindowsPath(std::string path) {
+    // ctest hands over a Unix path; Wine maps the Unix root to drive Z:.
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// The build's demo installation, from KORVANE_INSTALL_DIR; empty when it is not set.
+inline std::string InstallDir() {
+    const char* dir = std::getenv("KORVANE_INSTALL_DIR");
+    return dir ? WindowsPath(dir) : std::string();
+}
+
+// "Install Dir" (32-bit view), where the programs look for their folder.
+inline void SetInstallDir(const std::string& folder) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Korvane", 0, nullptr, 0,
+                        KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Install Dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+}
+
+// Copies what a demo installation needs into `to`.
+inline void CopyInstallation(const std::string& from, const std::string& to) {
+    CreateDirectoryA((to + "\\korvane").c_str(), nullptr);
+    CreateDirectoryA((to + "\\worlds").c_str(), nullptr);
+    for (const char* name : {"korvane-server.exe", "korvane-console.exe", "server.dll",
+                             "resource.txt", "korvane\\cres.dll"})
+        CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((from + "\\worlds\\*.dat").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        CopyFileA((from + "\\worlds\\" + found.cFileName).c_str(),
+                  (to + "\\worlds\\" + found.cFileName).c_str(), FALSE);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+}  // namespace korvane::test
