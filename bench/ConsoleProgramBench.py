@@ -18,6 +18,7 @@ measure over its last 64 ticks) is also sampled every second. Figures only: noth
 Run by scripts/bench: ConsoleProgramBench.py <installation> <flood seconds> (the Wine prefix
 and WINE* variables come from the environment).
 """
+import faulthandler
 import json
 import os
 import re
@@ -49,19 +50,26 @@ def percentile(values, p):
     return ordered[min(len(ordered) - 1, int(p * len(ordered)))]
 
 
-def wine_reg(*arguments):
-    return subprocess.run(['wine', 'reg', *arguments], capture_output=True, text=True,
-                          stdin=subprocess.DEVNULL)
+def wine_output(*command):
+    """What a Wine tool prints. Through a file, not a pipe: the first Wine process of a
+    session starts Wine's own services, which inherit its handles and would hold a pipe open
+    long after the tool has ended."""
+    with tempfile.TemporaryFile() as output:
+        subprocess.run(command, stdin=subprocess.DEVNULL, stdout=output,
+                       stderr=subprocess.DEVNULL)
+        output.seek(0)
+        return output.read().decode('latin-1')
 
 
 def install_dir():
-    answer = wine_reg('query', KEY, '/v', 'Install Dir', '/reg:32')
-    match = re.search(r'Install Dir\s+REG_SZ\s+(.*)', answer.stdout)
+    answer = wine_output('wine', 'reg', 'query', KEY, '/v', 'Install Dir', '/reg:32')
+    match = re.search(r'Install Dir\s+REG_SZ\s+(.*)', answer)
     return match.group(1).strip() if match else None
 
 
 def set_install_dir(folder):
-    wine_reg('add', KEY, '/v', 'Install Dir', '/t', 'REG_SZ', '/d', folder, '/f', '/reg:32')
+    wine_output('wine', 'reg', 'add', KEY, '/v', 'Install Dir', '/t', 'REG_SZ', '/d', folder,
+                '/f', '/reg:32')
 
 
 class Reader:
@@ -293,6 +301,9 @@ def echo_latency(program, reader, count, label):
 
 def main():
     installation, seconds = sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 30
+    sys.stdout.reconfigure(line_buffering=True)
+    # A run that hangs says where, and ends, rather than holding scripts/bench for ever.
+    faulthandler.dump_traceback_later(4 * seconds + 420, exit=True)
     port = 18000 + os.getpid() % 1000
     with tempfile.TemporaryDirectory(prefix='korvane-console-bench-') as work:
         folder = os.path.join(work, 'install')
@@ -304,8 +315,7 @@ def main():
         with open(os.path.join(work, 'password.txt'), 'w') as password:
             password.write(PASSWORD + '\n')
         previous = install_dir()
-        set_install_dir(subprocess.run(['winepath', '-w', folder], capture_output=True,
-                                       text=True).stdout.strip())
+        set_install_dir(wine_output('winepath', '-w', folder).strip())
         environment = dict(os.environ)
         environment.pop('DISPLAY', None)  # as in a container: no display at all
         try:
