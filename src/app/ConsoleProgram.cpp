@@ -85,6 +85,15 @@ class UnattendedRun {
           host_(host),
           web_(web),
           keeper_(host) {}
+    // After a failure the run still ends cleanly, and no listener outlives its object.
+    ~UnattendedRun() {
+        try {
+            End();
+        } catch (...) {
+        }
+    }
+    UnattendedRun(const UnattendedRun&) = delete;
+    UnattendedRun& operator=(const UnattendedRun&) = delete;
 
     int Run();
 
@@ -104,7 +113,7 @@ class UnattendedRun {
     ConsoleKeeper keeper_;
     std::optional<StandardOutput> output_;
     std::optional<StandardInput> input_;
-    ui::Handle ended_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};    // the engine's end
+    ui::Handle ended_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};     // the engine's end
     ui::Handle arrived_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};  // a command read
     bool ready_ = false;
 };
@@ -158,10 +167,9 @@ int UnattendedRun::Start() {
     if (options_.readStandardInput) {
         if (const HANDLE in = StandardHandle(STD_INPUT_HANDLE)) {
             input_.emplace(in, arrived_.Get(), [](size_t length) {
-                SayOnStandardError("Not sent: a command has at most " +
-                                   std::to_string(kMaxTypedCommandLength) +
-                                   " characters, and this line has " + std::to_string(length) +
-                                   ".");
+                SayOnStandardError(
+                    "Not sent: a command has at most " + std::to_string(kMaxTypedCommandLength) +
+                    " characters, and this line has " + std::to_string(length) + ".");
             });
         }
     }
@@ -180,8 +188,12 @@ void UnattendedRun::Serve() {
         const ULONGLONG after = GetTickCount64();
         const DWORD timeout = nextRefresh > after ? static_cast<DWORD>(nextRefresh - after) : 0;
         const DWORD woke = WaitForMultipleObjects(input_ ? 3 : 2, waits, FALSE, timeout);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_OBJECT_0 + 1) return;
-        if (woke == WAIT_FAILED) return;
+        if (woke == WAIT_OBJECT_0) {
+            // Whoever reads the log later learns why the server went.
+            host_.Note("Korvane Server stopping: asked to stop.");
+            return;
+        }
+        if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_FAILED) return;
         // As a line typed into the window's command line: into the history, echoed, then
         // executed. The echo is queued with the command in one hold of the lock, so each
         // command's answer comes before the next one's echo, and is handed out at once. Lines
@@ -216,6 +228,7 @@ void UnattendedRun::SayReady(const EngineHost::HandOver& handOver) {
     if (hooks_.ready) hooks_.ready();
 }
 
+// Safe to call again: each step is.
 void UnattendedRun::End() {
     input_.reset();
     // The listener stops before the engine goes, as when the window closes.

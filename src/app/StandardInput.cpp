@@ -59,8 +59,8 @@ StandardInput::StandardInput(HANDLE input, HANDLE arrived,
                              std::function<void(size_t length)> tooLong)
     : shared_(std::make_shared<Shared>()) {
     // The thread keeps its own copy of the event, so that it may outlive the front's.
-    DuplicateHandle(GetCurrentProcess(), arrived, GetCurrentProcess(), &shared_->arrived, 0,
-                    FALSE, DUPLICATE_SAME_ACCESS);
+    DuplicateHandle(GetCurrentProcess(), arrived, GetCurrentProcess(), &shared_->arrived, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
     shared_->tooLong = std::move(tooLong);
     std::thread(&StandardInput::Read, shared_, input).detach();
 }
@@ -92,9 +92,8 @@ void StandardInput::Read(const std::shared_ptr<Shared>& shared, HANDLE input) {
             }
             if (Blank(line.text)) return;
             std::unique_lock lock(shared->mutex);
-            shared->taken.wait(lock, [&] {
-                return shared->ending || shared->commands.size() < kMaxWaiting;
-            });
+            shared->taken.wait(
+                lock, [&] { return shared->ending || shared->commands.size() < kMaxWaiting; });
             ending = shared->ending;
             if (ending) return;
             shared->commands.push_back(std::move(line.text));

@@ -2,23 +2,11 @@
 #include "app/StandardOutput.h"
 
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <thread>
 
 namespace korvane::app {
-
-namespace {
-
-std::string Stamp(const LocalTime& t) {
-    char stamp[32];
-    const int length = std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ",
-                                     t.year, t.month, t.day, t.hour, t.minute, t.second);
-    return std::string(stamp, static_cast<size_t>(length));
-}
-
-}  // namespace
 
 struct StandardOutput::Shared {
     HANDLE output;
@@ -47,7 +35,7 @@ StandardOutput::~StandardOutput() {
 
 void StandardOutput::ConsoleLines(const std::vector<std::string>& lines) {
     // The clock is read once per batch, as the log does.
-    const std::string stamp = timestamps_ ? Stamp(clock_()) : std::string();
+    const std::string stamp = timestamps_ ? LogStamp(clock_()) : std::string();
     std::vector<std::string> formatted;
     formatted.reserve(lines.size());
     for (const std::string& line : lines) {

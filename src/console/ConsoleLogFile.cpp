@@ -68,12 +68,15 @@ std::optional<LocalTime> LogFileDate(std::string_view name) {
     return t;
 }
 
-void AppendLogLines(std::string& out, const LocalTime& t, std::string_view text) {
-    if (text.empty()) return;
+std::string LogStamp(const LocalTime& t) {
     char stamp[32];
-    const int stampLength = std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ",
-                                          t.year, t.month, t.day, t.hour, t.minute, t.second);
-    AppendStampedLines(out, std::string_view(stamp, static_cast<size_t>(stampLength)), text);
+    const int length = std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d ", t.year,
+                                     t.month, t.day, t.hour, t.minute, t.second);
+    return std::string(stamp, static_cast<size_t>(length));
+}
+
+void AppendLogLines(std::string& out, const LocalTime& t, std::string_view text) {
+    if (!text.empty()) AppendStampedLines(out, LogStamp(t), text);
 }
 
 void AppendStampedLines(std::string& out, std::string_view stamp, std::string_view text) {

@@ -35,6 +35,8 @@ std::optional<LocalTime> LogFileDate(std::string_view name);
 // breaks inside gives several, each with the stamp); trailing line ends are dropped and other
 // control characters but tab become spaces. An empty text gives nothing, as in the pane.
 void AppendLogLines(std::string& out, const LocalTime& time, std::string_view text);
+// "YYYY-MM-DD HH:MM:SS ", the stamp of each log line.
+std::string LogStamp(const LocalTime& time);
 // The same with any stamp, an empty one included (standard output without the time).
 void AppendStampedLines(std::string& out, std::string_view stamp, std::string_view text);
 

@@ -64,7 +64,7 @@ top=$work/portable/korvane-server-1.0.5
 packaged=$top/korvane-server.exe
 
 echo "== the portable zip; its script makes a fresh prefix and starts the program"
-for f in korvane-server.exe korvane/cres.dll server.dll resource.txt worlds/antarctica.dat; do
+for f in korvane-server.exe korvane-console.exe korvane/cres.dll server.dll resource.txt worlds/antarctica.dat; do
   expect "$f in the zip" [ -f "$top/$f" ]
 done
 expect "no configuration in the zip" absent "$top/korvane/server.cfg"
@@ -108,7 +108,7 @@ inst_win='C:\Program Files\Tarnwick\Korvane'
 echo "== silent install"
 wine_run "$setup" /S
 expect "setup /S ends with 0" [ $? -eq 0 ]
-for f in korvane-server.exe korvane/cres.dll server.dll resource.txt worlds/antarctica.dat worlds/usa.dat; do
+for f in korvane-server.exe korvane-console.exe korvane/cres.dll server.dll resource.txt worlds/antarctica.dat worlds/usa.dat; do
   expect "$f installed" [ -f "$inst/$f" ]
 done
 expect "the program is the packaged one" same "$inst/korvane-server.exe" "$packaged"
@@ -136,7 +136,7 @@ echo "== silent uninstall, as the list of installed programs runs it"
 # ends at once; the checker waits for the copy to finish its work.
 wine_run "$inst/Uninstall.exe" /S
 checker removed
-for f in Uninstall.exe korvane-server.exe korvane/cres.dll server.dll resource.txt worlds/antarctica.dat worlds/usa.dat; do
+for f in Uninstall.exe korvane-server.exe korvane-console.exe korvane/cres.dll server.dll resource.txt worlds/antarctica.dat worlds/usa.dat; do
   expect "$f removed" absent "$inst/$f"
 done
 expect "korvane/server.cfg is kept" same "$inst/korvane/server.cfg" "$work/server.cfg.before"

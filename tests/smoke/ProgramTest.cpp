@@ -25,21 +25,7 @@ using korvane::test::CopyInstallation;
 using korvane::test::InstallDir;
 using korvane::test::SetInstallDir;
 
-// Today's console log of an installation folder.
-std::string TodaysLog(const std::string& folder) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char name[64];
-    std::snprintf(name, sizeof name, "\\logs\\console-%04d-%02d-%02d.log", now.wYear, now.wMonth,
-                  now.wDay);
-    // Only the end: the demo installation's log of the day also holds every earlier run's
-    // lines (soak and benchmark floods among them), and what a test looks for is new.
-    std::ifstream file(folder + name, std::ios::binary | std::ios::ate);
-    const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : 0;
-    file.seekg(std::max<std::streamoff>(0, size - (1 << 20)));
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
+using korvane::test::TodaysLog;
 using korvane::test::FindProcessDialog;
 using korvane::test::FindProcessWindow;
 using korvane::test::WaitFor;

@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace korvane::test {
@@ -47,6 +51,20 @@ inline void CopyInstallation(const std::string& from, const std::string& to) {
         CopyFileA((from + "\\worlds\\" + found.cFileName).c_str(),
                   (to + "\\worlds\\" + found.cFileName).c_str(), FALSE);
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The end of today's console log of an installation folder: the demo installation's log of
+// the day also holds every earlier run's lines, and what a test looks for is new.
+inline std::string TodaysLog(const std::string& folder) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char name[64];
+    std::snprintf(name, sizeof name, "\\logs\\console-%04d-%02d-%02d.log", now.wYear, now.wMonth,
+                  now.wDay);
+    std::ifstream file(folder + name, std::ios::binary | std::ios::ate);
+    const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : 0;
+    file.seekg(std::max<std::streamoff>(0, size - (1 << 20)));
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace korvane::test

@@ -10,25 +10,11 @@
 namespace {
 
 korvane::test::RecordingEngine* g_engine = nullptr;
-size_t g_written = 0;
-
-// Appends the calls noted since the last time.
-void WriteCalls() {
-    if (!g_engine) return;
-    const std::vector<std::string> calls = g_engine->Calls();
-    std::string text;
-    for (; g_written < calls.size(); ++g_written) text += calls[g_written] + "\r\n";
-    HANDLE file = CreateFileA("engine-calls.txt", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
 
 }  // namespace
 
-extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*, korvane::EngineInterface** out);
+extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
+                                    korvane::EngineInterface** out);
 extern "C" int __cdecl ReleaseEngine(void);
 
 extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
@@ -43,6 +29,13 @@ extern "C" int __cdecl CreateEngine(int, const korvane::InterfaceId*,
 extern "C" int __cdecl ReleaseEngine(void) {
     if (!g_engine) return 0;
     g_engine->Note("ReleaseEngine");
-    WriteCalls();
+    std::string text;
+    for (const std::string& call : g_engine->Calls()) text += call + "\r\n";
+    HANDLE file = CreateFileA("engine-calls.txt", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
     return 0;
 }
