@@ -179,6 +179,25 @@ checker removed
 expect "the uninstaller removes the service" [ "$(service_count)" = 0 ]
 expect "and the program after it" absent "$inst/korvane-console.exe"
 
+echo "== the portable script runs the console program with no display; SIGTERM ends it cleanly"
+# The script stays between the stop signal and Wine, which would end at once on SIGTERM: the
+# command's place in the history shows that the program ended its own way.
+printf 'echo console-check\n' >"$work/console.in"
+(unset DISPLAY; KORVANE_WINEPREFIX=$WINEPREFIX exec "$top/korvane-wine.sh" --console) \
+  <"$work/console.in" >"$work/console.out" 2>>"$log" &
+console=$!
+for _ in $(seq 600); do
+  grep -q '^Korvane Server ready: ' "$work/console.out" && grep -q '^console-check' "$work/console.out" && break
+  kill -0 "$console" 2>/dev/null || break
+  sleep 0.1
+done
+expect "the ready line and the command's answer on standard output" grep -q '^console-check' "$work/console.out"
+kill -TERM "$console" 2>/dev/null
+timeout 30 tail --pid="$console" -f /dev/null || kill -KILL "$console" 2>/dev/null
+wait "$console"
+expect "SIGTERM ends it with exit code 0" [ $? -eq 0 ]
+expect "the history was written at the end" grep -q 'echo console-check' "$top/korvane/history.txt"
+
 elapsed=$(($(date +%s) - started))
 if [ "$failures" -eq 0 ]; then
   echo "installer tests: PASS (${elapsed} s)"
