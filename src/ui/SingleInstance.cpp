@@ -56,8 +56,9 @@ std::string NormalisedFolder(const std::string& folder) {
 
 SingleInstance::SingleInstance(const std::string& folder)
     : name_("KorvaneServer-" + HashHex(NormalisedFolder(folder))) {
-    // One per logon session: another operator's session has its own windows and desktop.
-    mutex_.Reset(CreateMutexA(nullptr, FALSE, ("Local\\" + name_).c_str()));
+    // One per machine: the folder's configuration and files are the same whichever session
+    // runs the server, a service's (session 0) included.
+    mutex_.Reset(CreateMutexA(nullptr, FALSE, ("Global\\" + name_).c_str()));
     const DWORD error = GetLastError();
     // A mutex made by another account may not be opened, which also means it exists.
     first_ = mutex_ ? error != ERROR_ALREADY_EXISTS : error != ERROR_ACCESS_DENIED;
