@@ -173,13 +173,13 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-}  // namespace
-
 bool IsDumpName(std::string_view name) {
     const std::string lower = Lower(name);
     return lower.size() > 12 && lower.rfind("korvane-", 0) == 0 &&
            lower.compare(lower.size() - 4, 4, ".dmp") == 0;
 }
+
+}  // namespace
 
 std::vector<std::string> DumpsToRemove(std::vector<DumpFile> dumps, size_t keep,
                                        uint64_t maxBytes) {

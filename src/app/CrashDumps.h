@@ -50,6 +50,5 @@ inline constexpr size_t kKeptDumps = 10;
 inline constexpr uint64_t kMaxDumpBytes = 1ull << 30;
 std::vector<std::string> DumpsToRemove(std::vector<DumpFile> dumps, size_t keep = kKeptDumps,
                                        uint64_t maxBytes = kMaxDumpBytes);
-bool IsDumpName(std::string_view name);
 
 }  // namespace korvane::app

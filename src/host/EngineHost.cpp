@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "host/EngineCalls.h"
 #include "host/ServerDllLibrary.h"
 #include "host/StartupSteps.h"
 #include "resources/resource.h"

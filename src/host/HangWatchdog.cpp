@@ -11,15 +11,9 @@
 
 namespace korvane {
 
-bool IsHang(const RunningCall& call, uint64_t nowMs, const HangBounds& bounds) {
-    if (bounds.seconds == 0 || call.sinceMs == 0 || nowMs < call.sinceMs) return false;
-    const bool longCall = call.kind == RunningCall::StartUp ||
-                          call.length == EngineGate::CallLength::Long;
-    const uint64_t seconds =
-        longCall ? std::max(bounds.seconds, HangBounds::kLongCallSeconds) : bounds.seconds;
-    return nowMs - call.sinceMs >= seconds * 1000;
-}
+namespace {
 
+// What hung, for the operator's line.
 const char* CallName(RunningCall::Kind kind) {
     switch (kind) {
         case RunningCall::Tick:
@@ -29,6 +23,17 @@ const char* CallName(RunningCall::Kind kind) {
         default:
             return "a call";
     }
+}
+
+}  // namespace
+
+bool IsHang(const RunningCall& call, uint64_t nowMs, const HangBounds& bounds) {
+    if (bounds.seconds == 0 || call.sinceMs == 0 || nowMs < call.sinceMs) return false;
+    const bool longCall = call.kind == RunningCall::StartUp ||
+                          call.length == EngineGate::CallLength::Long;
+    const uint64_t seconds =
+        longCall ? std::max(bounds.seconds, HangBounds::kLongCallSeconds) : bounds.seconds;
+    return nowMs - call.sinceMs >= seconds * 1000;
 }
 
 std::string HangLine(const RunningCall& call, uint64_t nowMs) {

@@ -21,8 +21,6 @@ struct HangBounds {
 
 // Whether `call` has overrun its bound at `nowMs` (GetTickCount64's clock).
 bool IsHang(const RunningCall& call, uint64_t nowMs, const HangBounds& bounds);
-// "Tick", "an engine call", "a start-up step": what hung, for the operator's line.
-const char* CallName(RunningCall::Kind kind);
 // "The engine has not returned from its Tick since 12:00:00 (60 s): it hangs."
 std::string HangLine(const RunningCall& call, uint64_t nowMs);
 
