@@ -214,7 +214,9 @@ void EngineHost::Step() {
     game_.Stepped(now, ClockMs());
     {
         CallClock::Stamp stamp(calls_, RunningCall::Tick, CallLength::Regular);
-        if (engine->Tick(0) != 0) {
+        const int goOn = engine->Tick(0);
+        game_.TickEnded();
+        if (goOn != 0) {
             game_.TickReturned();
             return;
         }

@@ -19,10 +19,12 @@ void HostedGame::Hosting(const std::string& map) {
         map_ = map;
     }
     sinceMs_ = GetTickCount64();
+    ticks_.Restarted();
 }
 
 void HostedGame::Stepped(uint32_t nowMs, uint32_t againMs) {
     rate_.store(meter_.Step(nowMs, againMs), std::memory_order_relaxed);
+    ticks_.TickStarted(MicrosNow());
 }
 
 void HostedGame::Ended() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/TickStats.h"
 #include "host/UpdateRate.h"
 #include "ui/Handles.h"
 
@@ -21,12 +22,15 @@ class HostedGame {
     // The map hosting began on, as the engine was given it.
     std::string Map() const;
     float UpdateRate() const { return rate_.load(std::memory_order_relaxed); }
+    // How many Ticks ran and what they cost, over the program's life (host/TickStats.h).
+    const TickStats& Ticks() const { return ticks_; }
 
   private:
     friend class EngineHost;
     void Hosting(const std::string& map);  // the session runs; the server thread starts next
     void Stepped(uint32_t nowMs, uint32_t againMs);  // the server thread, before each Tick
     void TickReturned() { ticked_.store(true); }
+    void TickEnded() { ticks_.TickEnded(MicrosNow()); }  // after every Tick, returned or not
     void Ended();
 
     mutable ui::CriticalSection lock_;  // the map's
@@ -35,6 +39,7 @@ class HostedGame {
     std::atomic<bool> ticked_{false};
     UpdateRateMeter meter_;  // the server thread's
     std::atomic<float> rate_{0};
+    TickStats ticks_;  // written by the server thread only
 };
 
 }  // namespace korvane

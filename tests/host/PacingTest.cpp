@@ -8,6 +8,7 @@
 
 #include "host/FramePacer.h"
 #include "host/ResourceList.h"
+#include "host/TickStats.h"
 #include "host/UpdateRate.h"
 
 namespace korvane {
@@ -139,6 +140,31 @@ TEST(UpdateRate, StaysExactForAnyUptimeAndAcrossTheClockWrap) {
         EXPECT_NEAR(low, 1000.0f / 33, 0.01f);
         EXPECT_NEAR(high, 1000.0f / 33, 0.01f);
     }
+}
+
+TEST(TickStats, BucketsIntervalsAndQuantilesOverAWindow) {
+    TickStats stats;
+    uint64_t t = 5'000'000;
+    // 90 Ticks of 2 ms then 10 of 40 ms, started every 33 ms; a bound itself falls in its bucket.
+    for (int i = 0; i < 100; ++i, t += 33'000) {
+        stats.TickStarted(t);
+        stats.TickEnded(t + (i < 90 ? 2'000 : 40'000));
+    }
+    const auto durations = stats.Durations();
+    EXPECT_EQ(durations.count, 100u);
+    EXPECT_EQ(durations.buckets[1], 90u);   // <= 2 ms
+    EXPECT_EQ(durations.buckets[9], 10u);   // <= 40 ms
+    EXPECT_EQ(durations.sumMicros, 90u * 2'000 + 10u * 40'000);
+    EXPECT_EQ(stats.Intervals().count, 99u);  // the first Tick has no interval before it
+    EXPECT_EQ(stats.Intervals().buckets[7], 99u);
+    const TickHistogram::Snapshot none;
+    EXPECT_NEAR(HistogramQuantile(durations, none, 0.5), 0.001 + 0.001 * 50 / 90, 1e-9);
+    EXPECT_NEAR(HistogramQuantile(durations, none, 0.99), 0.035 + 0.005 * 9 / 10, 1e-9);
+    // Over a later window only its own samples count; an empty window reads 0.
+    stats.TickStarted(t);
+    stats.TickEnded(t + 3'000'000);
+    EXPECT_DOUBLE_EQ(HistogramQuantile(stats.Durations(), durations, 0.5), 1.0);
+    EXPECT_EQ(HistogramQuantile(durations, durations, 0.5), 0.0);
 }
 
 TEST(ResourceList, LinesBecomeArchiveNamesAfterTheFixedTwo) {
