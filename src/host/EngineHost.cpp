@@ -164,6 +164,7 @@ void EngineHost::Note(const std::string& line) {
 }
 
 bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
+    game_.CommandGiven(command);
     if (echo == Echo::AtOnce) {
         if (!EngineLoaded()) return false;
         consoleListeners_.HandOut({command});

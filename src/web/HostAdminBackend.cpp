@@ -63,4 +63,10 @@ void HostAdminBackend::Notice(const std::string& line) {
     host_.Note(line);
 }
 
+bool HostAdminBackend::RequestRestart() {
+    if (!restart_.request) return false;
+    restart_.request();
+    return true;
+}
+
 }  // namespace korvane::web

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <string>
 
 #include "host/EngineHost.h"
 #include "web/AdminBackend.h"
@@ -27,9 +29,19 @@ class HostAdminBackend final : public AdminBackend {
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
 
+    // The program's restarts, set before the listener starts (none: the web cannot restart).
+    struct RestartHooks {
+        std::function<void()> request;
+        std::function<std::string()> notice;
+    };
+    void SetRestartHooks(RestartHooks hooks) { restart_ = std::move(hooks); }
+    bool RequestRestart() override;
+    std::string RestartNotice() override { return restart_.notice ? restart_.notice() : ""; }
+
   private:
     EngineHost& host_;
     std::atomic<const char*> consoleLog_{"writing"};
+    RestartHooks restart_;
 };
 
 }  // namespace korvane::web

@@ -189,10 +189,12 @@ TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
     const std::string account = config->lpServiceStartName ? config->lpServiceStartName : "";
     EXPECT_NE(install.output.find("Account: " + account + "\r\n"), std::string::npos)
         << account << "\n" << install.output;
-    const std::vector<DWORD> recovery = {86400,
+    const std::vector<DWORD> recovery = {600,
                                          SC_ACTION_RESTART, 10000,
                                          SC_ACTION_RESTART, 10000,
+                                         SC_ACTION_RESTART, 30000,
                                          SC_ACTION_RESTART, 60000,
+                                         SC_ACTION_NONE, 0,
                                          TRUE};
     EXPECT_EQ(RecoveryActions(), recovery);
 
