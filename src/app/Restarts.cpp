@@ -106,8 +106,8 @@ bool StartSuccessor(std::string_view arguments) {
 }
 
 RestartControl::RestartControl(EngineHost& host, const RestartSchedule& schedule,
-                               RestartClocks clocks)
-    : host_(host), clocks_(std::move(clocks)) {
+                               RestartClocks clocks, std::string recordFile)
+    : host_(host), clocks_(std::move(clocks)), recordFile_(std::move(recordFile)) {
     SetSchedule(schedule);
 }
 
@@ -150,17 +150,19 @@ bool RestartControl::RestartAfterFailure(RestartReason reason) {
     if (!schedule_.restartWhenEngineStops ||
         (reason == RestartReason::EngineStopped && host_.Game().QuitGiven()))
         return false;
-    std::vector<RestartRecord> records = LoadRestartRecords();
+    std::vector<RestartRecord> records = LoadRestartRecords(recordFile_);
     records.push_back({clocks_.unix(), reason});
     if (!InCrashLoop(records, clocks_.unix())) return true;
-    RecordRestart(reason, clocks_.unix());  // the failure counts though nothing restarts
+    RecordRestart(reason, clocks_.unix(), recordFile_);  // counts though nothing restarts
     if (!crashLoop_.exchange(true)) host_.Note(kCrashLoopLine);
     return false;
 }
 
 void RestartControl::Tell(const std::string& line) { host_.Note(line); }
 
-void RestartControl::Restarting(RestartReason reason) { RecordRestart(reason, clocks_.unix()); }
+void RestartControl::Restarting(RestartReason reason) {
+    RecordRestart(reason, clocks_.unix(), recordFile_);
+}
 
 RestartSchedule ScheduleForRun(const Switches& switches) {
     RestartSchedule schedule = LoadSchedule();

@@ -73,7 +73,8 @@ struct RestartClocks {
 class RestartControl {
   public:
     RestartControl(EngineHost& host, const RestartSchedule& schedule,
-                   RestartClocks clocks = RestartClocks());
+                   RestartClocks clocks = RestartClocks(),
+                   std::string recordFile = kRestartRecordFile);
 
     // Any thread (the web's): a restart for the front to carry out at its next poll.
     void Request(RestartReason reason) { requested_.store(static_cast<int>(reason) + 1); }
@@ -100,6 +101,7 @@ class RestartControl {
 
     EngineHost& host_;
     RestartClocks clocks_;
+    std::string recordFile_;
     RestartSchedule schedule_;
     RestartPlanner planner_;
     std::atomic<int> requested_{0};  // a RestartReason + 1; 0 when none
