@@ -60,7 +60,7 @@ class ServerMainDialog : public ui::Dialog {
 
   private:
     // What the host reports from the server thread arrives as posted messages.
-    static constexpr DWORD kRefreshWaitMs = 50;  // for EngineLock, per engine call
+    static constexpr DWORD kRefreshWaitMs = 50;  // for EngineLock, all of a refresh's calls
     static constexpr UINT kEngineCloseMessage = WM_APP + 1;
     static constexpr UINT kEngineStoppedMessage = WM_APP + 2;
 

@@ -151,6 +151,7 @@ bool EngineHost::WithEngine(const std::function<void(EngineInterface&)>& use,
                             CallLength length) {
     const DWORD start = GetTickCount();
     ui::BoundedLock lock(lock_, [&] { return calls_.KeepWaiting(start); });
+    CallClock::Waited(start);
     EngineInterface* engine = engine_.load();
     if (!lock || !engine) return false;
     CallClock::Stamp stamp(calls_, RunningCall::Call, length);

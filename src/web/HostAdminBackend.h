@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "host/EngineHost.h"
@@ -39,7 +40,12 @@ class HostAdminBackend final : public AdminBackend {
     std::string RestartNotice() override { return restart_.notice ? restart_.notice() : ""; }
 
   private:
+    static constexpr DWORD kStatusWaitMs = 100;  // for EngineLock, all of a status's calls
+
     EngineHost& host_;
+    std::mutex lastMutex_;
+    std::string lastName_;  // the last name and maximum read, for a status while the engine is busy
+    int lastMaxPlayers_ = 0;
     std::atomic<const char*> consoleLog_{"writing"};
     RestartHooks restart_;
 };
