@@ -43,6 +43,10 @@ TEST(RestartSchedule, TextsAsTheOperatorWritesThem) {
     const RestartSchedule damaged =
         ParseSchedule("restart_at=25:00\nwarn_minutes=0\nrestart_when_engine_stops=yes\n\x01");
     EXPECT_EQ(damaged, RestartSchedule{});
+    // A wrong --restart-at is said, and the stored times stand.
+    const Switches wrong = ParseSwitches("-s --restart-at 25:00");
+    EXPECT_FALSE(wrong.restartAt);
+    EXPECT_NE(wrong.error.find("--restart-at 25:00"), std::string::npos) << wrong.error;
 }
 
 class RestartControlTest : public test::HostFixture {
