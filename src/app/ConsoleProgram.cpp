@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/ConsoleBasics.h"
 #include "app/CrashDumps.h"
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
@@ -37,47 +38,6 @@ constexpr unsigned kEngineHintMs = 60000;
 // How long a hang's lines may take to reach the log and standard output before the process
 // ends anyway.
 constexpr DWORD kHungEndMs = 10000;
-
-// Messages about the program itself, not the game: standard error, whole lines.
-void SayOnStandardError(const std::string& text) {
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (!error || error == INVALID_HANDLE_VALUE) return;
-    const std::string line = text + "\r\n";
-    DWORD written = 0;
-    WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
-
-// A standard handle worth a thread: none when the program was started without one.
-HANDLE StandardHandle(DWORD which) {
-    const HANDLE handle = GetStdHandle(which);
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
-
-class Sockets {
-  public:
-    Sockets() {
-        WSADATA data = {};
-        started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-        // Any other version than the one asked for counts as failure, as in the window.
-        usable_ = started_ && data.wVersion == MAKEWORD(1, 1);
-    }
-    ~Sockets() {
-        if (started_) WSACleanup();
-    }
-    Sockets(const Sockets&) = delete;
-    Sockets& operator=(const Sockets&) = delete;
-    bool Usable() const { return usable_; }
-
-  private:
-    bool started_ = false;
-    bool usable_ = false;
-};
-
-std::string WorkingFolder() {
-    char folder[MAX_PATH * 2] = {};
-    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-    return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string(".");
-}
 
 // The hosted game from start-up to its end, on the caller's thread.
 class UnattendedRun {
