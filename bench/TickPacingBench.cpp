@@ -1,6 +1,7 @@
 // Prints how well the real server thread keeps its pace: the achieved tick rate against the
 // ideal 1000/33 per second, the median and 99th percentile of the interval between ticks, and
-// the time from process start to the first Tick. Run: tick_pacing_bench [seconds].
+// the time from process start to the first Tick; with the hang watchdog on.
+// Run: tick_pacing_bench [seconds].
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "host/HangWatchdog.h"
 #include "support/TestWindow.h"
 #include "support/ModalDriver.h"
 #include "support/RecordingEngine.h"
@@ -48,6 +50,10 @@ int main(int argc, char** argv) {
     const double sinceStart = static_cast<double>(toInt(nowFile) - toInt(created)) * 1e-7;
 
     korvane::test::TestWindow window(engine);
+    // As the programs run: the hang watchdog on, at its default bound.
+    const korvane::HangWatchdog watchdog(window.Host(), {}, [](const korvane::RunningCall&, uint64_t) {
+        std::printf("tick pacing: the watchdog saw a hang\n");
+    });
     int shownRate = 0;
     const DWORD begin = GetTickCount();
     korvane::test::RunModal(

@@ -3,7 +3,9 @@
 // while the real server thread ticks the recording engine with 24 players and the main window
 // refreshes. Figures: the tick rate against 1000/33 per second, the window's refresh median
 // against the same run without clients, and the requests' latency median and p99; and the
-// process's CPU time in each run and in one with 30 idle keep-alive connections.
+// process's CPU time in each run and in one with 30 idle keep-alive connections; then the same
+// clients asking only for the status while one Tick hangs for the whole run, with the window's
+// refresh and the status's latency (the answer: the status, or "Engine not responding").
 // Run: web_bench [seconds per run, default 30]
 #include <httplib.h>
 
@@ -67,7 +69,7 @@ struct Latencies {
 
 // One browser tab: logs in, then every second asks for status, players and the new console
 // lines on its one kept-alive connection.
-void Client(int port, const std::atomic<bool>& stop, Latencies& latencies) {
+void Client(int port, const std::atomic<bool>& stop, Latencies& latencies, bool statusOnly) {
     httplib::Client http("127.0.0.1", port);
     http.set_keep_alive(true);
     http.set_read_timeout(10);
@@ -85,11 +87,13 @@ void Client(int port, const std::atomic<bool>& stop, Latencies& latencies) {
     while (!stop) {
         const LONGLONG cycle = Now();
         const std::string console = "/api/console?after=" + std::to_string(after);
-        for (const std::string& path :
-             {std::string("/api/status"), std::string("/api/players"), console}) {
+        std::vector<std::string> paths = {"/api/status", "/api/players", console};
+        if (statusOnly) paths.resize(1);
+        for (const std::string& path : paths) {
             const LONGLONG start = Now();
             const auto answer = http.Get(path, session);
-            const bool ok = answer && answer->status == 200;
+            // While the engine hangs the status's 503 that says so is an answer too.
+            const bool ok = answer && (answer->status == 200 || (statusOnly && answer->status == 503));
             latencies.Add(Ms(Now() - start), ok);
             if (ok && path == console)
                 after = nlohmann::json::parse(answer->body, nullptr, false).value("next", after);
@@ -125,11 +129,14 @@ struct Run {
 };
 
 // Runs the window with 24 players for `seconds` after a settling time, with `clients` polling
-// (or `idleClients` connected and idle).
-Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0) {
+// (or `idleClients` connected and idle); with `hang`, one Tick lasts the whole measured run.
+Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0,
+            bool hang = false) {
     korvane::test::RecordingEngine engine;
+    std::atomic<bool> hangNow{false};
     // A few console lines a second, as a game in progress prints.
-    engine.onTick = [&engine] {
+    engine.onTick = [&engine, &hangNow, seconds] {
+        if (hangNow.exchange(false)) Sleep(static_cast<DWORD>(seconds) * 1000 + 500);
         if (engine.ticks % 10 == 0 && engine.callbacks)
             engine.callbacks->OnConsoleText("Heartbeat of the web benchmark\n");
     };
@@ -160,7 +167,8 @@ Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0)
                 config.password = korvane::web::HashPassword("bench-password", 1000);
                 web.Apply(config);
                 for (int i = 0; i < clients; ++i)
-                    threads.emplace_back(Client, web.Port(), std::cref(stop), std::ref(latencies));
+                    threads.emplace_back(Client, web.Port(), std::cref(stop), std::ref(latencies),
+                                         hang);
                 for (int i = 0; i < idleClients; ++i)
                     threads.emplace_back(IdleClient, web.Port(), idleStop.Get());
                 SetWindowSubclass(window.Window(), &TimeRefresh, 1, 0);
@@ -172,6 +180,7 @@ Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0)
                 ticksAtStart = engine.ticks;
                 measureStart = Now();
                 cpuAtStart = CpuMs();
+                hangNow = hang;
                 phase = 2;
                 phaseStart = GetTickCount();
             } else if (phase == 2 &&
@@ -182,6 +191,10 @@ Run Measure(int seconds, int clients, Latencies& latencies, int idleClients = 0)
                 run.refreshMs = refreshMs;
                 stop = true;
                 SetEvent(idleStop.Get());
+                phase = 3;
+                ticksAtStart = engine.ticks;
+            } else if (phase == 3 && (!hang || engine.ticks > ticksAtStart)) {
+                // A hung Tick has returned: the engine can be shut down cleanly.
                 window.SetConfirmOnClose(false);
                 window.End(IDCANCEL);
                 return true;
@@ -207,10 +220,11 @@ int main(int argc, char** argv) {
     // The build's installation folder, as the program works in its own.
     if (const char* dir = std::getenv("KORVANE_INSTALL_DIR")) SetCurrentDirectoryA(dir);
     std::printf("web administration, %d players, %d s per run:\n", kPlayers, seconds);
-    Latencies none, polled;
+    Latencies none, polled, hung;
     const Run quiet = Measure(seconds, 0, none);
     const Run busy = Measure(seconds, kClients, polled);
     const Run idle = Measure(seconds, 0, none, kIdleClients);
+    const Run hanging = Measure(seconds, kClients, hung, 0, true);
     for (const auto& [name, run] : {std::pair{"no clients", &quiet}, {"16 clients", &busy}})
         std::printf(
             "  %-10s: tick rate %.3f per second (ideal %.2f, ratio %.4f); window refresh "
@@ -227,5 +241,12 @@ int main(int argc, char** argv) {
     std::printf("  %zu requests (%d failed): latency median %.2f ms, p99 %.2f ms, max %.2f ms\n",
                 polled.ms.size(), polled.failures, Percentile(polled.ms, 0.5),
                 Percentile(polled.ms, 0.99), Percentile(polled.ms, 1.0));
+    std::printf(
+        "  while one Tick hangs for %d s: window refresh median %.2f ms, p99 %.2f ms over %zu "
+        "refreshes; %zu status requests (%d unanswered): median %.2f ms, p99 %.2f ms, max "
+        "%.2f ms\n",
+        seconds, Percentile(hanging.refreshMs, 0.5), Percentile(hanging.refreshMs, 0.99),
+        hanging.refreshMs.size(), hung.ms.size(), hung.failures, Percentile(hung.ms, 0.5),
+        Percentile(hung.ms, 0.99), Percentile(hung.ms, 1.0));
     return 0;
 }

@@ -1,5 +1,5 @@
 // The console commands that try the front end out: a flood of console lines, a Tick that
-// hangs and one that crashes.
+// hangs, one that crashes and a game that ends by itself.
 #include "CommandGroups.h"
 #include "CommandLine.h"
 
@@ -14,6 +14,12 @@ void TestCommands::AddTo(CommandTable& table) {
          "hangtick <seconds>: the next Tick does not return for that long (at most 3600)"});
     table.push_back({"crashtick", [this](std::string_view) { CrashTick(); },
                      "crashtick: the next Tick fails with an access violation"});
+    table.push_back({"endtick",
+                     [this](std::string_view) {
+                         state_.console.Print("The game ends at the next Tick");
+                         state_.quit = true;
+                     },
+                     "endtick: the game ends by itself, as after a fault the engine noticed"});
 }
 
 void TestCommands::HangTick(std::string_view arguments) {

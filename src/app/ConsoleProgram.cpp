@@ -8,9 +8,11 @@
 #include <memory>
 #include <optional>
 
+#include "app/ConsoleBasics.h"
 #include "app/CrashDumps.h"
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
+#include "app/Restarts.h"
 #include "app/StandardInput.h"
 #include "app/StandardOutput.h"
 #include "console/ConsoleKeeper.h"
@@ -37,53 +39,12 @@ constexpr unsigned kEngineHintMs = 60000;
 // ends anyway.
 constexpr DWORD kHungEndMs = 10000;
 
-// Messages about the program itself, not the game: standard error, whole lines.
-void SayOnStandardError(const std::string& text) {
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (!error || error == INVALID_HANDLE_VALUE) return;
-    const std::string line = text + "\r\n";
-    DWORD written = 0;
-    WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
-
-// A standard handle worth a thread: none when the program was started without one.
-HANDLE StandardHandle(DWORD which) {
-    const HANDLE handle = GetStdHandle(which);
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
-
-class Sockets {
-  public:
-    Sockets() {
-        WSADATA data = {};
-        started_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-        // Any other version than the one asked for counts as failure, as in the window.
-        usable_ = started_ && data.wVersion == MAKEWORD(1, 1);
-    }
-    ~Sockets() {
-        if (started_) WSACleanup();
-    }
-    Sockets(const Sockets&) = delete;
-    Sockets& operator=(const Sockets&) = delete;
-    bool Usable() const { return usable_; }
-
-  private:
-    bool started_ = false;
-    bool usable_ = false;
-};
-
-std::string WorkingFolder() {
-    char folder[MAX_PATH * 2] = {};
-    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-    return length > 0 && length < sizeof folder ? std::string(folder, length) : std::string(".");
-}
-
 // The hosted game from start-up to its end, on the caller's thread.
 class UnattendedRun {
   public:
     UnattendedRun(const Switches& switches, HANDLE stopEvent, HANDLE hungEvent,
                   const UnattendedHooks& hooks, const UnattendedOptions& options,
-                  EngineHost& host, web::WebAdmin& web)
+                  EngineHost& host, web::WebAdmin& web, RestartControl& restarts)
         : switches_(switches),
           stopEvent_(stopEvent),
           hungEvent_(hungEvent),
@@ -91,6 +52,7 @@ class UnattendedRun {
           options_(options),
           host_(host),
           web_(web),
+          restarts_(restarts),
           keeper_(host) {}
     // After a failure the run still ends cleanly, and no listener outlives its object.
     ~UnattendedRun() {
@@ -106,7 +68,8 @@ class UnattendedRun {
 
   private:
     int Start();
-    void Serve();
+    // Until a stop, the engine's end or a restart; the exit code the run ends with.
+    int Serve();
     void Refresh();
     void SayReady(const EngineHost::HandOver& handOver);
     void End();
@@ -118,6 +81,8 @@ class UnattendedRun {
     const UnattendedOptions& options_;
     EngineHost& host_;
     web::WebAdmin& web_;
+    RestartControl& restarts_;
+    std::optional<RestartReason> restart_;  // asked for at a refresh
     ConsoleKeeper keeper_;
     std::optional<StandardOutput> output_;
     std::optional<StandardInput> input_;
@@ -136,10 +101,10 @@ int UnattendedRun::Run() {
     }
     keeper_.SetConsoleLog(switches_.consoleLog);
     keeper_.Start({});
-    const int started = Start();
-    if (started == kExitOk) Serve();
+    int code = Start();
+    if (code == kExitOk) code = Serve();
     End();
-    return started;
+    return code;
 }
 
 int UnattendedRun::Start() {
@@ -184,7 +149,7 @@ int UnattendedRun::Start() {
     return kExitOk;
 }
 
-void UnattendedRun::Serve() {
+int UnattendedRun::Serve() {
     const HANDLE waits[] = {stopEvent_, ended_.Get(), hungEvent_, arrived_.Get()};
     ULONGLONG nextRefresh = GetTickCount64();
     for (;;) {
@@ -192,6 +157,12 @@ void UnattendedRun::Serve() {
         if (now >= nextRefresh) {
             Refresh();
             nextRefresh = now + kRefreshMs;
+            // The supervisor starts the program again: the service's recovery, the unit's
+            // restart, the container's policy.
+            if (restart_) {
+                restarts_.Restarting(*restart_);
+                return kExitRestartRequested;
+            }
         }
         const ULONGLONG after = GetTickCount64();
         const DWORD timeout = nextRefresh > after ? static_cast<DWORD>(nextRefresh - after) : 0;
@@ -199,10 +170,16 @@ void UnattendedRun::Serve() {
         if (woke == WAIT_OBJECT_0) {
             // Whoever reads the log later learns why the server went.
             host_.Note("Korvane Server stopping: asked to stop.");
-            return;
+            return kExitOk;
+        }
+        if (woke == WAIT_OBJECT_0 + 1 &&
+            restarts_.RestartAfterFailure(RestartReason::EngineStopped)) {
+            host_.Note("The engine stopped on its own: restarting the server.");
+            restarts_.Restarting(RestartReason::EngineStopped);
+            return kExitRestartRequested;
         }
         if (woke == WAIT_OBJECT_0 + 1 || woke == WAIT_OBJECT_0 + 2 || woke == WAIT_FAILED)
-            return;
+            return kExitOk;
         // As a line typed into the window's command line: into the history, echoed, then
         // executed. The echo is queued with the command in one hold of the lock, so each
         // command's answer comes before the next one's echo, and is handed out at once. Lines
@@ -222,6 +199,7 @@ void UnattendedRun::Refresh() {
     keeper_.Refreshed();
     web_.SetConsoleLogState(keeper_.LogState());
     if (!ready_ && host_.Game().Ticked()) SayReady(handOver);
+    if (ready_ && !restart_) restart_ = restarts_.Poll();
 }
 
 void UnattendedRun::SayReady(const EngineHost::HandOver& handOver) {
@@ -269,15 +247,19 @@ int RunUnattended(const Switches& switches, HANDLE stopEvent, const UnattendedHo
         // One copy per folder, whichever program it is: a second would start a second engine
         // on the same configuration and files. There is no window to bring forward.
         ui::SingleInstance instance(".");
-        if (!instance.IsFirst()) {
+        if (!instance.IsFirst() && !(switches.successor && instance.WaitToBeFirst(60000))) {
             SayOnStandardError("Korvane Server already runs on this installation folder (" +
                                WorkingFolder() + "); this copy ends.");
             return kExitAlreadyRunning;
         }
         InstallCrashHandler({switches.dumps, switches.consoleLog, KORVANE_PROGRAM_VERSION});
         EngineHost host(nullptr, DescribeInstallFolder(folder));
-        if (const auto lastCrash = TakeLastCrashReport()) host.Note(*lastCrash);
+        if (const auto lastCrash = TakeLastCrashReport()) {
+            host.Note(*lastCrash);
+            RecordRestart(RestartReason::Crash, UnixNow());
+        }
         if (!switches.error.empty()) host.Note(switches.error);
+        RestartControl restarts(host, ScheduleForRun(switches));
         // A hung engine cannot be shut down: once its lines are out, the process ends with its
         // own code, for the supervisor to start it again. Should this thread be stuck in the
         // engine itself (a start-up step), the watchdog ends the process after a while.
@@ -287,12 +269,15 @@ int RunUnattended(const Switches& switches, HANDLE stopEvent, const UnattendedHo
                               [&](const RunningCall& call, uint64_t now) {
                                   SayOnStandardError(HangLine(call, now));
                                   ReportHang(host, call, now);
+                                  // The supervisor's restart that follows counts as one.
+                                  RecordRestart(RestartReason::Hang, UnixNow());
                                   SetEvent(hung.Get());
                                   WaitForSingleObject(finished.Get(), kHungEndMs);
                                   TerminateProcess(GetCurrentProcess(), kExitEngineHung);
                               });
         web::WebAdmin web(host, switches.web);
-        UnattendedRun run(switches, stopEvent, hung.Get(), hooks, options, host, web);
+        ConnectRestarts(web, restarts);
+        UnattendedRun run(switches, stopEvent, hung.Get(), hooks, options, host, web, restarts);
         const int code = run.Run();
         // The engine was left alone (it hung, or a stop came while it did): the files are
         // written, and the process ends around the engine, without calling it again.

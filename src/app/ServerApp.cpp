@@ -4,9 +4,13 @@
 #include <winsock2.h>
 #include <commctrl.h>
 
+#include <atomic>
+
 #include "app/CrashDumps.h"
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
+#include "app/RestartAddOn.h"
+#include "app/Restarts.h"
 #include "app/Switches.h"
 #include "app/WebAddOn.h"
 #include "console/ServerMainDialog.h"
@@ -17,6 +21,13 @@
 #include "ui/Text.h"
 
 namespace korvane {
+
+namespace {
+
+// How long a successor waits for the copy that started it to end.
+constexpr DWORD kSuccessorWaitMs = 60000;
+
+}  // namespace
 
 ServerApp::~ServerApp() {
     if (socketsStarted_) WSACleanup();
@@ -48,7 +59,8 @@ int ServerApp::Run(const char* arguments) {
     // A second copy on the same folder would start a second engine on the same configuration
     // and files: it brings the running copy's window forward instead, and ends.
     ui::SingleInstance instance(".");
-    if (!instance.IsFirst()) {
+    // A successor waits for the copy that started it to go.
+    if (!instance.IsFirst() && !(switches.successor && instance.WaitToBeFirst(kSuccessorWaitMs))) {
         instance.ActivateFirst();
         return app::kExitAlreadyRunning;
     }
@@ -56,23 +68,40 @@ int ServerApp::Run(const char* arguments) {
     // The host and the web administration outlive the window: its end stops the listener,
     // then shuts the engine down.
     EngineHost host(nullptr, DescribeInstallFolder(folder));
-    if (const auto lastCrash = app::TakeLastCrashReport()) host.Note(*lastCrash);
+    if (const auto lastCrash = app::TakeLastCrashReport()) {
+        host.Note(*lastCrash);
+        app::RecordRestart(app::RestartReason::Crash, app::UnixNow());
+    }
     if (!switches.error.empty()) host.Note(switches.error);
+    std::atomic<bool> hung{false};
     HangWatchdog watchdog(host, {switches.hangSeconds},
-                          [&host](const RunningCall& call, uint64_t now) {
+                          [&host, &hung](const RunningCall& call, uint64_t now) {
                               app::ReportHang(host, call, now);
+                              hung = true;
                           });
+    app::RestartControl restarts(host, app::ScheduleForRun(switches));
     web::WebAdmin webAdmin(host, switches.web);
-    app::WebAddOn addOn(webAdmin);
+    app::ConnectRestarts(webAdmin, restarts);
+    app::WebAddOn webAddOn(webAdmin);
     ServerMainDialog window(host, !switches.skipSettings);
+    app::RestartAddOn addOn(webAddOn, window, restarts, hung);
     window.SetAddOn(&addOn);
     window.Tools().MarkWindowFor(&instance);
     window.Tools().SetConsoleLog(switches.consoleLog);
     const INT_PTR result = window.DoModal();
+    const bool clean = host.Shutdown();
+    int code = result == ServerMainDialog::kStartFailed ? app::kExitStartupFailed : app::kExitOk;
+    if (result == ServerMainDialog::kRestart && addOn.Reason()) {
+        restarts.Restarting(*addOn.Reason());
+        code = app::StartSuccessor(arguments ? arguments : "") ? app::kExitRestartRequested
+                                                               : app::kExitSocketsFailed;
+    }
     // An engine hung in a call cannot be shut down: the process ends around it, without
-    // calling it again, once the window has written its files.
-    if (!host.Shutdown()) TerminateProcess(GetCurrentProcess(), app::kExitEngineHung);
-    return result == ServerMainDialog::kStartFailed ? app::kExitStartupFailed : app::kExitOk;
+    // calling it again, once the window has written its files (and a successor is started).
+    if (!clean)
+        TerminateProcess(GetCurrentProcess(),
+                         code == app::kExitRestartRequested ? code : app::kExitEngineHung);
+    return code;
 }
 
 }  // namespace korvane

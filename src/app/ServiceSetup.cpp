@@ -10,6 +10,7 @@
 
 #include "app/ExitCodes.h"
 #include "app/InstallFolder.h"
+#include "app/RestartSchedule.h"
 #include "app/ServiceParts.h"
 #include "ui/Handles.h"
 #include "ui/SystemError.h"
@@ -240,6 +241,11 @@ std::string ServiceCommandLine(const std::string& program, const std::string& na
     if (!switches.dumps) command += " --no-dumps";
     if (switches.hangSeconds != Switches().hangSeconds)
         command += " --hang-seconds " + std::to_string(switches.hangSeconds);
+    if (switches.restartAt) {
+        std::string times = FormatTimesOfDay(*switches.restartAt);
+        std::erase(times, ' ');  // one argument
+        command += " --restart-at " + times;
+    }
     const web::WebAdminSwitches& web = switches.web;
     if (web.listen) command += " --webadmin " + web.address + ":" + std::to_string(web.port);
     if (!web.passwordFile.empty())

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <optional>
 
+#include "app/RestartSchedule.h"
 #include "web/WebConfig.h"
 
 namespace korvane::app {
@@ -93,12 +94,26 @@ void TakeHangSeconds(Switches& switches, const Value& value) {
     switches.hangSeconds = seconds;
 }
 
+void TakeRestartAt(Switches& switches, const Value& value) {
+    std::string why;
+    auto times = ParseTimesOfDay(value.value_or(""), why);
+    if (!value || !times || times->empty()) {
+        switches.error = "--restart-at " + value.value_or("") + ": " +
+                         (why.empty() ? "give times of day such as 06:00,18:00" : why) +
+                         "; the stored schedule stands";
+        return;
+    }
+    switches.restartAt = std::move(times);
+}
+
 // Every switch of every program; a new switch is a new row.
 constexpr SwitchRow kSwitches[] = {
     {"-s", Takes::LeadingPrefix, [](Switches& s, const Value&) { s.skipSettings = true; }},
     {"--no-console-log", Takes::Nothing, [](Switches& s, const Value&) { s.consoleLog = false; }},
     {"--no-dumps", Takes::Nothing, [](Switches& s, const Value&) { s.dumps = false; }},
     {"--hang-seconds", Takes::Value, TakeHangSeconds},
+    {"--restart-at", Takes::Value, TakeRestartAt},
+    {"--successor", Takes::Nothing, [](Switches& s, const Value&) { s.successor = true; }},
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},

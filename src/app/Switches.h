@@ -1,6 +1,7 @@
 // Every command-line switch the programs take, read in one place from one table:
 //   korvane-server.exe [-s] [--no-console-log] [--no-dumps] [--hang-seconds 60] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
+//                      [--restart-at 06:00,18:00]
 //   korvane-console.exe  the same, and [--timestamps]
 //   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
 //                             | --service [name]
@@ -9,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +30,11 @@ struct Switches {
     bool consoleLog = true;     // --no-console-log turns the console log off
     bool dumps = true;          // --no-dumps: a crash writes no dump
     unsigned hangSeconds = 60;  // --hang-seconds N: the hang watchdog's bound; 0 turns it off
+    // --restart-at 06:00,18:00: the restart times for this run instead of the stored ones
+    std::optional<std::vector<int>> restartAt;
+    // --successor: started by a copy that restarts; waits for that copy to end rather than
+    // taking it for another one running
+    bool successor = false;
     std::string error;          // a switch given wrongly (not the web's), for the console
     web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
     bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time

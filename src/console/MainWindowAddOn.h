@@ -1,4 +1,4 @@
-// What another part of the program (the web administration) adds to the main window without
+// What another part of the program (the web administration, restarts) adds to the main window without
 // the window knowing it: a menu command of its own, the console log's state, and the moments
 // hosting begins and the window goes. All calls come on the window thread. (Console lines reach
 // it from the host, not from the window.)
@@ -19,6 +19,10 @@ class MainWindowAddOn {
     virtual bool OnCommand(HWND window, int id) = 0;
     // The window is going: called before it shuts the engine down.
     virtual void WindowClosing() = 0;
+    // After each refresh (every 100 ms, the engine hung or not).
+    virtual void Refreshed(HWND /*window*/) {}
+    // The engine stopped on its own (its Tick asked to stop), after the window showed it.
+    virtual void EngineStopped(HWND /*window*/) {}
 
   protected:
     ~MainWindowAddOn() = default;

@@ -124,6 +124,10 @@ void OperatorTools::EngineStopped() {
     if (tray_) tray_->NotifyIfMinimised(ui::ProgramString(IDS_TRAY_ENGINE_STOPPED));
 }
 
+void OperatorTools::Notify(const std::string& text) {
+    if (tray_) tray_->NotifyIfMinimised(text);
+}
+
 void OperatorTools::End() {
     keeper_.End();
     keys_.Detach();

@@ -64,6 +64,8 @@ class OperatorTools final {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCommand(int id);
     void EngineStopped();
+    // A balloon from the notification-area icon while the window is minimised.
+    void Notify(const std::string& text);
     // The window is going: pending log lines and the history are written, the icon removed.
     void End();
 

@@ -125,6 +125,7 @@ INT_PTR ServerMainDialog::RunStartupSettings() {
 
 bool ServerMainDialog::OnTimer(UINT_PTR) {
     Refresh();
+    if (addOn_) addOn_->Refreshed(Window());
     return false;  // the timer message keeps its default processing
 }
 
@@ -153,6 +154,7 @@ void ServerMainDialog::OnEngineStopped() {
     ShowEngineStopped();
     Refresh();
     ShowLine(ui::ProgramString(IDS_TRAY_ENGINE_STOPPED));
+    if (addOn_) addOn_->EngineStopped(Window());
 }
 
 void ServerMainDialog::ShowEngineStopped() {

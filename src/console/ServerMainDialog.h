@@ -25,6 +25,7 @@ class ServerMainDialog : public ui::Dialog {
     enum Ending : INT_PTR {
         kEndedCleanly = 0,  // Quit, a confirmed close, the engine's close
         kStartFailed = 2,   // no engine, sheet cancelled, a step failed
+        kRestart = 4,       // the server restarts: the program starts its successor
     };
     // The longest command the command line sends whole.
     static constexpr int kCommandLineLimit = static_cast<int>(kMaxTypedCommandLength);
@@ -39,6 +40,8 @@ class ServerMainDialog : public ui::Dialog {
     // True to go ahead: no engine, or the operator said Yes (No is the default; typing does
     // not answer). A Yes is written to the console log.
     bool ConfirmQuit();
+    // Ends the window for a restart, `line` (if any) the last one in the console and the log.
+    void EndForRestart(const std::string& line);
     // The log file, history, player menu and notification-area icon; set up before DoModal.
     OperatorTools& Tools() { return tools_; }
 
@@ -57,7 +60,7 @@ class ServerMainDialog : public ui::Dialog {
 
   private:
     // What the host reports from the server thread arrives as posted messages.
-    static constexpr DWORD kRefreshWaitMs = 50;  // for EngineLock, per engine call
+    static constexpr DWORD kRefreshWaitMs = 50;  // for EngineLock, all of a refresh's calls
     static constexpr UINT kEngineCloseMessage = WM_APP + 1;
     static constexpr UINT kEngineStoppedMessage = WM_APP + 2;
 

@@ -37,6 +37,12 @@ bool ServerMainDialog::ConfirmQuit() {
     return true;
 }
 
+void ServerMainDialog::EndForRestart(const std::string& line) {
+    if (!line.empty()) host_.Note(line);
+    Refresh();
+    End(kRestart);
+}
+
 void ServerMainDialog::OnCancel() {
     if (!confirmOnClose_ || ConfirmQuit()) End(HowEnded());
 }

@@ -6,6 +6,8 @@ namespace korvane {
 namespace {
 // This thread's bound on waiting for EngineLock; 0: until the running call is stuck.
 thread_local DWORD waitBoundMs = 0;
+// What this thread's calls have waited under the bound so far.
+thread_local DWORD waitSpentMs = 0;
 }  // namespace
 
 CallClock::Stamp::Stamp(CallClock& clock, RunningCall::Kind kind, EngineGate::CallLength length)
@@ -28,8 +30,14 @@ CallClock::Stamp::~Stamp() {
     clock_.sinceMs_ = since_;
 }
 
-CallClock::ShortWaits::ShortWaits(DWORD ms) : previous_(waitBoundMs) { waitBoundMs = ms; }
-CallClock::ShortWaits::~ShortWaits() { waitBoundMs = previous_; }
+CallClock::ShortWaits::ShortWaits(DWORD ms) : previous_(waitBoundMs), previousSpent_(waitSpentMs) {
+    waitBoundMs = ms;
+    waitSpentMs = 0;
+}
+CallClock::ShortWaits::~ShortWaits() {
+    waitBoundMs = previous_;
+    waitSpentMs = previousSpent_;
+}
 
 RunningCall CallClock::Current() const {
     RunningCall call;
@@ -54,7 +62,12 @@ std::string NotRespondingText(long long seconds) {
 }
 
 bool CallClock::KeepWaiting(DWORD waitStartMs) const {
-    return !Stuck() && (waitBoundMs == 0 || GetTickCount() - waitStartMs < waitBoundMs);
+    return !Stuck() &&
+           (waitBoundMs == 0 || waitSpentMs + (GetTickCount() - waitStartMs) < waitBoundMs);
+}
+
+void CallClock::Waited(DWORD waitStartMs) {
+    if (waitBoundMs != 0) waitSpentMs += GetTickCount() - waitStartMs;
 }
 
 }  // namespace korvane

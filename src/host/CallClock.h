@@ -42,8 +42,9 @@ class CallClock {
         uint64_t since_;
     };
 
-    // For as long as it lives, this thread's engine calls wait at most `ms` for EngineLock: a
-    // refresh that finds the engine busy skips a beat rather than wait for it.
+    // For as long as it lives, this thread's engine calls wait at most `ms` for EngineLock all
+    // together: a refresh that finds the engine busy skips a beat rather than wait for it, and
+    // its many calls (a ping per player) do not each wait their own turn.
     class ShortWaits {
       public:
         explicit ShortWaits(DWORD ms);
@@ -53,6 +54,7 @@ class CallClock {
 
       private:
         DWORD previous_;
+        DWORD previousSpent_;
     };
 
     RunningCall Current() const;
@@ -61,6 +63,8 @@ class CallClock {
     long long NotRespondingSeconds() const;
     // Whether a caller that began waiting at `waitStartMs` (GetTickCount) waits on.
     bool KeepWaiting(DWORD waitStartMs) const;
+    // A wait that began at `waitStartMs` is over: it counts against this thread's bound.
+    static void Waited(DWORD waitStartMs);
 
   private:
     std::atomic<int> kind_{RunningCall::None};

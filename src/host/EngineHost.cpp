@@ -151,6 +151,7 @@ bool EngineHost::WithEngine(const std::function<void(EngineInterface&)>& use,
                             CallLength length) {
     const DWORD start = GetTickCount();
     ui::BoundedLock lock(lock_, [&] { return calls_.KeepWaiting(start); });
+    CallClock::Waited(start);
     EngineInterface* engine = engine_.load();
     if (!lock || !engine) return false;
     CallClock::Stamp stamp(calls_, RunningCall::Call, length);
@@ -164,6 +165,7 @@ void EngineHost::Note(const std::string& line) {
 }
 
 bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
+    game_.CommandGiven(command);
     if (echo == Echo::AtOnce) {
         if (!EngineLoaded()) return false;
         consoleListeners_.HandOut({command});

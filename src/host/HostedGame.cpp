@@ -1,6 +1,8 @@
 // The hosted game's figures.
 #include "host/HostedGame.h"
 
+#include <string.h>
+
 namespace korvane {
 
 long long HostedGame::Seconds() const {
@@ -19,12 +21,21 @@ void HostedGame::Hosting(const std::string& map) {
         map_ = map;
     }
     sinceMs_ = GetTickCount64();
+    quitGiven_ = false;
     ticks_.Restarted();
 }
 
 void HostedGame::Stepped(uint32_t nowMs, uint32_t againMs) {
     rate_.store(meter_.Step(nowMs, againMs), std::memory_order_relaxed);
     ticks_.TickStarted(MicrosNow());
+}
+
+void HostedGame::CommandGiven(const std::string& command) {
+    const size_t start = command.find_first_not_of(" \t");
+    if (start == std::string::npos) return;
+    const std::string word = command.substr(start, command.find_first_of(" \t", start) - start);
+    if (_stricmp(word.c_str(), "quit") == 0 || _stricmp(word.c_str(), "exit") == 0)
+        quitGiven_ = true;
 }
 
 void HostedGame::Ended() {

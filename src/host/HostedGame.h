@@ -22,6 +22,9 @@ class HostedGame {
     // The map hosting began on, as the engine was given it.
     std::string Map() const;
     float UpdateRate() const { return rate_.load(std::memory_order_relaxed); }
+    // A front gave the engine its quit command, so an engine stop that follows is the
+    // operator's, not the engine's own.
+    bool QuitGiven() const { return quitGiven_.load(); }
     // How many Ticks ran and what they cost, over the program's life (host/TickStats.h).
     const TickStats& Ticks() const { return ticks_; }
 
@@ -32,11 +35,13 @@ class HostedGame {
     void TickReturned() { ticked_.store(true); }
     void TickEnded() { ticks_.TickEnded(MicrosNow()); }  // after every Tick, returned or not
     void Ended();
+    void CommandGiven(const std::string& command);
 
     mutable ui::CriticalSection lock_;  // the map's
     std::string map_;
     std::atomic<uint64_t> sinceMs_{0};  // GetTickCount64 when hosting began; 0 when not
     std::atomic<bool> ticked_{false};
+    std::atomic<bool> quitGiven_{false};
     UpdateRateMeter meter_;  // the server thread's
     std::atomic<float> rate_{0};
     TickStats ticks_;  // written by the server thread only

@@ -187,4 +187,15 @@
 #define IDM_TRAY_QUIT 33054
 #define IDM_OPEN_LOG_FOLDER 33055  // File > Open Log Folder
 
+// ---------------------------------------------------------------------------
+// Restarts: Game > Restart Server, Game > Restart Schedule
+// ---------------------------------------------------------------------------
+#define IDD_RESTART_SCHEDULE 360
+#define IDC_RESTART_TIMES 1400
+#define IDC_RESTART_WARNINGS 1401
+#define IDC_RESTART_ON_STOP 1402
+#define IDC_RESTART_NEXT 1403  // what the schedule says, or what is wrong with it
+#define IDM_RESTART_SERVER 33056
+#define IDM_RESTART_SCHEDULE 33057
+
 #endif  // KORVANE_RESOURCES_RESOURCE_H

@@ -56,6 +56,20 @@ std::string NormalisedFolder(const std::string& folder) {
 
 SingleInstance::SingleInstance(const std::string& folder)
     : name_("KorvaneServer-" + HashHex(NormalisedFolder(folder))) {
+    Take();
+}
+
+bool SingleInstance::WaitToBeFirst(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!first_ && GetTickCount() - start < timeoutMs) {
+        mutex_.Reset();
+        Sleep(100);
+        Take();
+    }
+    return first_;
+}
+
+void SingleInstance::Take() {
     // One per machine: the folder's configuration and files are the same whichever session
     // runs the server, a service's (session 0) included.
     mutex_.Reset(CreateMutexA(nullptr, FALSE, ("Global\\" + name_).c_str()));

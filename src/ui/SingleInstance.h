@@ -24,6 +24,9 @@ class SingleInstance {
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     bool IsFirst() const { return first_; }
+    // A copy started by the one it replaces: waits for that one to end (its mutex goes with
+    // it), at most `timeoutMs`. True once this copy is the first.
+    bool WaitToBeFirst(DWORD timeoutMs);
     // First copy: marks its main window (a window property named like the mutex) for a second
     // copy to find; the mark goes with this object or the window.
     void MarkWindow(HWND window);
@@ -35,6 +38,8 @@ class SingleInstance {
     const std::string& Name() const { return name_; }
 
   private:
+    void Take();
+
     std::string name_;
     Handle mutex_;
     bool first_ = true;

@@ -58,6 +58,13 @@ class AdminBackend {
     // Sends "changemap <index>", as the Change Map dialog's OK does.
     virtual bool ChangeMap(int index) = 0;
 
+    // Asks the program to restart the server (a clean shutdown, then a fresh start); the
+    // front carries it out within its next refresh. False when this program cannot.
+    virtual bool RequestRestart() { return false; }
+    // Why the program no longer restarts on its own (a crash loop), for the status; empty
+    // while it does.
+    virtual std::string RestartNotice() { return {}; }
+
     // A line for the operator's console (listener started or stopped, an address locked out);
     // the host queues it like engine text, so it reaches the pane and the console ring. Besides
     // the listener threads, it also comes from the thread that calls WebServer::Start or Stop.

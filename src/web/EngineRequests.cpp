@@ -35,20 +35,25 @@ ApiResponse WebApi::Status() {
     const std::string consoleLog = backend_.ConsoleLogState();
     // Without an engine the answer is still an error, for clients that go by the status
     // code, but it tells what the program knows: the engine has stopped, the log's state.
-    if (!status)
-        return JsonResponse({{"error", "the engine is not running"},
-                             {"engine_running", false},
-                             {"update_rate", 0},
-                             {"console_log", consoleLog}},
-                            503);
-    return JsonResponse({{"server_name", AnsiToUtf8(status->serverName)},
-                         {"version", AnsiToUtf8(status->version)},
-                         {"engine_running", true},
-                         {"update_rate", status->updateRate},
-                         {"players", status->players},
-                         {"max_players", status->maxPlayers},
-                         {"uptime_seconds", status->uptimeSeconds},
-                         {"console_log", consoleLog}});
+    const std::string restartNotice = backend_.RestartNotice();
+    if (!status) {
+        json answer = {{"error", "the engine is not running"},
+                       {"engine_running", false},
+                       {"update_rate", 0},
+                       {"console_log", consoleLog}};
+        if (!restartNotice.empty()) answer["restart_notice"] = AnsiToUtf8(restartNotice);
+        return JsonResponse(answer, 503);
+    }
+    json answer = {{"server_name", AnsiToUtf8(status->serverName)},
+                   {"version", AnsiToUtf8(status->version)},
+                   {"engine_running", true},
+                   {"update_rate", status->updateRate},
+                   {"players", status->players},
+                   {"max_players", status->maxPlayers},
+                   {"uptime_seconds", status->uptimeSeconds},
+                   {"console_log", consoleLog}};
+    if (!restartNotice.empty()) answer["restart_notice"] = AnsiToUtf8(restartNotice);
+    return JsonResponse(answer);
 }
 
 ApiResponse WebApi::Players() {
@@ -127,6 +132,14 @@ ApiResponse WebApi::ChangeMap(const std::string& body) {
                     [&](const RotationEntry& entry) { return entry.index == *index; });
     if (!known) return ErrorResponse(400, "the rotation has no such index");
     return backend_.ChangeMap(*index) ? Ok() : Unavailable();
+}
+
+ApiResponse WebApi::Restart(const ApiRequest& request) {
+    // Who asked is in the console and the log: several people may hold the password.
+    backend_.Notice("[web " + request.remoteAddress + "] restart");
+    if (!backend_.RequestRestart())
+        return JsonResponse({{"error", "this program cannot restart the server"}}, 503);
+    return JsonResponse({{"ok", true}, {"restarting", true}}, 202);
 }
 
 }  // namespace korvane::web

@@ -13,9 +13,19 @@ namespace korvane::web {
 std::optional<ServerStatus> HostAdminBackend::Status() {
     if (!host_.EngineLoaded()) return std::nullopt;
     ServerStatus status;
-    status.serverName = ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or("");
-    status.maxPlayers = TruncateToInt(
-        ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers)).value_or(0));
+    // The status is what monitors poll: an engine busy in a long Tick costs it the fresh name
+    // and maximum (the last ones read stand in) and version (the one read at start-up), never
+    // its time.
+    CallClock::ShortWaits quick(kStatusWaitMs);
+    {
+        const auto name = ReadVariableText(host_, TextOptionKey(TextOption::ServerName));
+        const auto maxPlayers = ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers));
+        std::lock_guard lock(lastMutex_);
+        if (name) lastName_ = *name;
+        if (maxPlayers) lastMaxPlayers_ = TruncateToInt(*maxPlayers);
+        status.serverName = lastName_;
+        status.maxPlayers = lastMaxPlayers_;
+    }
     status.version = VersionText(host_.Version());
     status.updateRate = host_.Game().UpdateRate();
     status.players = static_cast<int>(host_.PlayerSnapshot().size());
@@ -61,6 +71,12 @@ bool HostAdminBackend::ChangeMap(int index) {
 
 void HostAdminBackend::Notice(const std::string& line) {
     host_.Note(line);
+}
+
+bool HostAdminBackend::RequestRestart() {
+    if (!restart_.request) return false;
+    restart_.request();
+    return true;
 }
 
 }  // namespace korvane::web

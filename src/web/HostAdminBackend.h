@@ -3,6 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
 
 #include "host/EngineHost.h"
 #include "web/AdminBackend.h"
@@ -27,9 +30,24 @@ class HostAdminBackend final : public AdminBackend {
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
 
+    // The program's restarts, set before the listener starts (none: the web cannot restart).
+    struct RestartHooks {
+        std::function<void()> request;
+        std::function<std::string()> notice;
+    };
+    void SetRestartHooks(RestartHooks hooks) { restart_ = std::move(hooks); }
+    bool RequestRestart() override;
+    std::string RestartNotice() override { return restart_.notice ? restart_.notice() : ""; }
+
   private:
+    static constexpr DWORD kStatusWaitMs = 100;  // for EngineLock, all of a status's calls
+
     EngineHost& host_;
+    std::mutex lastMutex_;
+    std::string lastName_;  // the last name and maximum read, for a status while the engine is busy
+    int lastMaxPlayers_ = 0;
     std::atomic<const char*> consoleLog_{"writing"};
+    RestartHooks restart_;
 };
 
 }  // namespace korvane::web

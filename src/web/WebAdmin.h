@@ -43,6 +43,11 @@ class WebAdmin final {
     // or stops the listener.
     WebAdminDialog::ApplyResult Apply(const WebConfig& shown);
 
+    // How a restart asked for through the web reaches the program; set before hosting begins.
+    void SetRestartHooks(HostAdminBackend::RestartHooks hooks) {
+        backend_.SetRestartHooks(std::move(hooks));
+    }
+
     const WebConfig& RunConfig() const { return run_; }
     const ConsoleRing& Console() const { return ring_; }
     int Port() const { return server_.Port(); }

@@ -66,6 +66,10 @@ const WebApi::Route WebApi::kRoutes[] = {
      [](WebApi& api, const ApiRequest& request, const std::string&) {
          return api.ChangeMap(request.body);
      }},
+    {"/api/restart", "POST", Route::Session,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Restart(request);
+     }},
 };
 
 const WebApi::Route* WebApi::FindRoute(const std::string& path) {

@@ -104,6 +104,7 @@ class WebApi {
     ApiResponse Command(const std::string& body);
     ApiResponse Kick(const std::string& body);
     ApiResponse ChangeMap(const std::string& body);
+    ApiResponse Restart(const ApiRequest& request);
 
     AdminBackend& backend_;
     const ConsoleRing& console_;

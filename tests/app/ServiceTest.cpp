@@ -189,10 +189,12 @@ TEST_F(ServiceTest, RunsUnderTheServiceManagerFromInstallToRemoval) {
     const std::string account = config->lpServiceStartName ? config->lpServiceStartName : "";
     EXPECT_NE(install.output.find("Account: " + account + "\r\n"), std::string::npos)
         << account << "\n" << install.output;
-    const std::vector<DWORD> recovery = {86400,
+    const std::vector<DWORD> recovery = {600,
                                          SC_ACTION_RESTART, 10000,
                                          SC_ACTION_RESTART, 10000,
+                                         SC_ACTION_RESTART, 30000,
                                          SC_ACTION_RESTART, 60000,
+                                         SC_ACTION_NONE, 0,
                                          TRUE};
     EXPECT_EQ(RecoveryActions(), recovery);
 
@@ -254,8 +256,8 @@ TEST(ServiceCommandLine, CarriesTheNameAndTheSwitchesThatHoldForEveryRun) {
         {"--install-service Game2", "--service \"Game2\""},
         {"--install-service=Game2", "--service \"Game2\""},
         {"--install-service --no-console-log", "--service \"KorvaneServer\" --no-console-log"},
-        {"--install-service --no-dumps --hang-seconds 30",
-         "--service \"KorvaneServer\" --no-dumps --hang-seconds 30"},
+        {"--install-service --no-dumps --hang-seconds 30 --restart-at 18:00,6:00",
+         "--service \"KorvaneServer\" --no-dumps --hang-seconds 30 --restart-at 06:00,18:00"},
         {"--webadmin 0.0.0.0:8080 --install-service \"Game 2\" --webadmin-host Game.Example",
          "--service \"Game 2\" --webadmin 0.0.0.0:8080 --webadmin-host game.example"},
         {"--install-service a/b", ""},

@@ -195,6 +195,10 @@ TEST_F(OperatorWindowTest, TabOnAnArgumentLeavesTheLine) {
 TEST_F(OperatorWindowTest, HistoryIsLoadedWalkedCompletedAndSavedAtTheEnd) {
     const std::string file = window->files / "history.txt";
     TempFolder::WriteFile(file, "status\r\nsay old\r\n");
+    // The program has run for 49.7 days less a minute: the save interval spans the wrap of a
+    // 32-bit millisecond clock, which must not hold the saving up for another 49 days.
+    const uint64_t started = (1ull << 32) - 60000;
+    window->clockMs = started;
     std::string savedEarly, savedAfterFirst;
     ASSERT_TRUE(
         RunScript(*window, {Running(), Key(VK_UP), Shows("say old"), Key(VK_UP), Shows("status"),
@@ -204,7 +208,7 @@ TEST_F(OperatorWindowTest, HistoryIsLoadedWalkedCompletedAndSavedAtTheEnd) {
                             // Not written yet; a few minutes on, the next refresh writes it.
                             Do([&] {
                                 savedEarly = TempFolder::ReadFile(file);
-                                window->clockMs = CommandHistory::kSaveIntervalMs;
+                                window->clockMs = started + CommandHistory::kSaveIntervalMs;
                             }),
                             [&] {
                                 savedAfterFirst = TempFolder::ReadFile(file);

@@ -286,6 +286,14 @@ TEST_F(EngineHostTest, AHungTickHoldsUpNoOtherCallerAndIsLeftAlone) {
     ASSERT_EQ(host->Start({}), Result::Running);
     ASSERT_TRUE(test::PumpUntil([&] { return engine.ticks >= 2; }));
     hang = true;
+    ASSERT_TRUE(test::PumpUntil([&] { return !hang.load(); }));  // the hanging Tick has begun
+    {
+        // Before the Tick counts as stuck, a refresh's many calls share one short bound.
+        CallClock::ShortWaits quick(100);
+        const DWORD start = GetTickCount();
+        for (int i = 0; i < 10; ++i) EXPECT_FALSE(ExecuteCommand(*host, "status"));
+        EXPECT_LT(GetTickCount() - start, 700u);
+    }
     ASSERT_TRUE(test::PumpUntil([&] { return host->Calls().Stuck(); }, 10000));
     EXPECT_EQ(host->Calls().Current().kind, RunningCall::Tick);
     EXPECT_GE(host->Calls().NotRespondingSeconds(), 2);

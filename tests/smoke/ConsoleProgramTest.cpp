@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -237,6 +238,33 @@ TEST_F(ConsoleProgramTest, AHungOrCrashedEngineEndsWithACodeForTheSupervisor) {
     next->Read();
     EXPECT_TRUE(next->OutputHas("The last run ended with exception 0xC0000005 at "))
         << next->Output();
+}
+
+TEST_F(ConsoleProgramTest, AnEngineThatStopsOnItsOwnRestartsWithFourUntilACrashLoop) {
+    ASSERT_TRUE(TempFolder::WriteFile(copy / "korvane\\schedule.cfg", "restart_when_engine_stops=1\r\n"));
+    const std::string now = std::to_string(std::time(nullptr));
+    const struct {
+        const char* command;
+        int earlierFailures;  // within the last ten minutes
+        DWORD exitCode;
+        const char* said;
+    } rows[] = {
+        {"endtick", 0, 4, "The engine stopped on its own: restarting the server."},
+        {"quit", 0, 0, "Korvane Server"},  // the operator's quit is no failure
+        {"endtick", 4, 0, "failed 5 times within 10 minutes and no longer restarts itself"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        std::string records;
+        for (int i = 0; i < row.earlierFailures; ++i) records += now + " crash\r\n";
+        ASSERT_TRUE(TempFolder::WriteFile(copy / "korvane\\restarts.txt", records));
+        std::unique_ptr<Piped> program = Start();
+        program->Read();
+        ASSERT_TRUE(program->OutputHas(kReady)) << program->Output() << program->Errors();
+        program->Write(std::string(row.command) + "\n");
+        EXPECT_EQ(program->Exit(20000), row.exitCode) << program->Output();
+        EXPECT_NE(program->Output().find(row.said), std::string::npos) << program->Output();
+    }
 }
 
 TEST_F(ConsoleProgramTest, ASecondCopyOfEitherProgramEndsWithThree) {

@@ -85,8 +85,10 @@ class ProgramTest : public ::testing::Test {
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(1041, BN_CLICKED), 0);
     }
     // File > Quit, answered Yes.
-    void Quit(HWND window) {
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(32773, 0), 0);
+    void Quit(HWND window) { Confirm(window, 32773); }
+    // A menu command with a question, answered Yes.
+    void Confirm(HWND window, int command) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
         HWND question = nullptr;
         ASSERT_TRUE(WaitFor(
             [&] { return (question = FindProcessDialog(process.dwProcessId, window)) != nullptr; },
@@ -107,6 +109,25 @@ class ProgramTest : public ::testing::Test {
         if (WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &code);
         return code;
+    }
+    // The copy the program started to replace itself: it becomes `process`.
+    HWND FollowSuccessor(DWORD predecessor) {
+        HWND window = nullptr;
+        WaitFor(
+            [&] {
+                window = FindWindowA(nullptr, "Korvane Server 1.0.5");
+                DWORD id = 0;
+                if (window) GetWindowThreadProcessId(window, &id);
+                return window && id != predecessor && IsWindowVisible(window);
+            },
+            20000);
+        if (!window) return nullptr;
+        others.push_back(process);
+        process = {};
+        GetWindowThreadProcessId(window, &process.dwProcessId);
+        process.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
+                                       FALSE, process.dwProcessId);
+        return window;
     }
     bool ConfigWritten() {
         FILE* config = std::fopen((folder + "\\korvane\\server.cfg").c_str(), "rb");
@@ -310,6 +331,38 @@ TEST_F(ProgramTest, AHungEngineLeavesTheWindowAnsweringAndIsLeftAlone) {
     EXPECT_TRUE(WaitFor(saysHung, 10000)) << Text(window);
     Quit(window);
     EXPECT_EQ(WaitForExit(), 5u);
+}
+
+TEST_F(ProgramTest, ARestartStartsTheSuccessorAfterTheQuestionOrAHang) {
+    korvane::test::TempFolder copy("restarting-installation");
+    CopyInstallation(folder, copy.Path());
+    SetInstallDir(copy.Path());
+    ASSERT_TRUE(korvane::test::TempFolder::WriteFile(copy / "korvane\\schedule.cfg",
+                                                     "restart_when_engine_stops=1\r\n"));
+    Start("-s --hang-seconds 2", copy.Path());
+    HWND window = WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    // Game > Restart Server, answered Yes: the program ends with 4 and its successor hosts.
+    const DWORD first = process.dwProcessId;
+    Confirm(window, 33056);
+    EXPECT_EQ(WaitForExit(), 4u);
+    window = FollowSuccessor(first);
+    ASSERT_NE(window, nullptr);
+    // A hang, with restarts after failures turned on: the successor's successor.
+    const DWORD hanging = process.dwProcessId;
+    TypeCommand(window, "hangtick 30");
+    EXPECT_EQ(WaitForExit(), 4u);
+    window = FollowSuccessor(hanging);
+    ASSERT_NE(window, nullptr);
+    Quit(window);
+    EXPECT_EQ(WaitForExit(), 0u);
+    const std::string records =
+        korvane::test::TempFolder::ReadFile(copy / "korvane\\restarts.txt");
+    EXPECT_NE(records.find(" requested\r\n"), std::string::npos) << records;
+    EXPECT_NE(records.find(" hang\r\n"), std::string::npos) << records;
+    const std::string log = TodaysLog(copy.Path());
+    EXPECT_NE(log.find("Restart confirmed by the operator."), std::string::npos);
+    EXPECT_NE(log.find("The engine hung: restarting the server."), std::string::npos);
 }
 
 TEST_F(ProgramTest, CancellingTheStartUpSheetWritesTheFileAndEnds) {

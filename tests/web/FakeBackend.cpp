@@ -71,6 +71,12 @@ void FakeBackend::Notice(const std::string& line) {
     console_.Append(line);
 }
 
+bool FakeBackend::RequestRestart() {
+    std::lock_guard lock(lock_);
+    Record("restart");
+    return true;
+}
+
 void FakeBackend::SetUpdateRate(float rate) {
     std::lock_guard lock(lock_);
     updateRate_ = rate;

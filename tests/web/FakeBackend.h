@@ -28,6 +28,8 @@ class FakeBackend : public web::AdminBackend {
     bool Kick(int id) override;
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
+    bool RequestRestart() override;
+    std::string RestartNotice() override { return restartNotice; }
 
     void SetUpdateRate(float rate);
     std::vector<std::string> Calls();
@@ -35,6 +37,7 @@ class FakeBackend : public web::AdminBackend {
 
     std::string consoleLog = "writing";
     long long notResponding = 0;
+    std::string restartNotice;
 
   private:
     void Record(const std::string& call);

@@ -209,6 +209,16 @@ TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {
     EXPECT_EQ(backend.Calls(),
               (std::vector<std::string>{"execute say hi", "execute " + std::string(119, 'x'),
                                         "kick 1", "changemap 2"}));
+    // A restart is a write like the others, and the console says who asked for it.
+    EXPECT_EQ(Call("POST", "/api/restart", "", true, false).status, 403);
+    EXPECT_EQ(Call("POST", "/api/restart", "").status, 202);
+    const auto calls = backend.Calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.back(), "restart");
+    EXPECT_EQ(calls[calls.size() - 2].rfind("notice [web ", 0), 0u) << calls[calls.size() - 2];
+    backend.restartNotice = "no longer restarts itself";
+    EXPECT_EQ(json::parse(Call("GET", "/api/status").body)["restart_notice"],
+              "no longer restarts itself");
 
     const json players = json::parse(Call("GET", "/api/players").body)["players"];
     ASSERT_EQ(players.size(), 1u);
