@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/MapName.h"
+#include "web/History.h"
 
 namespace korvane::web {
 
@@ -57,6 +58,10 @@ class AdminBackend {
     virtual bool Kick(int id) = 0;
     // Sends "changemap <index>", as the Change Map dialog's OK does.
     virtual bool ChangeMap(int index) = 0;
+
+    // The newest `count` samples of the history (web/History.h), oldest first; kept with or
+    // without an engine, and never an engine call.
+    virtual std::vector<HistorySample> History(size_t count) = 0;
 
     // A line for the operator's console (listener started or stopped, an address locked out);
     // the host queues it like engine text, so it reaches the pane and the console ring. Besides
