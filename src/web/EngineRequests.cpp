@@ -103,8 +103,8 @@ ApiResponse WebApi::History(const ApiRequest& request) {
     const auto samples = backend_.History((asked == "1" ? 1 : 24) * 60 * 60 /
                                           static_cast<size_t>(kHistoryIntervalSeconds));
     // Columns rather than rows: the charts take them as they are, and the answer is smaller.
-    json time = json::array(), players = json::array(), rate = json::array(),
-         p50 = json::array(), p99 = json::array(), resident = json::array();
+    json time = json::array(), players = json::array(), rate = json::array(), p50 = json::array(),
+         p99 = json::array(), resident = json::array();
     // Two decimals are all a chart shows; a float's full expansion would treble the answer.
     const auto rounded = [](float value) { return std::round(value * 100.0) / 100.0; };
     for (const HistorySample& sample : samples) {

@@ -26,9 +26,8 @@ HistorySampler::HistorySampler(EngineHost& host, HistoryRing& ring)
           [&host] {
               HistoryReading reading;
               // The player table's own lock, which the hand-over takes too: never EngineLock.
-              reading.players = host.EngineLoaded()
-                                    ? static_cast<int>(host.PlayerSnapshot().size())
-                                    : 0;
+              reading.players =
+                  host.EngineLoaded() ? static_cast<int>(host.PlayerSnapshot().size()) : 0;
               reading.updateRate = host.EngineLoaded() ? host.Game().UpdateRate() : 0.0f;
               reading.durations = host.Game().Ticks().Durations();
               reading.residentBytes = ResidentBytes();

@@ -82,9 +82,7 @@ const WebApi::Route WebApi::kRoutes[] = {
          return api.Command(request);
      }},
     {"/api/kick", "POST", Route::Session,
-     [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.Kick(request);
-     }},
+     [](WebApi& api, const ApiRequest& request, const std::string&) { return api.Kick(request); }},
     {"/api/changemap", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
          return api.ChangeMap(request);

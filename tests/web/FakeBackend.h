@@ -28,9 +28,12 @@ class FakeBackend : public web::AdminBackend {
     bool Kick(int id) override;
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
+    // 400 samples 10 s apart, the newest `count` of them.
+    std::vector<web::HistorySample> History(size_t count) override;
 
     void SetUpdateRate(float rate);
     std::vector<std::string> Calls();
+    std::vector<std::string> Notices();  // the lines of the "notice" calls
     DWORD LastCallThread();
 
     std::string consoleLog = "writing";
