@@ -53,16 +53,17 @@ void HistorySampler::Stop() {
 
 void HistorySampler::Run() {
     try {
-        // Paced by the steady clock from the first sample, so that the samples stay 10 s
-        // apart however long each takes and whatever the wall clock does.
+        // Paced by the steady clock, so that the samples stay 10 s apart however long each
+        // takes and whatever the wall clock does. The first comes 10 s after hosting began:
+        // the update rate needs its first 64 Ticks before it means anything.
         auto next = std::chrono::steady_clock::now();
         std::unique_lock lock(mutex_);
-        while (!stopping_) {
+        for (;;) {
+            next += std::chrono::seconds(kHistoryIntervalSeconds);
+            if (wake_.wait_until(lock, next, [this] { return stopping_; })) return;
             lock.unlock();
             recorder_.Sample();
             lock.lock();
-            next += std::chrono::seconds(kHistoryIntervalSeconds);
-            wake_.wait_until(lock, next, [this] { return stopping_; });
         }
     } catch (...) {
         OutputDebugStringA("Korvane Server: the history sampler failed\n");

@@ -1,4 +1,4 @@
-// The thread that feeds the history ring: a sample as hosting begins, then one every 10 s,
+// The thread that feeds the history ring: a sample every 10 s from the moment hosting begins,
 // read from the host's figures for any thread (never an engine call, never EngineLock). It
 // belongs to the web administration, which both programs have, and runs whether or not the
 // listener does, so the charts have the whole day behind them once it is turned on.
