@@ -166,8 +166,7 @@ def charts_with_data(driver, host, shots):
     expect([len(c["points"]) for c in charts] == [1, 1, 2], f"the lines: {charts}")
     expect({c["span"] for c in charts} == {3600}, f"the span: {charts}")
     if shots:
-        driver.execute_script("document.getElementById('history-title').scrollIntoView()")
-        driver.save_screenshot(os.path.join(shots, "webadmin-charts.png"))
+        driver.find_element(By.ID, "history").screenshot(os.path.join(shots, "webadmin-charts.png"))
     driver.find_element(By.ID, "span-24").click()
     wait(driver, lambda d: {c["span"] for c in d.execute_script(CHARTS)} == {86400},
          "the charts to span 24 hours")
