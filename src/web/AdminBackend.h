@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/MapName.h"
+#include "web/History.h"
 
 namespace korvane::web {
 
@@ -64,6 +65,9 @@ class AdminBackend {
     // Why the program no longer restarts on its own (a crash loop), for the status; empty
     // while it does.
     virtual std::string RestartNotice() { return {}; }
+    // The newest `count` samples of the history (web/History.h), oldest first; kept with or
+    // without an engine, and never an engine call.
+    virtual std::vector<HistorySample> History(size_t count) = 0;
 
     // A line for the operator's console (listener started or stopped, an address locked out);
     // the host queues it like engine text, so it reaches the pane and the console ring. Besides

@@ -1,10 +1,13 @@
 // The API's requests that ask the engine, through the backend: status, players, console,
-// rotation, command, kick and map change; a stopped or stuck engine answers 503.
+// rotation, history, command, kick and map change; a stopped or stuck engine answers 503. Each
+// action leaves its line in the audit trail.
 #include "web/WebApi.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "host/CallClock.h"
+#include "host/SecretValues.h"
 #include "web/JsonAnswers.h"
 #include "web/RequestParts.h"
 #include "web/TextCodec.h"
@@ -98,8 +101,36 @@ ApiResponse WebApi::Rotation() {
     return JsonResponse({{"maps", std::move(maps)}});
 }
 
-ApiResponse WebApi::Command(const std::string& body) {
-    const auto command = StringMember(body, "command");
+ApiResponse WebApi::History(const ApiRequest& request) {
+    const auto hours = request.params.find("hours");
+    const std::string asked = hours == request.params.end() ? std::string() : hours->second;
+    if (asked != "1" && asked != "24") return ErrorResponse(400, "hours must be 1 or 24");
+    const auto samples = backend_.History((asked == "1" ? 1 : 24) * 60 * 60 /
+                                          static_cast<size_t>(kHistoryIntervalSeconds));
+    // Columns rather than rows: the charts take them as they are, and the answer is smaller.
+    json time = json::array(), players = json::array(), rate = json::array(), p50 = json::array(),
+         p99 = json::array(), resident = json::array();
+    // Two decimals are all a chart shows; a float's full expansion would treble the answer.
+    const auto rounded = [](float value) { return std::round(value * 100.0) / 100.0; };
+    for (const HistorySample& sample : samples) {
+        time.push_back(sample.unixTime);
+        players.push_back(sample.players);
+        rate.push_back(rounded(sample.updateRate));
+        p50.push_back(rounded(sample.tickP50Ms));
+        p99.push_back(rounded(sample.tickP99Ms));
+        resident.push_back(sample.residentBytes);
+    }
+    return JsonResponse({{"interval_seconds", kHistoryIntervalSeconds},
+                         {"time", std::move(time)},
+                         {"players", std::move(players)},
+                         {"update_rate", std::move(rate)},
+                         {"tick_p50_ms", std::move(p50)},
+                         {"tick_p99_ms", std::move(p99)},
+                         {"resident_bytes", std::move(resident)}});
+}
+
+ApiResponse WebApi::Command(const ApiRequest& request) {
+    const auto command = StringMember(request.body, "command");
     if (!command) return ErrorResponse(400, "send {\"command\": \"...\"}");
     const auto ansi = Utf8ToAnsi(*command);
     if (!ansi) return ErrorResponse(400, "the command is not UTF-8");
@@ -108,35 +139,50 @@ ApiResponse WebApi::Command(const std::string& body) {
             400, "a command has 1 to " + std::to_string(kMaxTypedCommandLength) + " characters");
     for (unsigned char c : *ansi)
         if (c < 32 || c == 127) return ErrorResponse(400, "a command is one line of text");
-    return backend_.Execute(*ansi) ? Ok() : Unavailable();
+    // Before the command runs, so that the line comes ahead of its echo and its answer; a
+    // password's value stays on the operator's screen.
+    const std::string what = HideSecretValue(*ansi);
+    Audit(request, what);
+    return backend_.Execute(*ansi) ? Ok() : Undone(request, what);
 }
 
-ApiResponse WebApi::Kick(const std::string& body) {
-    const auto id = IntMember(body, "id");
+ApiResponse WebApi::Kick(const ApiRequest& request) {
+    const auto id = IntMember(request.body, "id");
     if (!id) return ErrorResponse(400, "send {\"id\": <player id>}");
     const auto players = backend_.Players();
     if (!players) return Unavailable();
-    const bool known = std::any_of(players->begin(), players->end(),
-                                   [&](const PlayerRow& player) { return player.id == *id; });
-    if (!known) return ErrorResponse(400, "no player has that id");
-    return backend_.Kick(*id) ? Ok() : Unavailable();
+    const auto player = std::find_if(players->begin(), players->end(),
+                                     [&](const PlayerRow& row) { return row.id == *id; });
+    if (player == players->end()) return ErrorResponse(400, "no player has that id");
+    const std::string what = "kick " + std::to_string(*id) + " (" + player->name + ")";
+    Audit(request, what);
+    return backend_.Kick(*id) ? Ok() : Undone(request, what);
 }
 
-ApiResponse WebApi::ChangeMap(const std::string& body) {
-    const auto index = IntMember(body, "index");
+ApiResponse WebApi::ChangeMap(const ApiRequest& request) {
+    const auto index = IntMember(request.body, "index");
     if (!index) return ErrorResponse(400, "send {\"index\": <rotation index>}");
     const auto rotation = backend_.Rotation();
     if (!rotation) return Unavailable();
-    const bool known =
-        std::any_of(rotation->begin(), rotation->end(),
-                    [&](const RotationEntry& entry) { return entry.index == *index; });
-    if (!known) return ErrorResponse(400, "the rotation has no such index");
-    return backend_.ChangeMap(*index) ? Ok() : Unavailable();
+    const auto entry = std::find_if(rotation->begin(), rotation->end(),
+                                    [&](const RotationEntry& row) { return row.index == *index; });
+    if (entry == rotation->end()) return ErrorResponse(400, "the rotation has no such index");
+    const std::string what = "change map " + std::to_string(*index) + " (" + entry->name + ")";
+    Audit(request, what);
+    return backend_.ChangeMap(*index) ? Ok() : Undone(request, what);
+}
+
+// An audited action the engine did not take (stopped, or stuck in a call): the trail says so.
+ApiResponse WebApi::Undone(const ApiRequest& request, const std::string& what) {
+    const long long stuck = backend_.NotRespondingSeconds();
+    Audit(request, what + ": not done, " +
+                       (stuck > 0 ? NotRespondingText(stuck) : "the engine is not running"));
+    return Unavailable();
 }
 
 ApiResponse WebApi::Restart(const ApiRequest& request) {
     // Who asked is in the console and the log: several people may hold the password.
-    backend_.Notice("[web " + request.remoteAddress + "] restart");
+    Audit(request, "restart");
     if (!backend_.RequestRestart())
         return JsonResponse({{"error", "this program cannot restart the server"}}, 503);
     return JsonResponse({{"ok", true}, {"restarting", true}}, 202);

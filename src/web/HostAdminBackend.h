@@ -14,7 +14,9 @@ namespace korvane::web {
 
 class HostAdminBackend final : public AdminBackend {
   public:
-    explicit HostAdminBackend(EngineHost& host) : host_(host) {}
+    // `history`, when given, must outlive the backend.
+    explicit HostAdminBackend(EngineHost& host, const HistoryRing* history = nullptr)
+        : host_(host), history_(history) {}
 
     // The server name and the maximum from the engine's own variables, not the settings
     // object, whose fields belong to the window thread.
@@ -29,6 +31,9 @@ class HostAdminBackend final : public AdminBackend {
     bool Kick(int id) override;
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
+    std::vector<HistorySample> History(size_t count) override {
+        return history_ ? history_->Newest(count) : std::vector<HistorySample>();
+    }
 
     // The program's restarts, set before the listener starts (none: the web cannot restart).
     struct RestartHooks {
@@ -46,6 +51,7 @@ class HostAdminBackend final : public AdminBackend {
     std::mutex lastMutex_;
     std::string lastName_;  // the last name and maximum read, for a status while the engine is busy
     int lastMaxPlayers_ = 0;
+    const HistoryRing* history_;
     std::atomic<const char*> consoleLog_{"writing"};
     RestartHooks restart_;
 };

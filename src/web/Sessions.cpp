@@ -128,7 +128,7 @@ uint64_t LoginThrottle::Begin(const std::string& address) {
     return 0;
 }
 
-bool LoginThrottle::Failed(const std::string& address) {
+bool LoginThrottle::Failed(const std::string& address, int* inWindow) {
     std::lock_guard lock(mutex_);
     const uint64_t now = clock_();
     const std::string prefix = PrefixOf(address);
@@ -139,6 +139,7 @@ bool LoginThrottle::Failed(const std::string& address) {
     Land(entry);
     std::erase_if(entry.failures, [&](uint64_t t) { return now - t >= kWindowMs; });
     entry.failures.push_back(now);
+    if (inWindow) *inWindow = static_cast<int>(entry.failures.size());
     if (static_cast<int>(entry.failures.size()) < kMaxFailures) return false;
     entry.failures.clear();
     entry.lockedUntil = now + kLockMs;

@@ -82,8 +82,9 @@ class LoginThrottle {
     // Starts a try: 0 when it may go on (it is then in flight until Failed, Succeeded or
     // Abandoned), otherwise the milliseconds to wait.
     uint64_t Begin(const std::string& address);
-    // Records a failure; true when this one locks the address's prefix.
-    bool Failed(const std::string& address);
+    // Records a failure; true when this one locks the address's prefix. `inWindow`, when
+    // given, receives the prefix's failures within the window, this one included.
+    bool Failed(const std::string& address, int* inWindow = nullptr);
     void Succeeded(const std::string& address);
     // Ends a try that was never judged.
     void Abandon(const std::string& address);

@@ -14,7 +14,7 @@ WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::stri
     : host_(host),
       configPath_(std::move(configPath)),
       stored_(LoadWebConfig(configPath_)),
-      backend_(host),
+      backend_(host, &history_),
       server_(backend_, ring_, [this](const PasswordRecord& before, const PasswordRecord& after) {
           Rehashed(before, after);
       }) {
@@ -38,6 +38,7 @@ void WebAdmin::Rehashed(const PasswordRecord& before, const PasswordRecord& afte
 }
 
 void WebAdmin::HostingStarted() {
+    sampler_.Start();
     if (run_.enabled) server_.Start(run_);
 }
 
@@ -61,6 +62,7 @@ bool WebAdmin::OnCommand(HWND window, int id) {
 
 void WebAdmin::Stop() {
     server_.Stop();
+    sampler_.Stop();
 }
 
 WebAdminDialog::ApplyResult WebAdmin::Apply(const WebConfig& shown) {

@@ -12,6 +12,8 @@
 #include "host/EngineHost.h"
 #include "web/CommandLine.h"
 #include "web/ConsoleRing.h"
+#include "web/History.h"
+#include "web/HistorySampler.h"
 #include "web/HostAdminBackend.h"
 #include "web/WebAdminDialog.h"
 #include "web/WebServer.h"
@@ -29,13 +31,14 @@ class WebAdmin final {
     WebAdmin(const WebAdmin&) = delete;
     WebAdmin& operator=(const WebAdmin&) = delete;
 
-    // Hosting has begun: the listener starts when the settings for the run say so.
+    // Hosting has begun: the history's sampling starts, and the listener when the settings
+    // for the run say so.
     void HostingStarted();
     // The console log's state: "writing", "off" or "stopped" (a string literal, kept).
     void SetConsoleLogState(const char* state) { backend_.SetConsoleLogState(state); }
     // Game > Web Administration; false for any other menu command.
     bool OnCommand(HWND window, int id);
-    // Before the engine goes: the listener stops.
+    // Before the engine goes: the listener and the history's sampling stop.
     void Stop();
 
     // What the dialog's OK does with its settings: saves what the operator changed in it (a
@@ -74,6 +77,8 @@ class WebAdmin final {
     WebConfig run_;           // in force for this run (the window thread's)
     ConsoleRing ring_;
     ConsoleFeed feed_{ring_};
+    HistoryRing history_;
+    HistorySampler sampler_{host_, history_};
     HostAdminBackend backend_;
     WebServer server_;
 };

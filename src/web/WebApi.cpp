@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "web/AuditLine.h"
 #include "web/Crypto.h"
 #include "web/JsonAnswers.h"
 #include "web/RequestParts.h"
@@ -11,6 +12,21 @@
 #include "web/WebPage.h"
 
 namespace korvane::web {
+
+namespace {
+
+// "1st", "2nd", "3rd", "4th", ..., "11th", "21st".
+std::string Ordinal(int n) {
+    const int tens = n % 100, ones = n % 10;
+    const char* suffix = (tens >= 11 && tens <= 13) ? "th"
+                         : ones == 1                ? "st"
+                         : ones == 2                ? "nd"
+                         : ones == 3                ? "rd"
+                                                    : "th";
+    return std::to_string(n) + suffix;
+}
+
+}  // namespace
 
 ApiResponse JsonResponse(const json& value, int status) {
     ApiResponse response;
@@ -38,12 +54,15 @@ const WebApi::Route WebApi::kRoutes[] = {
     {"/", "GET", Route::Page, nullptr},
     {"/app.css", "GET", Route::Page, nullptr},
     {"/app.js", "GET", Route::Page, nullptr},
+    {"/chart.min.js", "GET", Route::Page, nullptr},
     {"/api/login", "POST", Route::Open,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
          return api.Login(request);
      }},
     {"/api/logout", "POST", Route::Session,
-     [](WebApi& api, const ApiRequest&, const std::string& token) { return api.Logout(token); }},
+     [](WebApi& api, const ApiRequest& request, const std::string& token) {
+         return api.Logout(request, token);
+     }},
     {"/api/status", "GET", Route::Session,
      [](WebApi& api, const ApiRequest&, const std::string&) { return api.Status(); }},
     {"/api/players", "GET", Route::Session,
@@ -54,17 +73,19 @@ const WebApi::Route WebApi::kRoutes[] = {
      }},
     {"/api/rotation", "GET", Route::Session,
      [](WebApi& api, const ApiRequest&, const std::string&) { return api.Rotation(); }},
+    {"/api/history", "GET", Route::Session,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.History(request);
+     }},
     {"/api/command", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.Command(request.body);
+         return api.Command(request);
      }},
     {"/api/kick", "POST", Route::Session,
-     [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.Kick(request.body);
-     }},
+     [](WebApi& api, const ApiRequest& request, const std::string&) { return api.Kick(request); }},
     {"/api/changemap", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.ChangeMap(request.body);
+         return api.ChangeMap(request);
      }},
     {"/api/restart", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
@@ -87,6 +108,10 @@ std::vector<std::string> WebApi::Paths() {
     std::vector<std::string> paths;
     for (const Route& route : kRoutes) paths.emplace_back(route.path);
     return paths;
+}
+
+void WebApi::Audit(const ApiRequest& request, const std::string& what) {
+    backend_.Notice(AuditLine("web", request.remoteAddress, what));
 }
 
 bool WebApi::KnownHost(const ApiRequest& request) const {
@@ -179,18 +204,22 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     const bool right = CheckPassword(*password);
     attempt.judged = true;
     if (!right) {
-        if (throttle_.Failed(address)) {
+        int failures = 0;
+        const bool locked = throttle_.Failed(address, &failures);
+        Audit(request, "login refused (" + Ordinal(failures) + " in a minute)");
+        if (locked) {
             const std::string prefix = LoginThrottle::PrefixOf(address);
-            backend_.Notice("Web administration: " + std::to_string(LoginThrottle::kMaxFailures) +
-                            " failed logins from " + address + " (counted for " +
-                            (prefix == "loopback" ? "every loopback address" : prefix) +
-                            "); they must wait a minute.");
+            Audit(request, "locked out: " + std::to_string(LoginThrottle::kMaxFailures) +
+                               " failed logins from " + address + " (counted for " +
+                               (prefix == "loopback" ? "every loopback address" : prefix) +
+                               "); they must wait a minute.");
         }
         return ErrorResponse(401, "wrong password");
     }
     throttle_.Succeeded(address);
     const auto session = sessions_.Create();
     if (!session) return ErrorResponse(500, "no session could be made");
+    Audit(request, "login");
     ApiResponse response = JsonResponse({{"csrf", session->csrf}});
     response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session->token +
                                                     "; Path=/; HttpOnly; SameSite=Strict");
@@ -219,8 +248,9 @@ bool WebApi::CheckPassword(const std::string& password) {
     return true;
 }
 
-ApiResponse WebApi::Logout(const std::string& token) {
+ApiResponse WebApi::Logout(const ApiRequest& request, const std::string& token) {
     sessions_.End(token);
+    Audit(request, "logout");
     ApiResponse response = Ok();
     response.headers.emplace_back(
         "Set-Cookie",

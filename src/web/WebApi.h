@@ -94,17 +94,21 @@ class WebApi {
     ApiResponse Login(const ApiRequest& request);
     // The password check of a login that may try: the hash, and a new one when due.
     bool CheckPassword(const std::string& password);
-    ApiResponse Logout(const std::string& token);
+    ApiResponse Logout(const ApiRequest& request, const std::string& token);
     ApiResponse Status();
     // 503: the engine is not running, or is stuck in a call (and for how long).
     ApiResponse Unavailable();
     ApiResponse Players();
     ApiResponse Console(const ApiRequest& request);
     ApiResponse Rotation();
-    ApiResponse Command(const std::string& body);
-    ApiResponse Kick(const std::string& body);
-    ApiResponse ChangeMap(const std::string& body);
+    ApiResponse History(const ApiRequest& request);
+    ApiResponse Command(const ApiRequest& request);
+    ApiResponse Kick(const ApiRequest& request);
+    ApiResponse ChangeMap(const ApiRequest& request);
     ApiResponse Restart(const ApiRequest& request);
+    // The audit trail: "[web <peer address>] <what>" to the console and the log.
+    void Audit(const ApiRequest& request, const std::string& what);
+    ApiResponse Undone(const ApiRequest& request, const std::string& what);
 
     AdminBackend& backend_;
     const ConsoleRing& console_;

@@ -17,6 +17,7 @@ std::optional<PageFile> FindPageFile(std::string_view path) {
         {"/", IDR_WEB_INDEX, "text/html; charset=utf-8"},
         {"/app.css", IDR_WEB_STYLE, "text/css; charset=utf-8"},
         {"/app.js", IDR_WEB_SCRIPT, "text/javascript; charset=utf-8"},
+        {"/chart.min.js", IDR_WEB_CHART, "text/javascript; charset=utf-8"},
     };
     for (const Entry& file : kFiles) {
         if (file.path != path) continue;

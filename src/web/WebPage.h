@@ -12,7 +12,8 @@ struct PageFile {
     std::string_view bytes;
 };
 
-// "/" (the page), "/app.css" and "/app.js"; empty for any other path or a missing resource.
+// "/" (the page), "/app.css", "/app.js" and "/chart.min.js" (the charts' library); empty for
+// any other path or a missing resource.
 std::optional<PageFile> FindPageFile(std::string_view path);
 
 }  // namespace korvane::web

@@ -20,6 +20,7 @@
 #define IDR_WEB_INDEX 340
 #define IDR_WEB_STYLE 341
 #define IDR_WEB_SCRIPT 342
+#define IDR_WEB_CHART 343
 
 // Controls of the Web Administration dialog.
 #define IDC_WEB_ENABLE 1300

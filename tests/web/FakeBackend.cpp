@@ -77,6 +77,13 @@ bool FakeBackend::RequestRestart() {
     return true;
 }
 
+std::vector<std::string> FakeBackend::Notices() {
+    std::vector<std::string> lines;
+    for (const std::string& call : Calls())
+        if (call.rfind("notice ", 0) == 0) lines.push_back(call.substr(7));
+    return lines;
+}
+
 void FakeBackend::SetUpdateRate(float rate) {
     std::lock_guard lock(lock_);
     updateRate_ = rate;

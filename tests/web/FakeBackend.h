@@ -30,14 +30,17 @@ class FakeBackend : public web::AdminBackend {
     void Notice(const std::string& line) override;
     bool RequestRestart() override;
     std::string RestartNotice() override { return restartNotice; }
+    std::vector<web::HistorySample> History(size_t count) override { return history.Newest(count); }
 
     void SetUpdateRate(float rate);
     std::vector<std::string> Calls();
+    std::vector<std::string> Notices();  // the lines of the "notice" calls
     DWORD LastCallThread();
 
     std::string consoleLog = "writing";
     long long notResponding = 0;
     std::string restartNotice;
+    web::HistoryRing history;
 
   private:
     void Record(const std::string& call);

@@ -86,17 +86,21 @@ TEST_F(HostBackendTest, ListenerThreadsReachTheEngineUnderTheLockAndTheEchoComes
     ASSERT_NE(kickThread, 0u);
     EXPECT_NE(kickThread, engine.tickThread.load());
 
-    // The recording engine answers "say hi" with "set say": each echo precedes its answer.
+    // The recording engine answers "say hi" with "set say": each echo precedes its answer,
+    // and each command's audit line its echo.
     const std::vector<std::string> lines = host->TakeHandOver().lines;
     const auto at = [&](const std::string& line, size_t from) {
         return std::find(lines.begin() + static_cast<long>(from), lines.end(), line) -
                lines.begin();
     };
     const auto echo = static_cast<size_t>(at("say hi", 0));
-    ASSERT_LT(echo + 3, lines.size());
+    ASSERT_LT(echo + 4, lines.size());
+    ASSERT_GT(echo, 0u);
+    EXPECT_EQ(lines[echo - 1], "[web 127.0.0.1] say hi");
     EXPECT_EQ(lines[echo + 1], "set say\n");
-    EXPECT_EQ(lines[echo + 2], "say again");
-    EXPECT_EQ(lines[echo + 3], "set say\n");
+    EXPECT_EQ(lines[echo + 2], "[web 127.0.0.1] say again");
+    EXPECT_EQ(lines[echo + 3], "say again");
+    EXPECT_EQ(lines[echo + 4], "set say\n");
     server.Stop();
 }
 

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <tuple>
 
 #include "FakeBackend.h"
@@ -92,7 +93,7 @@ TEST_F(WebApiTest, LoginGivesASessionThatReadsAndACsrfTokenThatWrites) {
     EXPECT_EQ(Call("POST", "/api/command", command, true, false).status, 403);
     csrf[0] = csrf[0] == 'a' ? 'b' : 'a';
     EXPECT_EQ(Call("POST", "/api/command", command).status, 403);
-    EXPECT_TRUE(backend.Calls().empty());
+    EXPECT_EQ(backend.Calls().size(), backend.Notices().size());  // nothing but audit lines
     EXPECT_EQ(Call("POST", "/api/command", command, false).status, 401);
 
     // Logout is a write too, and ends the session.
@@ -116,8 +117,8 @@ TEST_F(WebApiTest, TheFifthFailureLocksTheAddressAndTellsTheConsole) {
     EXPECT_EQ(locked.status, 429);
     ASSERT_EQ(locked.headers.size(), 1u);
     EXPECT_EQ(locked.headers[0], std::make_pair(std::string("Retry-After"), std::string("60")));
-    ASSERT_EQ(backend.Calls().size(), 1u);
-    EXPECT_NE(backend.Calls()[0].find("127.0.0.1"), std::string::npos);
+    ASSERT_EQ(backend.Calls().size(), 6u);  // five refusals, then the lockout
+    EXPECT_NE(backend.Calls()[5].find("127.0.0.1"), std::string::npos);
     now += 60 * 1000;
     EXPECT_EQ(Login("right-password").status, 200);
 }
@@ -148,7 +149,7 @@ TEST_F(WebApiTest, OnlyThisServersHostsAndPagesAreAnswered) {
     LogIn();
     site.origin = "http://127.0.0.1:9999";
     EXPECT_EQ(Call("POST", "/api/command", R"({"command": "say hi"})").status, 403);
-    EXPECT_TRUE(backend.Calls().empty());
+    EXPECT_EQ(backend.Calls().size(), backend.Notices().size());  // nothing but audit lines
     struct Case {
         const char *host, *origin, *referer, *type;
         int status;
@@ -206,16 +207,20 @@ TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {
     EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": 3})").status, 400);
     EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": -1})").status, 400);
     EXPECT_EQ(Call("POST", "/api/changemap", R"({"index": 2})").status, 200);
+    const std::string x119(119, 'x');
     EXPECT_EQ(backend.Calls(),
-              (std::vector<std::string>{"execute say hi", "execute " + std::string(119, 'x'),
-                                        "kick 1", "changemap 2"}));
+              (std::vector<std::string>{
+                  "notice [web 127.0.0.1] login", "notice [web 127.0.0.1] say hi", "execute say hi",
+                  "notice [web 127.0.0.1] " + x119, "execute " + x119,
+                  "notice [web 127.0.0.1] kick 1 (Alice)", "kick 1",
+                  "notice [web 127.0.0.1] change map 2 (worlds/usa)", "changemap 2"}));
     // A restart is a write like the others, and the console says who asked for it.
     EXPECT_EQ(Call("POST", "/api/restart", "", true, false).status, 403);
     EXPECT_EQ(Call("POST", "/api/restart", "").status, 202);
     const auto calls = backend.Calls();
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls.back(), "restart");
-    EXPECT_EQ(calls[calls.size() - 2].rfind("notice [web ", 0), 0u) << calls[calls.size() - 2];
+    EXPECT_EQ(calls[calls.size() - 2], "notice [web 127.0.0.1] restart");
     backend.restartNotice = "no longer restarts itself";
     EXPECT_EQ(json::parse(Call("GET", "/api/status").body)["restart_notice"],
               "no longer restarts itself");
@@ -229,6 +234,59 @@ TEST_F(WebApiTest, CommandsKicksAndMapChangesAreCheckedThenReachTheHost) {
     EXPECT_EQ(maps[2]["map"], "worlds/usa");
 }
 
+// Each action from the web leaves "[web <peer>] <what>" in the console and the log.
+TEST_F(WebApiTest, EachWebActionLeavesItsAuditLine) {
+    site.remoteAddress = "192.0.2.4";
+    const auto wrong = [this] { Login("wrong-password"); };
+    const auto fiveWrong = [&] {
+        for (int i = 0; i < 5; ++i) wrong();
+    };
+    const auto post = [this](const char* path, const char* body) {
+        return [=, this] { Call("POST", path, body); };
+    };
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {wrong, "login refused (1st in a minute)"},
+        {wrong, "login refused (2nd in a minute)"},
+        {wrong, "login refused (3rd in a minute)"},
+        {[this] { LogIn(); }, "login"},
+        {post("/api/command", R"({"command": "status"})"), "status"},
+        {post("/api/command", R"({"command": "serverpassword hunter22"})"), "serverpassword ****"},
+        {post("/api/kick", R"({"id": 1})"), "kick 1 (Alice)"},
+        {post("/api/changemap", R"({"index": 1})"), "change map 1 (worlds/lima)"},
+        {post("/api/logout", ""), "logout"},
+        {fiveWrong,
+         "locked out: 5 failed logins from 192.0.2.4 (counted for 192.0.2.0/24); they must "
+         "wait a minute."},
+    };
+    for (const auto& [act, line] : cases) {
+        const size_t before = backend.Notices().size();
+        act();
+        const std::vector<std::string> notices = backend.Notices();
+        ASSERT_GT(notices.size(), before) << line;
+        EXPECT_EQ(notices.back(), "[web 192.0.2.4] " + line);
+    }
+}
+
+TEST_F(WebApiTest, TheHistoryIsAnHourOrADayOfColumnsOldestFirst) {
+    for (int i = 0; i < 400; ++i)
+        backend.history.Add({1'700'000'000 + 10 * i, 30.3f, 1.5f, 4.25f, i % 5, 50'000'000});
+    LogIn();
+    for (const char* bad : {"", "?hours=", "?hours=2", "?hours=0", "?hours=01", "?hours=24x"})
+        EXPECT_EQ(Call("GET", std::string("/api/history") + bad).status, 400) << bad;
+    for (const auto& [hours, count] : {std::pair{"1", 360u}, std::pair{"24", 400u}}) {
+        const ApiResponse answer = Call("GET", std::string("/api/history?hours=") + hours);
+        ASSERT_EQ(answer.status, 200);
+        const json history = json::parse(answer.body);
+        EXPECT_EQ(history.size(), 7u);
+        EXPECT_EQ(history["interval_seconds"], 10);
+        for (const char* column :
+             {"time", "players", "update_rate", "tick_p50_ms", "tick_p99_ms", "resident_bytes"})
+            EXPECT_EQ(history[column].size(), count) << column;
+        EXPECT_EQ(history["time"][0], 1'700'000'000 + 10 * (400 - count));  // to the newest
+        EXPECT_EQ(history["update_rate"][0], 30.3);  // rounded, not 30.299999237060547
+    }
+}
+
 TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
     LogIn();
     for (int i = 0; i < 600; ++i) console.Append("line " + std::to_string(i));
@@ -237,9 +295,10 @@ TEST_F(WebApiTest, TheConsoleIsReadOnwardFromALineNumber) {
     EXPECT_TRUE(page["more"]);
     page = json::parse(
         Call("GET", "/api/console?after=" + std::to_string(page["next"].get<int>())).body);
-    EXPECT_EQ(page["lines"].size(), 100u);
-    EXPECT_EQ(page["lines"][99]["text"], "line 599");
-    EXPECT_EQ(page["lines"][99]["seq"], 600);
+    // The login's audit line came first.
+    EXPECT_EQ(page["lines"].size(), 101u);
+    EXPECT_EQ(page["lines"][100]["text"], "line 599");
+    EXPECT_EQ(page["lines"][100]["seq"], 601);
     EXPECT_FALSE(page["more"]);
     EXPECT_EQ(Call("GET", "/api/console?after=x").status, 400);
     EXPECT_EQ(Call("GET", "/api/console?after=-1").status, 400);

@@ -1,5 +1,5 @@
 // The web administration's pure parts: the console ring, the settings file, the switches, the
-// sessions and lockout (with a hand-moved clock) and the password hash.
+// sessions and lockout (with a hand-moved clock), the password hash and the history ring.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "web/CommandLine.h"
 #include "web/ConsoleRing.h"
 #include "web/Crypto.h"
+#include "web/History.h"
 #include "web/Sessions.h"
 #include "web/WebConfig.h"
 
@@ -328,6 +329,29 @@ TEST(CryptoTest, PasswordHashesAreSaltedAndVerifyOnlyTheirPassword) {
     EXPECT_TRUE(ConstantTimeEqual("abc", "abc"));
     EXPECT_FALSE(ConstantTimeEqual("abc", "abd"));
     EXPECT_FALSE(ConstantTimeEqual("abc", "ab"));
+}
+
+// A day and an hour of samples on a fake clock: the ring holds the last day, oldest first,
+// and each sample's tick quantiles are those of its own 10 s (fast and slow ones alternate).
+TEST(HistoryTest, TheRingKeepsTheLastDayInOrderWithinItsBound) {
+    HistoryRing ring;
+    TickHistogram ticks;
+    const int64_t start = 1'700'000'000;
+    int64_t now = start;
+    const auto read = [&] { return HistoryReading{1, 30.3f, ticks.Read(), 0}; };
+    HistoryRecorder recorder(ring, read, [&] { return now; });
+    const size_t total = kHistorySamples + 360;
+    for (size_t n = 0; n < total; ++n, now += kHistoryIntervalSeconds) {
+        for (int tick = 0; tick < 300; ++tick) ticks.Add(n % 2 ? 45'000 : 800);
+        recorder.Sample();
+    }
+    const std::vector<HistorySample> day = ring.Newest(SIZE_MAX);
+    ASSERT_EQ(day.size(), kHistorySamples);
+    for (size_t i = 0; i < day.size(); ++i)
+        ASSERT_EQ(day[i].unixTime, start + static_cast<int64_t>(360 + i) * 10) << i;
+    EXPECT_EQ(ring.Newest(360).front().unixTime, day[kHistorySamples - 360].unixTime);
+    EXPECT_LE(day[kHistorySamples - 2].tickP99Ms, 1.0f);
+    EXPECT_GE(day.back().tickP50Ms, 40.0f);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The page in a real browser (Debian's headless Chromium driven by Selenium) against the real
 program under Wine: log in, see the players (an engine-supplied name that is HTML shown as
-text), send a command and see its echo, kick with the confirmation; on a phone-sized window,
+text), send a command and see its echo, kick with the confirmation, the history's charts with
+data and their 24-hour switch; on a phone-sized window,
 nothing wider than the screen, and no content-security-policy complaint from the browser.
 Usage: browser_test.py <wine-exec> <korvane-server.exe in the demo installation>;
 KORVANE_SCREENSHOT_DIR, when set, receives pictures of the page."""
@@ -146,6 +147,31 @@ def kick_with_confirmation(driver):
     wait(driver, lambda d: TARGET not in player_names(d), "the kicked player's row to go")
 
 
+# Per chart: the points of each line, and whether its canvas has anything drawn on it.
+CHARTS = """return ['chart-players', 'chart-rate', 'chart-ticks'].map((id) => {
+  const chart = Chart.getChart(id), canvas = chart.canvas, x = chart.options.scales.x;
+  const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  return {points: chart.data.datasets.map((d) => d.data.length),
+          drawn: pixels.some((v, i) => i % 4 === 3 && v > 0), span: x.max - x.min}; });"""
+
+
+# The history's three charts drawn from the server's samples (one every 10 s from the start
+# of hosting), the 24-hour switch, and Chart.js served by the program with its licence header.
+def charts_with_data(driver, host, shots):
+    status, _, library = host.request("GET", "/chart.min.js")
+    expect(status == 200 and "Released under the MIT License" in library[:300], "its licence")
+    charts = wait(driver, lambda d: (lambda c: all(min(x["points"]) >= 2 and x["drawn"]
+                                                   for x in c) and c)(d.execute_script(CHARTS)),
+                  "two samples drawn in each chart", seconds=40)
+    expect([len(c["points"]) for c in charts] == [1, 1, 2], f"the lines: {charts}")
+    expect({c["span"] for c in charts} == {3600}, f"the span: {charts}")
+    if shots:
+        driver.find_element(By.ID, "history").screenshot(os.path.join(shots, "webadmin-charts.png"))
+    driver.find_element(By.ID, "span-24").click()
+    wait(driver, lambda d: {c["span"] for c in d.execute_script(CHARTS)} == {86400},
+         "the charts to span 24 hours")
+
+
 def fits_a_phone(driver, shots):
     driver.set_window_size(390, 844)
     driver.execute_script("window.scrollTo(0, 0)")
@@ -181,6 +207,8 @@ def main():
                 checks.run("one echo, Up and Down, the focus kept", console_history_and_focus,
                            driver)
                 checks.run("kick with the confirmation", kick_with_confirmation, driver)
+                checks.run("the history's charts with data", charts_with_data, driver, host,
+                           shots)
                 checks.run("readable on a phone", fits_a_phone, driver, shots)
                 checks.run("no content-security-policy complaint", no_policy_complaints, driver)
             finally:

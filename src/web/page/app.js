@@ -6,6 +6,7 @@ const POLL_MS = 1000;
 const ROTATION_EVERY = 10;      // polls between rotation refreshes
 const CONSOLE_KEEP = 2000;      // lines kept in the page
 const HISTORY_KEEP = 200;       // commands Up and Down walk through, as in the window
+const CHARTS_MS = 10000;        // the server samples its history every 10 s
 
 const $ = (id) => document.getElementById(id);
 let csrf = sessionStorage.getItem('csrf') || '';
@@ -17,6 +18,9 @@ let pollAgain = false;          // and another was asked for meanwhile
 const sentCommands = [];        // oldest first
 let historyAt = 0;              // sentCommands.length: the line being typed
 let typedLine = '';             // the line being typed, back after the newest
+let chartHours = 1;             // the charts' span: 1 or 24 hours
+let chartsDue = 0;              // Date.now() from which the charts are read again
+let charts = null;              // {players, rate, ticks}, made once the page is shown
 
 function formatDuration(total) {
   const s = Math.max(0, Math.floor(total));
@@ -63,6 +67,8 @@ function showAdmin() {
   $('admin-view').hidden = false;
   $('logout').hidden = false;
   polls = 0;
+  chartsDue = 0;
+  makeCharts();
   poll();
 }
 
@@ -149,6 +155,81 @@ function renderRotation(maps) {
   if (maps.some((m) => String(m.index) === chosen)) select.value = chosen;
 }
 
+function timeLabel(seconds) {
+  return new Date(seconds * 1000).toLocaleTimeString([], { hour: '2-digit', minute: '2-digit' });
+}
+
+// Line charts over the samples' unix times. No animation: a redraw every 10 s is instant, and
+// a day of samples is thinned to what the canvas can show. Chart.js sets the canvas's size
+// through its style object, which the page's Content-Security-Policy allows (only inline style
+// attributes and style elements would need 'unsafe-inline').
+function lineChart(id, series, title) {
+  return new Chart($(id), {
+    type: 'line',
+    data: {
+      datasets: series.map(([label, color]) => ({
+        label, data: [], borderColor: color, backgroundColor: color,
+        borderWidth: 1.5, pointRadius: 0, pointHitRadius: 6,
+      })),
+    },
+    options: {
+      animation: false, responsive: true, maintainAspectRatio: false,
+      parsing: false, normalized: true, spanGaps: true,
+      interaction: { mode: 'nearest', axis: 'x', intersect: false },
+      plugins: {
+        legend: { display: series.length > 1, labels: { boxWidth: 12 } },
+        decimation: { enabled: true, algorithm: 'min-max' },
+        tooltip: { callbacks: { title: (items) => timeLabel(items[0].parsed.x) } },
+      },
+      scales: {
+        x: { type: 'linear', ticks: { callback: timeLabel, maxTicksLimit: 6, maxRotation: 0 } },
+        y: { beginAtZero: true, title: { display: Boolean(title), text: title } },
+      },
+    },
+  });
+}
+
+function makeCharts() {
+  // Without the library (blocked or failed to load) the rest of the page still works.
+  if (charts || typeof Chart === 'undefined') return;
+  charts = {
+    players: lineChart('chart-players', [['Players', '#1565c0']], ''),
+    rate: lineChart('chart-rate', [['Update rate', '#2e7d32']], ''),
+    ticks: lineChart('chart-ticks', [['p50', '#1565c0'], ['p99', '#c62828']], 'ms'),
+  };
+}
+
+function renderHistory(h) {
+  // The chosen span in full, however few samples there are yet.
+  const newest = h.time.length ? h.time[h.time.length - 1] : Date.now() / 1000;
+  const points = (values) => h.time.map((t, i) => ({ x: t, y: values[i] }));
+  const series = {
+    players: [h.players], rate: [h.update_rate], ticks: [h.tick_p50_ms, h.tick_p99_ms],
+  };
+  for (const [name, lines] of Object.entries(series)) {
+    const chart = charts[name];
+    lines.forEach((values, i) => { chart.data.datasets[i].data = points(values); });
+    chart.options.scales.x.min = newest - chartHours * 3600;
+    chart.options.scales.x.max = newest;
+    chart.update('none');
+  }
+}
+
+async function readCharts() {
+  chartsDue = Date.now() + CHARTS_MS;
+  if (!charts) return;
+  const result = await api('GET', `/api/history?hours=${chartHours}`);
+  if (result.status === 200) renderHistory(result.data);
+}
+
+function chooseSpan(hours) {
+  chartHours = hours;
+  $('span-1').setAttribute('aria-pressed', String(hours === 1));
+  $('span-24').setAttribute('aria-pressed', String(hours === 24));
+  chartsDue = 0;
+  poll();
+}
+
 async function readConsole() {
   for (let round = 0; round < 20; ++round) {
     const result = await api('GET', `/api/console?after=${consoleAfter}`);
@@ -199,6 +280,8 @@ async function pollOnce() {
     const rotation = await api('GET', '/api/rotation');
     if (rotation.status === 200) renderRotation(rotation.data.maps);
   }
+  if (!csrf) return;
+  if (Date.now() >= chartsDue) await readCharts();
 }
 
 async function kickPlayer(id, name) {
@@ -262,6 +345,9 @@ $('map-form').addEventListener('submit', async (event) => {
   if ($('map').value === '') return;
   actionError(await api('POST', '/api/changemap', { index: Number($('map').value) }));
 });
+
+$('span-1').addEventListener('click', () => chooseSpan(1));
+$('span-24').addEventListener('click', () => chooseSpan(24));
 
 $('logout').addEventListener('click', async () => {
   await api('POST', '/api/logout');
