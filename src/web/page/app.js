@@ -78,6 +78,10 @@ function actionError(result) {
 
 function setEngineState(result) {
   if (result.status === 503 || result.status === 200) $('engine-state').hidden = result.status !== 503;
+  // Restarts after failures have stopped (a crash loop): said until someone starts it again.
+  const notice = (result.data && result.data.restart_notice) || '';
+  $('restart-notice').textContent = notice;
+  $('restart-notice').hidden = notice === '';
 }
 
 function renderStatus(s) {
@@ -344,6 +348,13 @@ $('map-form').addEventListener('submit', async (event) => {
   event.preventDefault();
   if ($('map').value === '') return;
   actionError(await api('POST', '/api/changemap', { index: Number($('map').value) }));
+});
+
+$('restart-form').addEventListener('submit', async (event) => {
+  event.preventDefault();
+  if (!window.confirm('Restart the server now? The game ends for every player and starts again.')) return;
+  const result = await api('POST', '/api/restart');
+  actionError(result.status === 202 ? { status: 200 } : result);
 });
 
 $('span-1').addEventListener('click', () => chooseSpan(1));
