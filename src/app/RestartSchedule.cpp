@@ -104,11 +104,7 @@ std::string FormatWarnMinutes(const std::vector<int>& minutes) {
 
 RestartSchedule ParseSchedule(std::string_view text) {
     RestartSchedule schedule;
-    while (!text.empty()) {
-        const size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (const std::string_view line : TextLines(text)) {
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, equals), value = line.substr(equals + 1);
@@ -136,6 +132,18 @@ RestartSchedule LoadSchedule(const std::string& path) {
 
 bool SaveSchedule(const RestartSchedule& schedule, const std::string& path) {
     return ui::WriteTextFile(path, FormatSchedule(schedule));
+}
+
+std::vector<std::string_view> TextLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 int64_t LocalMinutes(int year, int month, int day, int hour, int minute) {

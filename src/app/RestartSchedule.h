@@ -41,6 +41,9 @@ std::string FormatSchedule(const RestartSchedule& schedule);
 RestartSchedule LoadSchedule(const std::string& path = kScheduleFile);
 bool SaveSchedule(const RestartSchedule& schedule, const std::string& path = kScheduleFile);
 
+// The lines of a small text file, without their line ends (LF or CR LF).
+std::vector<std::string_view> TextLines(std::string_view text);
+
 // A local time as whole minutes since 1970-01-01 00:00 local; what the planner counts in.
 int64_t LocalMinutes(int year, int month, int day, int hour, int minute);
 

@@ -32,11 +32,7 @@ int64_t UnixNow() { return static_cast<int64_t>(std::time(nullptr)); }
 
 std::vector<RestartRecord> ParseRestartRecords(std::string_view text) {
     std::vector<RestartRecord> records;
-    while (!text.empty()) {
-        const size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (const std::string_view line : TextLines(text)) {
         const size_t blank = line.find(' ');
         if (blank == std::string_view::npos) continue;
         RestartRecord record;
