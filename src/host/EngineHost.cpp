@@ -32,6 +32,15 @@ class EngineHost::Callbacks final : public HostCallbacks {
     int OnConsoleText(const char* text) override {
         if (!text) return 0;
         ui::ScopedLock lock(host_.reportsLock_);
+        if (CommandAnswer* const answer = host_.answer_) {
+            const size_t length = std::strlen(text);
+            if (answer->bytes + length <= answer->maxBytes) {
+                answer->lines.emplace_back(text, length);
+                answer->bytes += length;
+            } else {
+                answer->cut = true;
+            }
+        }
         host_.reports_.AddLine(text);
         return 0;
     }
@@ -173,6 +182,23 @@ bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
         [&](EngineInterface& engine) {
             Note(command);
             engine.ExecuteCommand(command.c_str());
+        },
+        LengthOf(command));
+}
+
+bool EngineHost::EchoAndExecute(const std::string& command, CommandAnswer& answer) {
+    // Only the thread holding EngineLock calls the engine, so what it prints meanwhile is
+    // this command's answer and nothing a Tick printed.
+    return WithEngine(
+        [&](EngineInterface& engine) {
+            Note(command);
+            {
+                ui::ScopedLock lock(reportsLock_);
+                answer_ = &answer;
+            }
+            engine.ExecuteCommand(command.c_str());
+            ui::ScopedLock lock(reportsLock_);
+            answer_ = nullptr;
         },
         LengthOf(command));
 }
