@@ -172,33 +172,24 @@ void EngineHost::Note(const std::string& line) {
     reports_.AddLine(line);
 }
 
-bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
+bool EngineHost::EchoAndExecute(const std::string& command, Echo echo, CommandAnswer* answer) {
     if (echo == Echo::AtOnce) {
         if (!EngineLoaded()) return false;
         consoleListeners_.HandOut({command});
         return EngineGate::ExecuteCommand(command.c_str());
     }
-    return WithEngine(
-        [&](EngineInterface& engine) {
-            Note(command);
-            engine.ExecuteCommand(command.c_str());
-        },
-        LengthOf(command));
-}
-
-bool EngineHost::EchoAndExecute(const std::string& command, CommandAnswer& answer) {
     // Only the thread holding EngineLock calls the engine, so what it prints meanwhile is
     // this command's answer and nothing a Tick printed.
     return WithEngine(
         [&](EngineInterface& engine) {
             Note(command);
-            {
+            const auto capture = [&](CommandAnswer* into) {
                 ui::ScopedLock lock(reportsLock_);
-                answer_ = &answer;
-            }
+                answer_ = into;
+            };
+            if (answer) capture(answer);
             engine.ExecuteCommand(command.c_str());
-            ui::ScopedLock lock(reportsLock_);
-            answer_ = nullptr;
+            if (answer) capture(nullptr);
         },
         LengthOf(command));
 }

@@ -86,9 +86,6 @@ class EngineHost final : public EngineGate {
         AtOnce,        // from the thread that takes the hand-over: handed out now, ahead of the
                        // lines still queued; the answer follows with the next hand-over
     };
-    // A command from any front: echoed, then executed. False, with nothing echoed, without an
-    // engine.
-    bool EchoAndExecute(const std::string& command, Echo echo = Echo::WithHandOver);
     // The console text the engine printed while it executed one command, for a front that
     // answers a command with it (its lines are still handed over as usual). Bounded: what
     // comes past `maxBytes` is left out and `cut` says so.
@@ -99,8 +96,10 @@ class EngineHost final : public EngineGate {
         size_t bytes = 0;
         bool cut = false;
     };
-    // The same from any thread (echoed with the hand-over), and `answer` gets the text.
-    bool EchoAndExecute(const std::string& command, CommandAnswer& answer);
+    // A command from any front: echoed, then executed. False, with nothing echoed, without an
+    // engine. With the hand-over's echo, `answer` (when given) gets what the command printed.
+    bool EchoAndExecute(const std::string& command, Echo echo = Echo::WithHandOver,
+                        CommandAnswer* answer = nullptr);
     // The changed flag, the queued console lines and a copy of the player records, taken in
     // one hold of the lock so that they belong together; then, outside the lock, the lines go
     // to every console listener.

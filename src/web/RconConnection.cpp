@@ -93,9 +93,8 @@ class Conversation {
         // through a buffer of their own would lose an answer that came close behind it.
         if (!Send(rcon::Encode(packet.id, rcon::kResponseValue, {}))) return false;
         const auto refuse = [&] { return Send(rcon::Encode(-1, rcon::kAuthResponse, {})); };
-        if (context_.throttle.Begin(address_) != 0) {
-            // Locked out (or its tries in flight would lock it): no hash, and no more tries
-            // on this connection.
+        if (!BeginTry()) {
+            // Locked out: no hash, and no more tries on this connection.
             refuse();
             stream_.FinishAnswer();
             return false;
@@ -120,6 +119,20 @@ class Conversation {
         return false;
     }
 
+    // Whether this login may be checked now. Other tries from the same addresses still being
+    // checked hold it back until they are judged (a fleet's bots log in together), within
+    // the packet's time; a lockout refuses it at once.
+    bool BeginTry() {
+        LoginThrottle& throttle = context_.throttle;
+        const uint64_t giveUp = SteadyMs() + RconServer::kPacketSeconds * 1000ull;
+        while (throttle.Begin(address_) != 0) {
+            if (throttle.LockedFor(address_) != 0 || SteadyMs() >= giveUp ||
+                WaitForSingleObject(stream_.CutEvent(), 50) != WAIT_TIMEOUT)
+                return false;
+        }
+        return true;
+    }
+
     // The answer's text, UTF-8 as clients expect.
     std::string Execute(const std::string& body) {
         const std::optional<std::string> command = Utf8ToAnsi(body);
@@ -134,7 +147,7 @@ class Conversation {
         Note(HideSecretValue(*command));
         EngineHost& host = context_.host;
         EngineHost::CommandAnswer answer(RconServer::kMaxAnswerBytes);
-        if (!host.EchoAndExecute(*command, answer))
+        if (!host.EchoAndExecute(*command, EngineHost::Echo::WithHandOver, &answer))
             return host.EngineLoaded() ? "Engine busy\n" : "The engine is not running.\n";
         // What leaves the operator's screen has every password value hidden.
         HideSecretValues(answer.lines);

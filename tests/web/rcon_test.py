@@ -57,7 +57,8 @@ class Program:
 
     def client(self, password=PASSWORD):
         """A client that connects and logs in as its `with` begins."""
-        return Client("127.0.0.1", self.port, timeout=15, passwd=password)
+        # Generous: each login is a slow hash on purpose, and other tests may load the machine.
+        return Client("127.0.0.1", self.port, timeout=60, passwd=password)
 
     def update_rate(self):
         web = urllib.request.build_opener(urllib.request.HTTPCookieProcessor())
@@ -176,10 +177,10 @@ def logged_in(program):
         try:
             client.connect(login=True)
             return client
-        except (EmptyResponse, ConnectionError):
+        except (EmptyResponse, OSError):
             client.close()
             return None
-    return poll(attempt, "a free connection")
+    return poll(attempt, "a free connection", 60)
 
 
 def main():
@@ -200,7 +201,12 @@ def main():
             idle.close()
         finally:
             if program.proc.poll() is None:
-                program.proc.kill()
+                try:
+                    program.proc.stdin.write(b"closehost\n")
+                    program.proc.stdin.flush()
+                    program.proc.wait(30)
+                except (OSError, subprocess.TimeoutExpired):
+                    program.proc.kill()
             program.proc.wait()
         checks.finish()
 
