@@ -34,7 +34,7 @@ class EngineHost::Callbacks final : public HostCallbacks {
         ui::ScopedLock lock(host_.reportsLock_);
         if (CommandAnswer* const answer = host_.answer_) {
             const size_t length = std::strlen(text);
-            if (answer->bytes + length <= answer->maxBytes) {
+            if (!answer->cut && answer->bytes + length <= answer->maxBytes) {
                 answer->lines.emplace_back(text, length);
                 answer->bytes += length;
             } else {

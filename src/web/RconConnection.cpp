@@ -110,7 +110,8 @@ class Conversation {
         }
         loggedIn_ = false;
         const bool locked = context_.throttle.Failed(address_);
-        const int count = locked ? LoginThrottle::kMaxFailures : context_.throttle.Failures(address_);
+        const int count =
+            locked ? LoginThrottle::kMaxFailures : context_.throttle.Failures(address_);
         Note("login refused (" + Ordinal(count) + " in a minute)");
         if (!locked) return refuse();
         Note("locked out");

@@ -27,7 +27,8 @@ std::optional<int32_t> RequestSize(const char sizeField[4]) {
 }
 
 std::optional<Packet> ParseRequest(std::string_view rest) {
-    if (rest.size() < static_cast<size_t>(kMinSize) || rest.substr(rest.size() - 2) != std::string_view("\0\0", 2))
+    if (rest.size() < static_cast<size_t>(kMinSize) ||
+        rest.substr(rest.size() - 2) != std::string_view("\0\0", 2))
         return std::nullopt;
     Packet packet;
     packet.id = ReadInt32(rest.data());

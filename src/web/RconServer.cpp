@@ -43,8 +43,7 @@ struct RconServer::Impl {
         std::atomic<bool> done{false};
     };
 
-    Impl(EngineHost& host, const PasswordRecord& password)
-        : context{host, throttle, password} {}
+    Impl(EngineHost& host, const PasswordRecord& password) : context{host, throttle, password} {}
 
     // The listening socket's thread: nothing escapes from it.
     void AcceptLoop() {
@@ -79,10 +78,9 @@ struct RconServer::Impl {
                    sizeof noDelay);
         Connection& connection = connections.emplace_back();
         try {
-            connection.thread = std::thread(
-                [this, &connection, owned = std::move(sock)]() mutable {
-                    Serve(connection, std::move(owned));
-                });
+            connection.thread = std::thread([this, &connection, owned = std::move(sock)]() mutable {
+                Serve(connection, std::move(owned));
+            });
         } catch (...) {
             connections.pop_back();  // no thread: nothing to join
             throw;
@@ -178,7 +176,8 @@ StartResult RconServer::Start(const WebConfig& config) {
                               reinterpret_cast<const char*>(&exclusive), sizeof exclusive) != 0 ||
                    bind(impl->listening.Get(), reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
                    listen(impl->listening.Get(), SOMAXCONN) != 0 ||
-                   getsockname(impl->listening.Get(), reinterpret_cast<sockaddr*>(&at), &length) != 0 ||
+                   getsockname(impl->listening.Get(), reinterpret_cast<sockaddr*>(&at), &length) !=
+                       0 ||
                    WSAEventSelect(impl->listening.Get(), impl->acceptable.Get(), FD_ACCEPT) != 0) {
             fail(BindError(WSAGetLastError()));
         } else {
