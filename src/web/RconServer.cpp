@@ -36,6 +36,8 @@ using Socket = ui::Owned<SocketTraits>;
 
 }  // namespace
 
+constexpr DWORD kAcceptPollMs = 250;
+
 struct RconServer::Impl {
     struct Connection {
         std::thread thread;
@@ -48,13 +50,20 @@ struct RconServer::Impl {
     // The listening socket's thread: nothing escapes from it.
     void AcceptLoop() {
         for (;;) {
+            // The event wakes the loop at once; the short timeout makes it look again anyway,
+            // since under Wine a connection reset before its accept can leave the event unset
+            // while others wait in the backlog.
             const HANDLE events[] = {stop.Get(), acceptable.Get()};
-            if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
+            const DWORD woken = WaitForMultipleObjects(2, events, FALSE, kAcceptPollMs);
+            if (woken != WAIT_OBJECT_0 + 1 && woken != WAIT_TIMEOUT) return;
             WSANETWORKEVENTS happened;
             WSAEnumNetworkEvents(listening.Get(), acceptable.Get(), &happened);
-            for (;;) {
+            for (int tries = 0; tries < 64; ++tries) {
                 Socket sock(accept(listening.Get(), nullptr, nullptr));
-                if (!sock) break;
+                if (!sock) {
+                    if (WSAGetLastError() == WSAEWOULDBLOCK) break;
+                    continue;  // one that was reset before its turn: the next may be fine
+                }
                 try {
                     Admit(std::move(sock));
                 } catch (...) {
