@@ -11,9 +11,9 @@
 
 #include "host/EngineHost.h"
 #include "web/CommandLine.h"
-#include "web/RconConfig.h"
 #include "web/ConsoleRing.h"
 #include "web/HostAdminBackend.h"
+#include "web/RconConfig.h"
 #include "web/RconServer.h"
 #include "web/WebAdminDialog.h"
 #include "web/WebServer.h"
