@@ -33,27 +33,47 @@ struct SwitchRow {
     void (*apply)(Switches& switches, const Value& value);
 };
 
+// "address:port" with an IPv4 address and a port from 1 to 65535.
+bool ParseListenAddress(const std::string& value, std::string& address, int& port) {
+    const size_t colon = value.rfind(':');
+    long long number = 0;
+    const char* digits = value.c_str() + (colon == std::string::npos ? 0 : colon + 1);
+    const char* end = value.c_str() + value.size();
+    const auto [stop, error] = std::from_chars(digits, end, number);
+    address = value.substr(0, colon == std::string::npos ? 0 : colon);
+    port = static_cast<int>(number);
+    return colon != std::string::npos && error == std::errc() && stop == end &&
+           web::IsValidPort(number) && web::IsValidAddress(address);
+}
+
 void TakeWebAdmin(Switches& switches, const Value& value) {
     web::WebAdminSwitches& web = switches.web;
     if (!value) {
         web.error = "--webadmin needs an address and port, such as 127.0.0.1:8080";
         return;
     }
-    const size_t colon = value->rfind(':');
-    long long port = 0;
-    const char* digits = value->c_str() + (colon == std::string::npos ? 0 : colon + 1);
-    const char* end = value->c_str() + value->size();
-    const auto [stop, error] = std::from_chars(digits, end, port);
-    const std::string address = value->substr(0, colon == std::string::npos ? 0 : colon);
-    if (colon == std::string::npos || error != std::errc() || stop != end ||
-        !web::IsValidPort(port) || !web::IsValidAddress(address)) {
+    if (!ParseListenAddress(*value, web.address, web.port)) {
         web.error = "--webadmin " + *value +
                     ": give an IPv4 address and port, such as 127.0.0.1:8080";
         return;
     }
     web.listen = true;
-    web.address = address;
-    web.port = static_cast<int>(port);
+}
+
+void TakeRcon(Switches& switches, const Value& value) {
+    web::RconSwitches& rcon = switches.web.rcon;
+    if (!value || !ParseListenAddress(*value, rcon.address, rcon.port)) {
+        rcon.error = "--rcon needs an IPv4 address and port, such as 127.0.0.1:27015";
+        return;
+    }
+    rcon.listen = true;
+}
+
+void TakeRconPasswordFile(Switches& switches, const Value& value) {
+    if (!value || value->empty())
+        switches.web.rcon.error = "--rcon-password-file needs a file name";
+    else
+        switches.web.rcon.passwordFile = *value;
 }
 
 void TakeWebAdminPasswordFile(Switches& switches, const Value& value) {
@@ -117,6 +137,8 @@ constexpr SwitchRow kSwitches[] = {
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},
+    {"--rcon", Takes::Value, TakeRcon},
+    {"--rcon-password-file", Takes::File, TakeRconPasswordFile},
     {"--timestamps", Takes::Nothing, [](Switches& s, const Value&) { s.timestamps = true; }},
     {"--install-service", Takes::OptionalValue,
      TakeServiceCommand<ServiceSwitches::Command::Install>},

@@ -2,6 +2,7 @@
 //   korvane-server.exe [-s] [--no-console-log] [--no-dumps] [--hang-seconds 60] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
 //                      [--restart-at 06:00,18:00]
+//                      [--rcon 127.0.0.1:27015] [--rcon-password-file <file>]
 //   korvane-console.exe  the same, and [--timestamps]
 //   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
 //                             | --service [name]
@@ -37,6 +38,7 @@ struct Switches {
     bool successor = false;
     std::string error;          // a switch given wrongly (not the web's), for the console
     web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
+                                // (and --rcon, --rcon-password-file in web.rcon)
     bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time
     ServiceSwitches service;    // --install-service, --uninstall-service, --service
 };

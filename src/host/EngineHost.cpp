@@ -32,6 +32,15 @@ class EngineHost::Callbacks final : public HostCallbacks {
     int OnConsoleText(const char* text) override {
         if (!text) return 0;
         ui::ScopedLock lock(host_.reportsLock_);
+        if (CommandAnswer* const answer = host_.answer_) {
+            const size_t length = std::strlen(text);
+            if (!answer->cut && answer->bytes + length <= answer->maxBytes) {
+                answer->lines.emplace_back(text, length);
+                answer->bytes += length;
+            } else {
+                answer->cut = true;
+            }
+        }
         host_.reports_.AddLine(text);
         return 0;
     }
@@ -164,17 +173,25 @@ void EngineHost::Note(const std::string& line) {
     reports_.AddLine(line);
 }
 
-bool EngineHost::EchoAndExecute(const std::string& command, Echo echo) {
+bool EngineHost::EchoAndExecute(const std::string& command, Echo echo, CommandAnswer* answer) {
     game_.CommandGiven(command);
     if (echo == Echo::AtOnce) {
         if (!EngineLoaded()) return false;
         consoleListeners_.HandOut({command});
         return EngineGate::ExecuteCommand(command.c_str());
     }
+    // Only the thread holding EngineLock calls the engine, so what it prints meanwhile is
+    // this command's answer and nothing a Tick printed.
     return WithEngine(
         [&](EngineInterface& engine) {
             Note(command);
+            const auto capture = [&](CommandAnswer* into) {
+                ui::ScopedLock lock(reportsLock_);
+                answer_ = into;
+            };
+            if (answer) capture(answer);
             engine.ExecuteCommand(command.c_str());
+            if (answer) capture(nullptr);
         },
         LengthOf(command));
 }

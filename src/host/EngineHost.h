@@ -86,9 +86,20 @@ class EngineHost final : public EngineGate {
         AtOnce,        // from the thread that takes the hand-over: handed out now, ahead of the
                        // lines still queued; the answer follows with the next hand-over
     };
+    // The console text the engine printed while it executed one command, for a front that
+    // answers a command with it (its lines are still handed over as usual). Bounded: what
+    // comes past `maxBytes` is left out and `cut` says so.
+    struct CommandAnswer {
+        explicit CommandAnswer(size_t limit) : maxBytes(limit) {}
+        std::vector<std::string> lines;
+        size_t maxBytes;
+        size_t bytes = 0;
+        bool cut = false;
+    };
     // A command from any front: echoed, then executed. False, with nothing echoed, without an
-    // engine.
-    bool EchoAndExecute(const std::string& command, Echo echo = Echo::WithHandOver);
+    // engine. With the hand-over's echo, `answer` (when given) gets what the command printed.
+    bool EchoAndExecute(const std::string& command, Echo echo = Echo::WithHandOver,
+                        CommandAnswer* answer = nullptr);
     // The changed flag, the queued console lines and a copy of the player records, taken in
     // one hold of the lock so that they belong together; then, outside the lock, the lines go
     // to every console listener.
@@ -129,6 +140,7 @@ class EngineHost final : public EngineGate {
     ConsoleListeners consoleListeners_;  // the hand-over thread's
     std::array<int, 3> version_{};
     EngineReports reports_;  // filled by the callbacks, guarded by reportsLock_
+    CommandAnswer* answer_ = nullptr;  // the command's being captured; under reportsLock_
     CallClock calls_;
     HostedGame game_;
 

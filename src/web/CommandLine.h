@@ -8,6 +8,15 @@
 
 namespace korvane::web {
 
+// --rcon and --rcon-password-file: the Source RCON console for the run (web/RconConfig.h).
+struct RconSwitches {
+    bool listen = false;  // --rcon given: on for this run, at this address and port
+    std::string address;
+    int port = 0;
+    std::string passwordFile;
+    std::string error;  // why the switches cannot be used; empty when they can
+};
+
 struct WebAdminSwitches {
     bool listen = false;  // --webadmin given: on for this run, at this address and port
     std::string address;
@@ -15,6 +24,7 @@ struct WebAdminSwitches {
     std::string passwordFile;  // --webadmin-password-file, empty when not given
     std::string hostName;      // --webadmin-host, lower case, empty when not given
     std::string error;         // why the switches cannot be used; empty when they can
+    RconSwitches rcon;
 };
 
 // The settings for this run: the stored ones as the switches change them. A password file is

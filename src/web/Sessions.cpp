@@ -162,4 +162,14 @@ void LoginThrottle::Abandon(const std::string& address) {
     if (found != prefixes_.end()) Land(found->second);
 }
 
+int LoginThrottle::Failures(const std::string& address) {
+    std::lock_guard lock(mutex_);
+    const auto found = prefixes_.find(PrefixOf(address));
+    if (found == prefixes_.end()) return 0;
+    const uint64_t now = clock_();
+    return static_cast<int>(std::count_if(found->second.failures.begin(),
+                                          found->second.failures.end(),
+                                          [&](uint64_t t) { return now - t < kWindowMs; }));
+}
+
 }  // namespace korvane::web

@@ -88,6 +88,8 @@ class LoginThrottle {
     void Succeeded(const std::string& address);
     // Ends a try that was never judged.
     void Abandon(const std::string& address);
+    // The failures counted against the address's prefix within the window.
+    int Failures(const std::string& address);
 
   private:
     struct Entry {

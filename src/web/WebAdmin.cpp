@@ -10,14 +10,18 @@
 
 namespace korvane::web {
 
-WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::string configPath)
+WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::string configPath,
+                   std::string rconPath)
     : host_(host),
       configPath_(std::move(configPath)),
       stored_(LoadWebConfig(configPath_)),
       backend_(host, &history_),
       server_(backend_, ring_, [this](const PasswordRecord& before, const PasswordRecord& after) {
           Rehashed(before, after);
-      }) {
+      }),
+      rconPath_(std::move(rconPath)),
+      rconStored_(LoadRconConfig(rconPath_)),
+      rcon_(host) {
     if (stored_.passwordUnusable)
         host_.Note("Web administration: the password in " + configPath_ +
                    " was made by an older version (or edited by hand) and no longer works; set "
@@ -25,6 +29,8 @@ WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::stri
     host_.AddConsoleListener(feed_);
     std::string message;
     run_ = ConfigForRun(stored_, switches, message);
+    if (!message.empty()) host_.Note(message);
+    rconRun_ = RconConfigForRun(rconStored_, switches.rcon, message);
     if (!message.empty()) host_.Note(message);
 }
 
@@ -40,6 +46,7 @@ void WebAdmin::Rehashed(const PasswordRecord& before, const PasswordRecord& afte
 void WebAdmin::HostingStarted() {
     sampler_.Start();
     if (run_.enabled) server_.Start(run_);
+    if (rconRun_.enabled) rcon_.Start(rconRun_);
 }
 
 WebAdmin::~WebAdmin() {
@@ -55,7 +62,9 @@ void WebAdmin::ConsoleFeed::ConsoleLines(const std::vector<std::string>& lines) 
 
 bool WebAdmin::OnCommand(HWND window, int id) {
     if (id != IDM_WEB_ADMIN) return false;
-    WebAdminDialog dialog(window, run_, [this](const WebConfig& shown) { return Apply(shown); });
+    WebAdminDialog dialog(
+        window, run_, [this](const WebConfig& shown) { return Apply(shown); }, rconRun_,
+        [this](const WebConfig& shown) { return ApplyRcon(shown); });
     dialog.DoModal();
     return true;
 }
@@ -63,6 +72,7 @@ bool WebAdmin::OnCommand(HWND window, int id) {
 void WebAdmin::Stop() {
     server_.Stop();
     sampler_.Stop();
+    rcon_.Stop();
 }
 
 WebAdminDialog::ApplyResult WebAdmin::Apply(const WebConfig& shown) {
@@ -95,6 +105,34 @@ WebAdminDialog::ApplyResult WebAdmin::Apply(const WebConfig& shown) {
     }
     if (unchanged) return {};
     const StartResult started = server_.Start(run_);
+    return {started.listening ? std::string() : started.message};
+}
+
+WebAdminDialog::ApplyResult WebAdmin::ApplyRcon(const WebConfig& shown) {
+    {
+        // Only what the operator changed is saved: a switch's setting is for this run.
+        std::lock_guard lock(storedMutex_);
+        WebConfig toStore = rconStored_;
+        if (shown.enabled != rconRun_.enabled) toStore.enabled = shown.enabled;
+        if (shown.address != rconRun_.address) toStore.address = shown.address;
+        if (shown.port != rconRun_.port) toStore.port = shown.port;
+        if (!(shown.password == rconRun_.password)) {
+            toStore.password = shown.password;
+            toStore.passwordUnusable = false;
+        }
+        if (!(toStore == rconStored_) && !SaveRconConfig(toStore, rconPath_))
+            return {"The settings could not be written to " + rconPath_ + ".", false};
+        rconStored_ = std::move(toStore);
+    }
+    // Unchanged settings leave a running listener and its logged-in clients alone.
+    const bool unchanged = shown == rconRun_ && rcon_.Listening();
+    rconRun_ = shown;
+    if (!rconRun_.enabled) {
+        rcon_.Stop();
+        return {};
+    }
+    if (unchanged) return {};
+    const StartResult started = rcon_.Start(rconRun_);
     return {started.listening ? std::string() : started.message};
 }
 

@@ -15,6 +15,8 @@
 #include "web/History.h"
 #include "web/HistorySampler.h"
 #include "web/HostAdminBackend.h"
+#include "web/RconConfig.h"
+#include "web/RconServer.h"
 #include "web/WebAdminDialog.h"
 #include "web/WebServer.h"
 
@@ -26,7 +28,7 @@ class WebAdmin final {
     // working folder) and the switches' password file; a problem with either goes to the
     // console, and web administration stays off for the run.
     WebAdmin(EngineHost& host, const WebAdminSwitches& switches,
-             std::string configPath = kWebConfigPath);
+             std::string configPath = kWebConfigPath, std::string rconPath = kRconConfigPath);
     ~WebAdmin();
     WebAdmin(const WebAdmin&) = delete;
     WebAdmin& operator=(const WebAdmin&) = delete;
@@ -50,8 +52,12 @@ class WebAdmin final {
     void SetRestartHooks(HostAdminBackend::RestartHooks hooks) {
         backend_.SetRestartHooks(std::move(hooks));
     }
+    // The same for the Source RCON console's settings.
+    WebAdminDialog::ApplyResult ApplyRcon(const WebConfig& shown);
 
     const WebConfig& RunConfig() const { return run_; }
+    const WebConfig& RconRunConfig() const { return rconRun_; }
+    int RconPort() const { return rcon_.Port(); }
     const ConsoleRing& Console() const { return ring_; }
     int Port() const { return server_.Port(); }
 
@@ -81,6 +87,11 @@ class WebAdmin final {
     HistorySampler sampler_{host_, history_};
     HostAdminBackend backend_;
     WebServer server_;
+    // The Source RCON console: its own file, settings for the run and listener.
+    std::string rconPath_;
+    WebConfig rconStored_;
+    WebConfig rconRun_;
+    RconServer rcon_;
 };
 
 }  // namespace korvane::web

@@ -38,8 +38,13 @@ struct TypedPassword {
 
 }  // namespace
 
-WebAdminDialog::WebAdminDialog(HWND parent, WebConfig current, Apply apply)
-    : Dialog(IDD_WEBADMIN, parent), config_(std::move(current)), apply_(std::move(apply)) {}
+WebAdminDialog::WebAdminDialog(HWND parent, WebConfig current, Apply apply, WebConfig rcon,
+                               Apply applyRcon)
+    : Dialog(IDD_WEBADMIN, parent),
+      config_(std::move(current)),
+      apply_(std::move(apply)),
+      rcon_(std::move(rcon)),
+      applyRcon_(std::move(applyRcon)) {}
 
 bool WebAdminDialog::OnInitDialog() {
     CheckDlgButton(Window(), IDC_WEB_ENABLE, config_.enabled ? BST_CHECKED : BST_UNCHECKED);
@@ -57,6 +62,7 @@ bool WebAdminDialog::OnInitDialog() {
     SendMessageW(field, EM_LIMITTEXT, kMaxPasswordField, 0);
     ShowPasswordState();
     UpdateWarning();
+    InitRcon();
     return true;
 }
 
@@ -68,7 +74,7 @@ void WebAdminDialog::ShowPasswordState() {
 }
 
 bool WebAdminDialog::OnCommand(int id, int code, HWND /*control*/) {
-    if (id == IDC_WEB_ADDRESS && code == EN_CHANGE) {
+    if ((id == IDC_WEB_ADDRESS || id == IDC_RCON_ADDRESS) && code == EN_CHANGE) {
         UpdateWarning();
         return true;
     }
@@ -78,6 +84,8 @@ bool WebAdminDialog::OnCommand(int id, int code, HWND /*control*/) {
 void WebAdminDialog::UpdateWarning() {
     const bool loopback = IsLoopbackAddress(ui::WindowText(Item(IDC_WEB_ADDRESS)));
     ShowWindow(Item(IDC_WEB_WARNING), loopback ? SW_HIDE : SW_SHOW);
+    const bool rconLoopback = IsLoopbackAddress(ui::WindowText(Item(IDC_RCON_ADDRESS)));
+    ShowWindow(Item(IDC_RCON_WARNING), rconLoopback ? SW_HIDE : SW_SHOW);
 }
 
 void WebAdminDialog::ShowMessage(const std::string& text) {
@@ -114,6 +122,8 @@ void WebAdminDialog::OnOK() {
         ShowMessage(ui::ProgramString(problem));
         return;
     }
+    WebConfig nextRcon = rcon_;
+    if (!ReadRcon(nextRcon)) return;
     next.port = static_cast<int>(port);
     if (!typed.empty()) {
         ui::WaitCursor wait;  // the hash is slow on purpose
@@ -124,7 +134,7 @@ void WebAdminDialog::OnOK() {
             return;
         }
     }
-    const ApplyResult result = apply_ ? apply_(next) : ApplyResult();
+    ApplyResult result = apply_ ? apply_(next) : ApplyResult();
     if (result.saved) {
         // Saved even if not all in force: the dialog now shows what the file holds, so the
         // password is no longer "not set", and a second OK need not hash it again.
@@ -132,11 +142,72 @@ void WebAdminDialog::OnOK() {
         SetDlgItemTextW(Window(), IDC_WEB_PASSWORD, L"");
         ShowPasswordState();
     }
+    const ApplyResult rconResult = applyRcon_ ? applyRcon_(nextRcon) : ApplyResult();
+    if (rconResult.saved) {
+        rcon_ = std::move(nextRcon);
+        SetDlgItemTextW(Window(), IDC_RCON_PASSWORD, L"");
+        ShowRconState();
+    }
+    if (result.problem.empty()) result.problem = rconResult.problem;
     if (!result.problem.empty()) {
         ShowMessage(result.problem);
         return;
     }
     End(IDOK);
+}
+
+void WebAdminDialog::InitRcon() {
+    CheckDlgButton(Window(), IDC_RCON_ENABLE, rcon_.enabled ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextA(Window(), IDC_RCON_ADDRESS, rcon_.address.c_str());
+    SetDlgItemInt(Window(), IDC_RCON_PORT, static_cast<UINT>(rcon_.port), FALSE);
+    SetDlgItemTextA(Window(), IDC_RCON_WARNING, kNetworkWarning);
+    SendDlgItemMessageA(Window(), IDC_RCON_ADDRESS, EM_LIMITTEXT, 15, 0);
+    SendDlgItemMessageA(Window(), IDC_RCON_PORT, EM_LIMITTEXT, 5, 0);
+    // Typed as UTF-16, as the web's password: RCON clients send UTF-8.
+    HWND field = Item(IDC_RCON_PASSWORD);
+    SetWindowLongPtrW(field, GWLP_WNDPROC, GetWindowLongPtrW(field, GWLP_WNDPROC));
+    SendMessageW(field, EM_LIMITTEXT, kMaxPasswordField, 0);
+    ShowRconState();
+    UpdateWarning();
+}
+
+void WebAdminDialog::ShowRconState() {
+    const UINT state = rcon_.password.IsSet()   ? IDS_WEB_PASSWORD_SET
+                       : rcon_.passwordUnusable ? IDS_WEB_PASSWORD_OUTDATED
+                                                : IDS_WEB_PASSWORD_UNSET;
+    SetDlgItemTextA(Window(), IDC_RCON_PASSWORD_STATE, ui::ProgramString(state).c_str());
+}
+
+bool WebAdminDialog::ReadRcon(WebConfig& next) {
+    next.enabled = IsDlgButtonChecked(Window(), IDC_RCON_ENABLE) == BST_CHECKED;
+    next.address = ui::WindowText(Item(IDC_RCON_ADDRESS));
+    BOOL portOk = FALSE;
+    const UINT port = GetDlgItemInt(Window(), IDC_RCON_PORT, &portOk, FALSE);
+    const TypedPassword password(Item(IDC_RCON_PASSWORD));
+    const std::string& typed = password.utf8;
+    UINT problem = 0;
+    if (!IsValidAddress(next.address))
+        problem = IDS_WEB_BAD_ADDRESS;
+    else if (!portOk || !IsValidPort(port))
+        problem = IDS_WEB_BAD_PORT;
+    else if (!password.valid || typed.size() > kMaxPasswordBytes)
+        problem = IDS_WEB_LONG_PASSWORD;
+    else if (!typed.empty() && Utf8Length(typed) < kMinPasswordLength)
+        problem = IDS_WEB_SHORT_PASSWORD;
+    else if (typed.empty() && next.enabled && !next.password.IsSet())
+        problem = IDS_WEB_NEED_PASSWORD;
+    if (problem) {
+        ShowMessage("Source RCON: " + ui::ProgramString(problem));
+        return false;
+    }
+    next.port = static_cast<int>(port);
+    if (typed.empty()) return true;
+    ui::WaitCursor wait;
+    next.password = HashPassword(typed);
+    next.passwordUnusable = false;
+    if (next.password.IsSet()) return true;
+    ShowMessage(ui::ProgramString(IDS_WEB_HASH_FAILED));
+    return false;
 }
 
 }  // namespace korvane::web

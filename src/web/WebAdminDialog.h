@@ -25,9 +25,12 @@ class WebAdminDialog : public ui::Dialog {
     // Puts new settings in force: saves them and restarts the listener.
     using Apply = std::function<ApplyResult(const WebConfig&)>;
 
-    WebAdminDialog(HWND parent, WebConfig current, Apply apply);
+    // `rcon` and `applyRcon`: the same for the Source RCON group (its host name unused).
+    WebAdminDialog(HWND parent, WebConfig current, Apply apply, WebConfig rcon = {},
+                   Apply applyRcon = {});
 
     const WebConfig& Config() const { return config_; }
+    const WebConfig& RconConfig() const { return rcon_; }
 
   protected:
     bool OnInitDialog() override;
@@ -39,8 +42,17 @@ class WebAdminDialog : public ui::Dialog {
     void ShowPasswordState();
     void ShowMessage(const std::string& text);
 
+    // The Source RCON group (web/WebAdminDialogRcon.cpp).
+    void InitRcon();
+    void ShowRconState();
+    // The group's settings as typed, its password hashed; false, with the problem shown,
+    // when they cannot be used.
+    bool ReadRcon(WebConfig& next);
+
     WebConfig config_;
     Apply apply_;
+    WebConfig rcon_;
+    Apply applyRcon_;
 };
 
 }  // namespace korvane::web

@@ -120,6 +120,44 @@ TEST(WebAdminDialogTest, TakesThePasswordAsTypedInAnyScriptAndAHostName) {
                        applied[0].password));
 }
 
+// The Source RCON group: its own checks and warning, its own hashed password, its own apply.
+TEST(WebAdminDialogTest, TheRconGroupChecksHashesAndAppliesItsOwnSettings) {
+    std::vector<WebConfig> applied;
+    const auto keep = [](const WebConfig&) { return std::string(); };
+    WebConfig rcon;
+    rcon.port = 27015;
+    WebAdminDialog dialog(nullptr, WebConfig{}, keep, rcon, [&](const WebConfig& config) {
+        applied.push_back(config);
+        return std::string();
+    });
+    const INT_PTR result = test::RunModal(
+        dialog,
+        [&] {
+            HWND window = dialog.Window();
+            if (!window || !IsWindowVisible(window)) return false;
+            HWND warning = GetDlgItem(window, IDC_RCON_WARNING);
+            EXPECT_FALSE(IsWindowVisible(warning));
+            SetDlgItemTextA(window, IDC_RCON_ADDRESS, "0.0.0.0");
+            EXPECT_TRUE(IsWindowVisible(warning));
+            CheckDlgButton(window, IDC_RCON_ENABLE, BST_CHECKED);
+            SetDlgItemTextA(window, IDC_RCON_PASSWORD, "short");
+            Press(window, IDOK);
+            EXPECT_EQ(Message(window), "Source RCON: " + ui::ProgramString(IDS_WEB_SHORT_PASSWORD));
+            EXPECT_TRUE(applied.empty());
+            SetDlgItemTextA(window, IDC_RCON_PASSWORD, "rcon-password");
+            Press(window, IDOK);
+            return true;
+        },
+        30000);
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(applied.size(), 1u);
+    EXPECT_TRUE(applied[0].enabled);
+    EXPECT_EQ(applied[0].address, "0.0.0.0");
+    EXPECT_EQ(applied[0].port, 27015);
+    EXPECT_TRUE(VerifyPassword("rcon-password", applied[0].password));
+    EXPECT_EQ(dialog.RconConfig(), applied[0]);
+}
+
 // The program will link both resource scripts: neither may hide the other's resources.
 TEST(WebAdminDialogTest, ItsResourcesLinkBesideTheProgramsOwn) {
     EXPECT_TRUE(FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_WEBADMIN), MAKEINTRESOURCEA(5)));
