@@ -73,6 +73,13 @@ void TakeWebAdminHost(Switches& switches, const Value& value) {
     switches.web.hostName = std::move(name);
 }
 
+void TakeMetricsTokenFile(Switches& switches, const Value& value) {
+    if (!value || value->empty())
+        switches.web.error = "--metrics-token-file needs a file name";
+    else
+        switches.web.metricsTokenFile = *value;
+}
+
 template <ServiceSwitches::Command command>
 void TakeServiceCommand(Switches& switches, const Value& value) {
     switches.service.command = command;
@@ -102,6 +109,7 @@ constexpr SwitchRow kSwitches[] = {
     {"--webadmin", Takes::Value, TakeWebAdmin},
     {"--webadmin-password-file", Takes::File, TakeWebAdminPasswordFile},
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},
+    {"--metrics-token-file", Takes::File, TakeMetricsTokenFile},
     {"--timestamps", Takes::Nothing, [](Switches& s, const Value&) { s.timestamps = true; }},
     {"--install-service", Takes::OptionalValue,
      TakeServiceCommand<ServiceSwitches::Command::Install>},

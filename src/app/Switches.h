@@ -1,6 +1,7 @@
 // Every command-line switch the programs take, read in one place from one table:
 //   korvane-server.exe [-s] [--no-console-log] [--no-dumps] [--hang-seconds 60] [--webadmin 127.0.0.1:8080]
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
+//                      [--metrics-token-file <file>]
 //   korvane-console.exe  the same, and [--timestamps]
 //   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
 //                             | --service [name]
@@ -29,7 +30,8 @@ struct Switches {
     bool dumps = true;          // --no-dumps: a crash writes no dump
     unsigned hangSeconds = 60;  // --hang-seconds N: the hang watchdog's bound; 0 turns it off
     std::string error;          // a switch given wrongly (not the web's), for the console
-    web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
+    web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host,
+                                // --metrics-token-file
     bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time
     ServiceSwitches service;    // --install-service, --uninstall-service, --service
 };

@@ -6,6 +6,7 @@
 
 #include "host/EngineHost.h"
 #include "web/AdminBackend.h"
+#include "web/Metrics.h"
 
 namespace korvane::web {
 
@@ -26,6 +27,9 @@ class HostAdminBackend final : public AdminBackend {
     bool Kick(int id) override;
     bool ChangeMap(int index) override;
     void Notice(const std::string& line) override;
+    // What a scrape shows of the game: the Ticks' histograms and the players without the
+    // engine, its name and maximum from the engine's variables (nothing while it is stuck).
+    GameFigures Figures();
 
   private:
     EngineHost& host_;

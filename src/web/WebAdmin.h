@@ -13,6 +13,7 @@
 #include "web/CommandLine.h"
 #include "web/ConsoleRing.h"
 #include "web/HostAdminBackend.h"
+#include "web/Metrics.h"
 #include "web/WebAdminDialog.h"
 #include "web/WebServer.h"
 
@@ -43,20 +44,24 @@ class WebAdmin final {
     // or stops the listener.
     WebAdminDialog::ApplyResult Apply(const WebConfig& shown);
 
+    // Where the restart counts of GET /metrics come from (all 0 until this is set).
+    void SetRestartCounts(RestartCounts counts) { metrics_.SetRestartCounts(std::move(counts)); }
+
     const WebConfig& RunConfig() const { return run_; }
     const ConsoleRing& Console() const { return ring_; }
     int Port() const { return server_.Port(); }
 
   private:
     // The console ring's feed: every line the host hands over, password values hidden, as the
-    // pane shows it (a line the pane leaves out is left out here).
+    // pane shows it (a line the pane leaves out is left out here), counted for the metrics.
     class ConsoleFeed final : public EngineHost::ConsoleListener {
       public:
-        explicit ConsoleFeed(ConsoleRing& ring) : ring_(ring) {}
+        ConsoleFeed(ConsoleRing& ring, WebMetrics& metrics) : ring_(ring), metrics_(metrics) {}
         void ConsoleLines(const std::vector<std::string>& lines) override;
 
       private:
         ConsoleRing& ring_;
+        WebMetrics& metrics_;
     };
 
     // A login re-hashed the stored password (on a listener thread): the file gets the new hash.
@@ -67,8 +72,9 @@ class WebAdmin final {
     std::mutex storedMutex_;  // the file and stored_, written from the dialog and the listener
     WebConfig stored_;        // as in the file
     WebConfig run_;           // in force for this run (the window thread's)
+    WebMetrics metrics_;
     ConsoleRing ring_;
-    ConsoleFeed feed_{ring_};
+    ConsoleFeed feed_{ring_, metrics_};
     HostAdminBackend backend_;
     WebServer server_;
 };

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/Dialog.h"
 #include "web/WebConfig.h"
@@ -37,10 +38,14 @@ class WebAdminDialog : public ui::Dialog {
   private:
     void UpdateWarning();
     void ShowPasswordState();
+    // New Metrics Token...: a new token, shown once; its hash goes with the next OK.
+    void MakeMetricsToken();
+    void CopyMetricsToken();
     void ShowMessage(const std::string& text);
 
     WebConfig config_;
     Apply apply_;
+    std::vector<uint8_t> newTokenHash_;  // of the token made and shown, until an OK saves it
 };
 
 }  // namespace korvane::web

@@ -66,6 +66,11 @@ const WebApi::Route WebApi::kRoutes[] = {
      [](WebApi& api, const ApiRequest& request, const std::string&) {
          return api.ChangeMap(request.body);
      }},
+    // Guarded by its own bearer token, not a session.
+    {"/metrics", "GET", Route::Open,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Metrics(request);
+     }},
 };
 
 const WebApi::Route* WebApi::FindRoute(const std::string& path) {
@@ -150,13 +155,8 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
             400, "a password has at most " + std::to_string(kMaxPasswordBytes) + " bytes");
 
     const std::string& address = request.remoteAddress;
-    const auto retryAfter = [](int status, const std::string& message, uint64_t waitMs) {
-        ApiResponse response = ErrorResponse(status, message);
-        response.headers.emplace_back("Retry-After", std::to_string((waitMs + 999) / 1000));
-        return response;
-    };
     if (const uint64_t wait = throttle_.Begin(address))
-        return retryAfter(429, "too many failed logins; try again later", wait);
+        return RetryAfter(429, "too many failed logins; try again later", wait);
     struct Try {  // a try that ends without a verdict frees its place
         LoginThrottle& throttle;
         const std::string& address;
@@ -170,18 +170,12 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
         const bool granted = ++count <= kMaxLoginsAtOnce;
         ~Slot() { --count; }
     } slot{loginsAtOnce_};
-    if (!slot.granted) return retryAfter(503, "too many logins at once; try again", 1000);
+    if (!slot.granted) return RetryAfter(503, "too many logins at once; try again", 1000);
 
     const bool right = CheckPassword(*password);
     attempt.judged = true;
     if (!right) {
-        if (throttle_.Failed(address)) {
-            const std::string prefix = LoginThrottle::PrefixOf(address);
-            backend_.Notice("Web administration: " + std::to_string(LoginThrottle::kMaxFailures) +
-                            " failed logins from " + address + " (counted for " +
-                            (prefix == "loopback" ? "every loopback address" : prefix) +
-                            "); they must wait a minute.");
-        }
+        LoginFailed(address);
         return ErrorResponse(401, "wrong password");
     }
     throttle_.Succeeded(address);
@@ -191,6 +185,21 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session->token +
                                                     "; Path=/; HttpOnly; SameSite=Strict");
     return response;
+}
+
+ApiResponse WebApi::RetryAfter(int status, const std::string& message, uint64_t waitMs) {
+    ApiResponse response = ErrorResponse(status, message);
+    response.headers.emplace_back("Retry-After", std::to_string((waitMs + 999) / 1000));
+    return response;
+}
+
+void WebApi::LoginFailed(const std::string& address) {
+    if (!throttle_.Failed(address)) return;
+    const std::string prefix = LoginThrottle::PrefixOf(address);
+    backend_.Notice("Web administration: " + std::to_string(LoginThrottle::kMaxFailures) +
+                    " failed logins from " + address + " (counted for " +
+                    (prefix == "loopback" ? "every loopback address" : prefix) +
+                    "); they must wait a minute.");
 }
 
 bool WebApi::CheckPassword(const std::string& password) {
