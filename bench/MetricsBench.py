@@ -71,8 +71,6 @@ def main():
         for leftover in ('korvane/history.txt', 'korvane/webadmin.cfg'):
             if os.path.exists(os.path.join(folder, leftover)):
                 os.remove(os.path.join(folder, leftover))
-        with open(os.path.join(folder, 'korvane', 'server.cfg'), 'w') as file:
-            file.write('+maxplayers "64"\n+botcount "64"\n+botchurn "0"\n')
         for name, text in (('password.txt', 'bench-password-metrics'), ('token.txt', token)):
             with open(os.path.join(work, name), 'w') as file:
                 file.write(text + '\n')
@@ -89,6 +87,9 @@ def main():
             cwd=work, env=environment, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
         try:
+            # The simulated engine's own variables: 64 bots that stay.
+            program.stdin.write(b'maxplayers 64\nbotchurn 0\nbotcount 64\n')
+            program.stdin.flush()
             run(port, token, seconds)
         finally:
             program.send_signal(signal.SIGINT)
@@ -99,6 +100,8 @@ def main():
             if previous:
                 wine_tool('reg', 'add', KEY, '/v', 'Install Dir', '/t', 'REG_SZ', '/d',
                           previous.group(1).strip(), '/f', '/reg:32')
+            else:
+                wine_tool('reg', 'delete', KEY, '/v', 'Install Dir', '/f', '/reg:32')
 
 
 def scrape(port, token):

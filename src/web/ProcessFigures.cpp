@@ -30,7 +30,9 @@ ProcessFigures ReadProcessFigures() {
     if (GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                              sizeof memory)) {
         figures.residentBytes = static_cast<double>(memory.WorkingSetSize);
-        figures.virtualBytes = static_cast<double>(memory.PrivateUsage);
+        // Windows gives both the same figure; Wine fills only the older field.
+        figures.virtualBytes =
+            static_cast<double>(memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage);
     }
     DWORD handles = 0;
     if (GetProcessHandleCount(self, &handles)) figures.openHandles = handles;

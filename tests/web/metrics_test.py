@@ -189,6 +189,8 @@ def main():
             if answer:
                 wine_tool("reg", "add", KEY, "/v", "Install Dir", "/t", "REG_SZ", "/d",
                           answer.group(1).strip(), "/f", "/reg:32")
+            else:
+                wine_tool("reg", "delete", KEY, "/v", "Install Dir", "/f", "/reg:32")
     checks.finish()
 
 
