@@ -11,7 +11,6 @@ import re
 import secrets
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -36,12 +35,15 @@ def wine_tool(*command):
         return output.read().decode("latin-1")
 
 
-def get(url, token=None, timeout=10):
-    request = urllib.request.Request(url)
-    if token is not None:
-        request.add_header("Authorization", "Bearer " + token)
+def get(url, token=None, body=None, headers=None):
+    """(status, headers, text) of a GET, or of a POST of `body` as JSON."""
+    headers = dict(headers or {}, **({"Authorization": "Bearer " + token} if token else {}))
+    if body is not None:
+        headers["Content-Type"] = "application/json"
+        body = json.dumps(body).encode()
     try:
-        with urllib.request.urlopen(request, timeout=timeout) as response:
+        with urllib.request.urlopen(urllib.request.Request(url, body, headers),
+                                    timeout=30) as response:
             return response.status, response.headers, response.read().decode("utf-8")
     except urllib.error.HTTPError as error:
         return error.code, error.headers, error.read().decode("utf-8", "replace")
@@ -73,23 +75,17 @@ class Program:
     def players(self):
         """The players the program shows, through its own web API."""
         if not hasattr(self, "cookie"):
-            login = urllib.request.Request(self.url + "/api/login",
-                                           json.dumps({"password": PASSWORD}).encode(),
-                                           {"Content-Type": "application/json"})
-            with urllib.request.urlopen(login, timeout=30) as response:
-                self.cookie = response.headers["Set-Cookie"].split(";")[0]
-        request = urllib.request.Request(self.url + "/api/status", headers={"Cookie": self.cookie})
-        with urllib.request.urlopen(request, timeout=10) as response:
-            return json.loads(response.read())["players"]
+            login = get(self.url + "/api/login", body={"password": PASSWORD})
+            self.cookie = login[1]["Set-Cookie"].split(";")[0]
+        status = get(self.url + "/api/status", headers={"Cookie": self.cookie})
+        return json.loads(status[2])["players"]
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGINT)
-            try:
-                self.proc.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        self.proc.send_signal(signal.SIGINT)
+        try:
+            self.proc.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
         self.output.close()
 
 
@@ -98,20 +94,12 @@ class Prometheus:
 
     def __init__(self, work, target, token_file):
         self.port = free_port()
-        config = os.path.join(work, "prometheus.yml")
+        config = os.path.join(work, "prometheus.json")  # YAML takes JSON as it is
         with open(config, "w") as file:
-            file.write(f"""global:
-  scrape_interval: 1s
-  scrape_timeout: 1s
-scrape_configs:
-  - job_name: korvane
-    metrics_path: /metrics
-    authorization:
-      type: Bearer
-      credentials_file: {token_file}
-    static_configs:
-      - targets: ['{target}']
-""")
+            json.dump({"global": {"scrape_interval": "1s", "scrape_timeout": "1s"},
+                       "scrape_configs": [{"job_name": "korvane", "static_configs": [
+                           {"targets": [target]}], "authorization": {
+                           "type": "Bearer", "credentials_file": token_file}}]}, file)
         self.log = open(os.path.join(work, "prometheus.log"), "wb")
         self.proc = subprocess.Popen(
             ["prometheus", f"--config.file={config}",
@@ -120,11 +108,12 @@ scrape_configs:
             stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
 
     def query(self, expression):
-        url = (f"http://127.0.0.1:{self.port}/api/v1/query?"
-               + urllib.parse.urlencode({"query": expression}))
         try:
-            status, _, body = get(url)
+            status, _, body = get(f"http://127.0.0.1:{self.port}/api/v1/query?"
+                                  + urllib.parse.urlencode({"query": expression}))
         except OSError:
+            return None
+        if status == 503:  # still starting
             return None
         answer = json.loads(body)
         if status != 200 or answer.get("status") != "success":
@@ -139,12 +128,6 @@ scrape_configs:
         self.proc.terminate()
         self.proc.wait(timeout=30)
         self.log.close()
-
-
-def panel_queries(dashboard):
-    for panel in dashboard["panels"]:
-        for target in panel.get("targets", []):
-            yield panel["title"], target["expr"]
 
 
 def main():
@@ -162,12 +145,10 @@ def main():
         # The engine's own settings file, with a hostile name.
         with open(os.path.join(folder, "korvane", "server.cfg"), "w", newline="\n") as file:
             file.write(f'+servername "{NAME}"\n')
-        with open(os.path.join(work, "password.txt"), "w") as file:
-            file.write(PASSWORD + "\n")
-        token = secrets.token_hex(32)
-        token_file = os.path.join(work, "token.txt")
-        with open(token_file, "w") as file:
-            file.write(token + "\n")
+        token, token_file = secrets.token_hex(32), os.path.join(work, "token.txt")
+        for name, text in (("password.txt", PASSWORD), ("token.txt", token)):
+            with open(os.path.join(work, name), "w") as file:
+                file.write(text + "\n")
 
         answer = re.search(r"Install Dir\s+REG_SZ\s+(.*)",
                            wine_tool("reg", "query", KEY, "/v", "Install Dir", "/reg:32"))
@@ -244,10 +225,9 @@ def run_checks(checks, program, work, token, token_file, dashboard):
 
         def panels():
             instance = prometheus.query("korvane_build_info")[0]["metric"]["instance"]
-            for title, expression in panel_queries(dashboard):
-                expression = expression.replace("$instance", instance)
-                expression = expression.replace("$__rate_interval", "1m")
-                expect(prometheus.query(expression), f"{title}: no data for {expression}")
+            for target in (t for panel in dashboard["panels"] for t in panel["targets"]):
+                expression = target["expr"].replace("$instance", instance)
+                expect(prometheus.query(expression), f"no data for {expression}")
 
         checks.run("Prometheus scrapes it for 30 s", scraped)
         checks.run("korvane_players_online is what the program shows", players)
@@ -260,14 +240,7 @@ def run_checks(checks, program, work, token, token_file, dashboard):
         # Five refusals within a minute, tokens and passwords alike, lock the address out.
         for _ in range(3):
             get(url, "wrong")
-        body = json.dumps({"password": "wrong-password-1"}).encode()
-        for _ in range(2):
-            try:
-                urllib.request.urlopen(urllib.request.Request(
-                    program.url + "/api/login", body, {"Content-Type": "application/json"}),
-                    timeout=30)
-            except urllib.error.HTTPError:
-                pass
+            get(program.url + "/api/login", body={"password": "wrong-password-1"})
         status, headers, _ = get(url, token)
         expect(status == 429 and headers["Retry-After"], f"the right token got {status}")
 
