@@ -187,7 +187,7 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     return response;
 }
 
-ApiResponse WebApi::RetryAfter(int status, const std::string& message, uint64_t waitMs) {
+ApiResponse RetryAfter(int status, const std::string& message, uint64_t waitMs) {
     ApiResponse response = ErrorResponse(status, message);
     response.headers.emplace_back("Retry-After", std::to_string((waitMs + 999) / 1000));
     return response;

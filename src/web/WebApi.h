@@ -44,6 +44,8 @@ struct ApiResponse {
 
 // A JSON error answer: {"error": message}.
 ApiResponse ErrorResponse(int status, const std::string& message);
+// The same, with a Retry-After header for `waitMs` (in whole seconds, rounded up).
+ApiResponse RetryAfter(int status, const std::string& message, uint64_t waitMs);
 
 // The largest console answer: a page polling once a second gets every line of a busy server
 // in a few reads.
@@ -103,7 +105,6 @@ class WebApi {
     ApiResponse Logout(const std::string& token);
     // A refused password or token: counted, and the operator told when it locks the address.
     void LoginFailed(const std::string& address);
-    static ApiResponse RetryAfter(int status, const std::string& message, uint64_t waitMs);
     ApiResponse Metrics(const ApiRequest& request);
     ApiResponse Status();
     // 503: the engine is not running, or is stuck in a call (and for how long).
