@@ -129,11 +129,13 @@ def run(port, token, seconds):
             return
         time.sleep(0.5)
     # The same length without scrapes in between first, for a machine that is busy anyway.
-    quiet_ticks, quiet_time = samples(text, 'korvane_ticks_total')[''], time.monotonic()
+    def ticks(text):
+        return samples(text, 'korvane_ticks_total')['']
+    quiet_ticks, quiet_time = ticks(text), time.monotonic()
     time.sleep(seconds)
     text, _ = scrape(port, token)
-    quiet = (samples(text, 'korvane_ticks_total')[''] - quiet_ticks) / (time.monotonic() - quiet_time)
-    first_ticks = samples(text, 'korvane_ticks_total')['']
+    quiet = (ticks(text) - quiet_ticks) / (time.monotonic() - quiet_time)
+    first_ticks = ticks(text)
     first_time = time.monotonic()
     before = histogram(text)
     client = []
@@ -141,7 +143,7 @@ def run(port, token, seconds):
         text, took = scrape(port, token)
         client.append(took * 1000)
         time.sleep(max(0.0, first_time + second + 1 - time.monotonic()))
-    rate = (samples(text, 'korvane_ticks_total')[''] - first_ticks) / (time.monotonic() - first_time)
+    rate = (ticks(text) - first_ticks) / (time.monotonic() - first_time)
     after = histogram(text)
     base = dict(before)
     served = [(bound, count - base.get(bound, 0)) for bound, count in after]

@@ -94,8 +94,8 @@ GameFigures HostAdminBackend::Figures() {
     if (!figures.engineRunning) return figures;
     figures.playersOnline = static_cast<int>(host_.PlayerSnapshot().size());
     if (figures.notRespondingSeconds > 0) return figures;
-    figures.serverName = AnsiToUtf8(
-        ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or(""));
+    figures.serverName =
+        AnsiToUtf8(ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or(""));
     figures.playersMax = TruncateToInt(
         ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers)).value_or(0));
     return figures;

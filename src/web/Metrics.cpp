@@ -121,8 +121,7 @@ std::string WebMetrics::Text(const GameFigures& game, const ProcessFigures& proc
     list.Histogram("korvane_tick_duration_seconds", "How long each Tick of the engine ran.",
                    game.tickDurations);
     list.Histogram("korvane_tick_interval_seconds",
-                   "Time from the start of one Tick to the start of the next.",
-                   game.tickIntervals);
+                   "Time from the start of one Tick to the start of the next.", game.tickIntervals);
     list.Counter("korvane_console_lines_total", "Lines the console has shown.",
                  static_cast<double>(consoleLines_.load(std::memory_order_relaxed)));
 

@@ -34,7 +34,8 @@ bool ReadMetricsTokenFile(const std::string& path, std::string& token, std::stri
     text.resize(static_cast<size_t>(file.gcount()));
     if (text.ends_with('\n')) text.pop_back();
     if (text.ends_with('\r')) text.pop_back();
-    const bool visible = std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 127; });
+    const bool visible =
+        std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 127; });
     if (!visible || text.size() < kMinMetricsTokenBytes || text.size() > kMaxMetricsTokenBytes)
         error = "the metrics token in " + path + " must be one line of " +
                 std::to_string(kMinMetricsTokenBytes) + " to " +
@@ -50,9 +51,8 @@ bool ReadMetricsTokenFile(const std::string& path, std::string& token, std::stri
 std::string_view BearerToken(std::string_view authorization) {
     constexpr std::string_view scheme = "bearer ";
     if (authorization.size() <= scheme.size() ||
-        !std::equal(scheme.begin(), scheme.end(), authorization.begin(), [](char a, char b) {
-            return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
-        }))
+        !std::equal(scheme.begin(), scheme.end(), authorization.begin(),
+                    [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); }))
         return {};
     authorization.remove_prefix(scheme.size());
     while (!authorization.empty() && authorization.front() == ' ') authorization.remove_prefix(1);
