@@ -217,8 +217,6 @@ def run_checks(checks, program, work, token, token_file, dashboard):
 
         def ticks():
             expect(prometheus.value("korvane_tick_duration_seconds_count") > 500, "few ticks")
-            expect(prometheus.value('korvane_tick_duration_seconds_bucket{le="+Inf"}') > 500,
-                   "no counts in the buckets")
             quantile = prometheus.value(
                 "histogram_quantile(0.5, rate(korvane_tick_duration_seconds_bucket[1m]))")
             expect(quantile is not None and 0 < quantile < 1, f"p50 {quantile}")
