@@ -141,9 +141,11 @@ def run(port, token, seconds):
     client = []
     for second in range(seconds):
         text, took = scrape(port, token)
+        last_time = time.monotonic()
         client.append(took * 1000)
         time.sleep(max(0.0, first_time + second + 1 - time.monotonic()))
-    rate = (ticks(text) - first_ticks) / (time.monotonic() - first_time)
+    # Up to the last scrape's answer, whose count it is.
+    rate = (ticks(text) - first_ticks) / (last_time - first_time)
     after = histogram(text)
     base = dict(before)
     served = [(bound, count - base.get(bound, 0)) for bound, count in after]
