@@ -169,6 +169,8 @@ RestartSchedule ScheduleForRun(const Switches& switches) {
 void ConnectRestarts(web::WebAdmin& web, RestartControl& control) {
     web.SetRestartHooks({[&control] { control.Request(RestartReason::Requested); },
                          [&control] { return control.Notice(); }});
+    // A small file, read once per scrape: restarts of earlier runs count too.
+    web.SetRestartCounts([] { return CountRestarts(LoadRestartRecords()); });
 }
 
 }  // namespace korvane::app

@@ -251,6 +251,8 @@ std::string ServiceCommandLine(const std::string& program, const std::string& na
     if (!web.passwordFile.empty())
         command += " --webadmin-password-file \"" + web.passwordFile + "\"";
     if (!web.hostName.empty()) command += " --webadmin-host " + web.hostName;
+    if (!web.metricsTokenFile.empty())
+        command += " --metrics-token-file \"" + web.metricsTokenFile + "\"";
     return command;
 }
 

@@ -94,6 +94,13 @@ void TakeWebAdminHost(Switches& switches, const Value& value) {
     switches.web.hostName = std::move(name);
 }
 
+void TakeMetricsTokenFile(Switches& switches, const Value& value) {
+    if (!value || value->empty())
+        switches.web.error = "--metrics-token-file needs a file name";
+    else
+        switches.web.metricsTokenFile = *value;
+}
+
 template <ServiceSwitches::Command command>
 void TakeServiceCommand(Switches& switches, const Value& value) {
     switches.service.command = command;
@@ -139,6 +146,7 @@ constexpr SwitchRow kSwitches[] = {
     {"--webadmin-host", Takes::Value, TakeWebAdminHost},
     {"--rcon", Takes::Value, TakeRcon},
     {"--rcon-password-file", Takes::File, TakeRconPasswordFile},
+    {"--metrics-token-file", Takes::File, TakeMetricsTokenFile},
     {"--timestamps", Takes::Nothing, [](Switches& s, const Value&) { s.timestamps = true; }},
     {"--install-service", Takes::OptionalValue,
      TakeServiceCommand<ServiceSwitches::Command::Install>},

@@ -3,6 +3,7 @@
 //                      [--webadmin-password-file <file>] [--webadmin-host <name>]
 //                      [--restart-at 06:00,18:00]
 //                      [--rcon 127.0.0.1:27015] [--rcon-password-file <file>]
+//                      [--metrics-token-file <file>]
 //   korvane-console.exe  the same, and [--timestamps]
 //   korvane-console.exe also: --install-service [name] | --uninstall-service [name]
 //                             | --service [name]
@@ -37,8 +38,9 @@ struct Switches {
     // taking it for another one running
     bool successor = false;
     std::string error;          // a switch given wrongly (not the web's), for the console
-    web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host
-                                // (and --rcon, --rcon-password-file in web.rcon)
+    web::WebAdminSwitches web;  // --webadmin, --webadmin-password-file, --webadmin-host,
+                                // --metrics-token-file (and --rcon, --rcon-password-file in
+                                // web.rcon)
     bool timestamps = false;    // --timestamps: korvane-console.exe's output lines carry the time
     ServiceSwitches service;    // --install-service, --uninstall-service, --service
 };

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "web/Crypto.h"
+#include "web/MetricsToken.h"
 #include "web/TextCodec.h"
 
 namespace korvane::web {
@@ -63,6 +64,18 @@ WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches
         if (!error.empty()) {
             message = "Web administration is off for this run: " + error;
             config.enabled = false;
+        }
+    }
+    if (!switches.metricsTokenFile.empty()) {
+        std::string token, error;
+        if (ReadMetricsTokenFile(switches.metricsTokenFile, token, error)) {
+            config.metricsTokenHash = MetricsTokenHash(token);
+            if (config.metricsTokenHash.empty()) error = "the token could not be hashed";
+        }
+        std::fill(token.begin(), token.end(), '\0');
+        if (!error.empty()) {
+            config.metricsTokenHash.clear();
+            if (message.empty()) message = "Metrics are not served this run: " + error;
         }
     }
     return config;

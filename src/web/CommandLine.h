@@ -23,12 +23,15 @@ struct WebAdminSwitches {
     int port = 0;
     std::string passwordFile;  // --webadmin-password-file, empty when not given
     std::string hostName;      // --webadmin-host, lower case, empty when not given
+    std::string metricsTokenFile;  // --metrics-token-file, empty when not given
     std::string error;         // why the switches cannot be used; empty when they can
     RconSwitches rcon;
 };
 
 // The settings for this run: the stored ones as the switches change them. A password file is
-// read (its first line is the password) and hashed; the file is never written. When the
+// read (its first line is the password) and hashed, and so is a metrics token's file; the
+// files are never written. A metrics token file that cannot be used leaves /metrics unserved
+// (the rest goes on) and `message` says why. When the
 // switches or the file cannot be used, web administration is off for the run and `message`
 // says why; otherwise `message` is empty.
 WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches,

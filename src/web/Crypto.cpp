@@ -72,6 +72,26 @@ bool VerifyPassword(std::string_view password, const PasswordRecord& record) {
         {reinterpret_cast<const char*>(record.hash.data()), record.hash.size()});
 }
 
+std::vector<uint8_t> Sha256(std::string_view bytes) {
+    AlgorithmProvider sha256(BCRYPT_SHA256_ALGORITHM, 0);
+    if (!sha256.Get()) return {};
+    struct Hash {  // destroyed with its owner
+        BCRYPT_HASH_HANDLE handle = nullptr;
+        ~Hash() {
+            if (handle) BCryptDestroyHash(handle);
+        }
+    } hash;
+    if (!BCRYPT_SUCCESS(BCryptCreateHash(sha256.Get(), &hash.handle, nullptr, 0, nullptr, 0, 0)))
+        return {};
+    std::vector<uint8_t> digest(kHashSize);
+    auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
+    if (!BCRYPT_SUCCESS(BCryptHashData(hash.handle, data, static_cast<ULONG>(bytes.size()), 0)) ||
+        !BCRYPT_SUCCESS(
+            BCryptFinishHash(hash.handle, digest.data(), static_cast<ULONG>(digest.size()), 0)))
+        return {};
+    return digest;
+}
+
 bool ConstantTimeEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     volatile unsigned char difference = 0;

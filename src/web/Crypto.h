@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "web/WebConfig.h"
 
@@ -21,6 +22,9 @@ PasswordRecord HashPassword(std::string_view password, uint32_t iterations = kPa
 // Whether `password` matches `record`. The derived key is compared in constant time, and the
 // work does not depend on how much of the password is right.
 bool VerifyPassword(std::string_view password, const PasswordRecord& record);
+
+// SHA-256 of `bytes`; empty when CNG fails.
+std::vector<uint8_t> Sha256(std::string_view bytes);
 
 // Compares two byte strings in time that depends only on their lengths.
 bool ConstantTimeEqual(std::string_view a, std::string_view b);

@@ -7,6 +7,7 @@
 #include "host/EngineCalls.h"
 #include "host/EngineVersion.h"
 #include "settings/ServerSettings.h"
+#include "web/TextCodec.h"
 
 namespace korvane::web {
 
@@ -77,6 +78,43 @@ bool HostAdminBackend::RequestRestart() {
     if (!restart_.request) return false;
     restart_.request();
     return true;
+}
+
+}  // namespace korvane::web
+
+namespace korvane::web {
+
+namespace {
+
+HistogramFigures FiguresOf(const TickHistogram::Snapshot& snapshot) {
+    HistogramFigures figures;
+    figures.bounds.assign(kTickBucketBounds.begin(), kTickBucketBounds.end());
+    figures.buckets.assign(snapshot.buckets.begin(), snapshot.buckets.end());
+    figures.count = snapshot.count;
+    figures.sumSeconds = static_cast<double>(snapshot.sumMicros) / 1e6;
+    return figures;
+}
+
+}  // namespace
+
+GameFigures HostAdminBackend::Figures() {
+    GameFigures figures;
+    const HostedGame& game = host_.Game();
+    figures.tickDurations = FiguresOf(game.Ticks().Durations());
+    figures.tickIntervals = FiguresOf(game.Ticks().Intervals());
+    figures.ticks = figures.tickDurations.count;
+    figures.updateRate = game.UpdateRate();
+    figures.map = AnsiToUtf8(game.Map());
+    figures.notRespondingSeconds = NotRespondingSeconds();
+    figures.engineRunning = host_.EngineLoaded();
+    if (!figures.engineRunning) return figures;
+    figures.playersOnline = static_cast<int>(host_.PlayerSnapshot().size());
+    if (figures.notRespondingSeconds > 0) return figures;
+    figures.serverName =
+        AnsiToUtf8(ReadVariableText(host_, TextOptionKey(TextOption::ServerName)).value_or(""));
+    figures.playersMax = TruncateToInt(
+        ReadVariableValue(host_, SettingKey(&ServerSettings::maxPlayers)).value_or(0));
+    return figures;
 }
 
 }  // namespace korvane::web

@@ -9,6 +9,7 @@
 
 #include "host/EngineHost.h"
 #include "web/AdminBackend.h"
+#include "web/Metrics.h"
 
 namespace korvane::web {
 
@@ -43,6 +44,9 @@ class HostAdminBackend final : public AdminBackend {
     void SetRestartHooks(RestartHooks hooks) { restart_ = std::move(hooks); }
     bool RequestRestart() override;
     std::string RestartNotice() override { return restart_.notice ? restart_.notice() : ""; }
+    // What a scrape shows of the game: the Ticks' histograms and the players without the
+    // engine, its name and maximum from the engine's variables (nothing while it is stuck).
+    GameFigures Figures();
 
   private:
     static constexpr DWORD kStatusWaitMs = 100;  // for EngineLock, all of a status's calls

@@ -6,6 +6,7 @@
 #define CPPHTTPLIB_LISTEN_BACKLOG 64
 #include <httplib.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -166,6 +167,8 @@ class BoundedStream final : public httplib::Stream {
 struct RequestState {
     BoundedStream* stream = nullptr;
     bool close = false;  // close the connection after this answer
+    // When its first byte was there (the connection waits for it before the request begins).
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 // The request being served on the calling thread; null outside a request.
 RequestState* CurrentRequest();

@@ -27,6 +27,10 @@ WebAdmin::WebAdmin(EngineHost& host, const WebAdminSwitches& switches, std::stri
                    " was made by an older version (or edited by hand) and no longer works; set "
                    "the password again in Game > Web Administration.");
     host_.AddConsoleListener(feed_);
+    server_.UseMetrics({[this] { return metrics_.Text(backend_.Figures(), ReadProcessFigures()); },
+                        [this](std::string_view path, int status, double seconds) {
+                            metrics_.RequestServed(path, status, seconds);
+                        }});
     std::string message;
     run_ = ConfigForRun(stored_, switches, message);
     if (!message.empty()) host_.Note(message);
@@ -54,10 +58,14 @@ WebAdmin::~WebAdmin() {
 }
 
 void WebAdmin::ConsoleFeed::ConsoleLines(const std::vector<std::string>& lines) {
+    size_t shownLines = 0;
     for (const std::string& line : lines) {
         const std::string shown = FormatConsoleLine(line);
-        if (!shown.empty()) ring_.Append(shown);
+        if (shown.empty()) continue;
+        ring_.Append(shown);
+        ++shownLines;
     }
+    metrics_.ConsoleLines(shownLines);
 }
 
 bool WebAdmin::OnCommand(HWND window, int id) {
@@ -90,14 +98,20 @@ WebAdminDialog::ApplyResult WebAdmin::Apply(const WebConfig& shown) {
         take(&WebConfig::port);
         take(&WebConfig::hostName);
         take(&WebConfig::password);
+        take(&WebConfig::metricsTokenHash);
         if (!(shown.password == run_.password)) toStore.passwordUnusable = false;
         if (changed && !SaveWebConfig(toStore, configPath_))
             return {"The settings could not be written to " + configPath_ + ".", false};
         stored_ = std::move(toStore);
     }
 
-    // Unchanged settings leave a running listener alone, and with it everyone's session.
-    const bool unchanged = shown == run_ && server_.Listening();
+    // Unchanged settings leave a running listener alone, and with it everyone's session; a new
+    // metrics token alone is put in force without a restart.
+    WebConfig sameToken = shown;
+    sameToken.metricsTokenHash = run_.metricsTokenHash;
+    const bool unchanged = sameToken == run_ && server_.Listening();
+    if (unchanged && shown.metricsTokenHash != run_.metricsTokenHash)
+        server_.SetMetricsToken(shown.metricsTokenHash);
     run_ = shown;
     if (!run_.enabled) {
         server_.Stop();

@@ -17,6 +17,7 @@
 #include "web/HostAdminBackend.h"
 #include "web/RconConfig.h"
 #include "web/RconServer.h"
+#include "web/Metrics.h"
 #include "web/WebAdminDialog.h"
 #include "web/WebServer.h"
 
@@ -54,6 +55,8 @@ class WebAdmin final {
     }
     // The same for the Source RCON console's settings.
     WebAdminDialog::ApplyResult ApplyRcon(const WebConfig& shown);
+    // Where the restart counts of GET /metrics come from (all 0 until this is set).
+    void SetRestartCounts(RestartCounts counts) { metrics_.SetRestartCounts(std::move(counts)); }
 
     const WebConfig& RunConfig() const { return run_; }
     const WebConfig& RconRunConfig() const { return rconRun_; }
@@ -63,14 +66,15 @@ class WebAdmin final {
 
   private:
     // The console ring's feed: every line the host hands over, password values hidden, as the
-    // pane shows it (a line the pane leaves out is left out here).
+    // pane shows it (a line the pane leaves out is left out here), counted for the metrics.
     class ConsoleFeed final : public EngineHost::ConsoleListener {
       public:
-        explicit ConsoleFeed(ConsoleRing& ring) : ring_(ring) {}
+        ConsoleFeed(ConsoleRing& ring, WebMetrics& metrics) : ring_(ring), metrics_(metrics) {}
         void ConsoleLines(const std::vector<std::string>& lines) override;
 
       private:
         ConsoleRing& ring_;
+        WebMetrics& metrics_;
     };
 
     // A login re-hashed the stored password (on a listener thread): the file gets the new hash.
@@ -81,10 +85,11 @@ class WebAdmin final {
     std::mutex storedMutex_;  // the file and stored_, written from the dialog and the listener
     WebConfig stored_;        // as in the file
     WebConfig run_;           // in force for this run (the window thread's)
+    WebMetrics metrics_;
     ConsoleRing ring_;
-    ConsoleFeed feed_{ring_};
     HistoryRing history_;
     HistorySampler sampler_{host_, history_};
+    ConsoleFeed feed_{ring_, metrics_};
     HostAdminBackend backend_;
     WebServer server_;
     // The Source RCON console: its own file, settings for the run and listener.

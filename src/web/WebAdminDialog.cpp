@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "ui/Handles.h"
 #include "ui/Text.h"
 #include "web/Crypto.h"
+#include "web/MetricsToken.h"
 #include "web/TextCodec.h"
 #include "web/WebResource.h"
 
@@ -61,9 +63,46 @@ bool WebAdminDialog::OnInitDialog() {
     SetWindowLongPtrW(field, GWLP_WNDPROC, GetWindowLongPtrW(field, GWLP_WNDPROC));
     SendMessageW(field, EM_LIMITTEXT, kMaxPasswordField, 0);
     ShowPasswordState();
+    SetDlgItemTextA(Window(), IDC_WEB_TOKEN_STATE,
+                    ui::ProgramString(config_.metricsTokenHash.empty() ? IDS_WEB_TOKEN_UNSET
+                                                                       : IDS_WEB_TOKEN_SET)
+                        .c_str());
     UpdateWarning();
     InitRcon();
     return true;
+}
+
+void WebAdminDialog::MakeMetricsToken() {
+    std::string token = NewMetricsToken();
+    std::vector<uint8_t> hash = token.empty() ? std::vector<uint8_t>() : MetricsTokenHash(token);
+    if (hash.empty()) {
+        SetDlgItemTextA(Window(), IDC_WEB_TOKEN_STATE,
+                        ui::ProgramString(IDS_WEB_TOKEN_FAILED).c_str());
+        return;
+    }
+    newTokenHash_ = std::move(hash);
+    SetDlgItemTextA(Window(), IDC_WEB_TOKEN, token.c_str());
+    std::fill(token.begin(), token.end(), '\0');
+    SetDlgItemTextA(Window(), IDC_WEB_TOKEN_STATE, ui::ProgramString(IDS_WEB_TOKEN_NEW).c_str());
+    EnableWindow(Item(IDC_WEB_COPY_TOKEN), TRUE);
+}
+
+void WebAdminDialog::CopyMetricsToken() {
+    const std::string token = ui::WindowText(Item(IDC_WEB_TOKEN));
+    if (token.empty() || !OpenClipboard(Window())) return;
+    struct Clipboard {  // closed whatever happens
+        ~Clipboard() { CloseClipboard(); }
+    } open;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, token.size() + 1);
+    if (!memory) return;
+    if (void* bytes = GlobalLock(memory)) {
+        std::memcpy(bytes, token.c_str(), token.size() + 1);
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it takes it.
+        if (SetClipboardData(CF_TEXT, memory)) return;
+    }
+    GlobalFree(memory);
 }
 
 void WebAdminDialog::ShowPasswordState() {
@@ -76,6 +115,14 @@ void WebAdminDialog::ShowPasswordState() {
 bool WebAdminDialog::OnCommand(int id, int code, HWND /*control*/) {
     if ((id == IDC_WEB_ADDRESS || id == IDC_RCON_ADDRESS) && code == EN_CHANGE) {
         UpdateWarning();
+        return true;
+    }
+    if (id == IDC_WEB_NEW_TOKEN && code == BN_CLICKED) {
+        MakeMetricsToken();
+        return true;
+    }
+    if (id == IDC_WEB_COPY_TOKEN && code == BN_CLICKED) {
+        CopyMetricsToken();
         return true;
     }
     return false;
@@ -125,6 +172,7 @@ void WebAdminDialog::OnOK() {
     WebConfig nextRcon = rcon_;
     if (!ReadRcon(nextRcon)) return;
     next.port = static_cast<int>(port);
+    if (!newTokenHash_.empty()) next.metricsTokenHash = newTokenHash_;
     if (!typed.empty()) {
         ui::WaitCursor wait;  // the hash is slow on purpose
         next.password = HashPassword(typed);
@@ -141,6 +189,7 @@ void WebAdminDialog::OnOK() {
         config_ = std::move(next);
         SetDlgItemTextW(Window(), IDC_WEB_PASSWORD, L"");
         ShowPasswordState();
+        newTokenHash_.clear();
     }
     const ApplyResult rconResult = applyRcon_ ? applyRcon_(nextRcon) : ApplyResult();
     if (rconResult.saved) {

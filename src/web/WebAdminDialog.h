@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/Dialog.h"
 #include "web/WebConfig.h"
@@ -40,6 +41,9 @@ class WebAdminDialog : public ui::Dialog {
   private:
     void UpdateWarning();
     void ShowPasswordState();
+    // New Metrics Token...: a new token, shown once; its hash goes with the next OK.
+    void MakeMetricsToken();
+    void CopyMetricsToken();
     void ShowMessage(const std::string& text);
 
     // The Source RCON group (web/WebAdminDialogRcon.cpp).
@@ -53,6 +57,7 @@ class WebAdminDialog : public ui::Dialog {
     Apply apply_;
     WebConfig rcon_;
     Apply applyRcon_;
+    std::vector<uint8_t> newTokenHash_;  // of the token made and shown, until an OK saves it
 };
 
 }  // namespace korvane::web

@@ -91,6 +91,11 @@ const WebApi::Route WebApi::kRoutes[] = {
      [](WebApi& api, const ApiRequest& request, const std::string&) {
          return api.Restart(request);
      }},
+    // Guarded by its own bearer token, not a session.
+    {"/metrics", "GET", Route::Open,
+     [](WebApi& api, const ApiRequest& request, const std::string&) {
+         return api.Metrics(request);
+     }},
 };
 
 const WebApi::Route* WebApi::FindRoute(const std::string& path) {
@@ -179,13 +184,8 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
             400, "a password has at most " + std::to_string(kMaxPasswordBytes) + " bytes");
 
     const std::string& address = request.remoteAddress;
-    const auto retryAfter = [](int status, const std::string& message, uint64_t waitMs) {
-        ApiResponse response = ErrorResponse(status, message);
-        response.headers.emplace_back("Retry-After", std::to_string((waitMs + 999) / 1000));
-        return response;
-    };
     if (const uint64_t wait = throttle_.Begin(address))
-        return retryAfter(429, "too many failed logins; try again later", wait);
+        return RetryAfter(429, "too many failed logins; try again later", wait);
     struct Try {  // a try that ends without a verdict frees its place
         LoginThrottle& throttle;
         const std::string& address;
@@ -199,21 +199,12 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
         const bool granted = ++count <= kMaxLoginsAtOnce;
         ~Slot() { --count; }
     } slot{loginsAtOnce_};
-    if (!slot.granted) return retryAfter(503, "too many logins at once; try again", 1000);
+    if (!slot.granted) return RetryAfter(503, "too many logins at once; try again", 1000);
 
     const bool right = CheckPassword(*password);
     attempt.judged = true;
     if (!right) {
-        int failures = 0;
-        const bool locked = throttle_.Failed(address, &failures);
-        Audit(request, "login refused (" + Ordinal(failures) + " in a minute)");
-        if (locked) {
-            const std::string prefix = LoginThrottle::PrefixOf(address);
-            Audit(request, "locked out: " + std::to_string(LoginThrottle::kMaxFailures) +
-                               " failed logins from " + address + " (counted for " +
-                               (prefix == "loopback" ? "every loopback address" : prefix) +
-                               "); they must wait a minute.");
-        }
+        LoginFailed(request, "web", "login refused");
         return ErrorResponse(401, "wrong password");
     }
     throttle_.Succeeded(address);
@@ -224,6 +215,27 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session->token +
                                                     "; Path=/; HttpOnly; SameSite=Strict");
     return response;
+}
+
+ApiResponse RetryAfter(int status, const std::string& message, uint64_t waitMs) {
+    ApiResponse response = ErrorResponse(status, message);
+    response.headers.emplace_back("Retry-After", std::to_string((waitMs + 999) / 1000));
+    return response;
+}
+
+void WebApi::LoginFailed(const ApiRequest& request, std::string_view front,
+                         const std::string& what) {
+    const std::string& address = request.remoteAddress;
+    int failures = 0;
+    const bool locked = throttle_.Failed(address, &failures);
+    backend_.Notice(AuditLine(front, address, what + " (" + Ordinal(failures) + " in a minute)"));
+    if (!locked) return;
+    const std::string prefix = LoginThrottle::PrefixOf(address);
+    backend_.Notice(AuditLine(front, address,
+                              "locked out: " + std::to_string(LoginThrottle::kMaxFailures) +
+                                  " failed logins from " + address + " (counted for " +
+                                  (prefix == "loopback" ? "every loopback address" : prefix) +
+                                  "); they must wait a minute."));
 }
 
 bool WebApi::CheckPassword(const std::string& password) {

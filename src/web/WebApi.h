@@ -30,6 +30,7 @@ struct ApiRequest {
     std::string origin;       // the Origin header
     std::string referer;      // the Referer header
     std::string contentType;  // the Content-Type header
+    std::string authorization;  // the Authorization header
     std::string remoteAddress;
     std::string localAddress;  // the address the connection came in on
 };
@@ -43,6 +44,8 @@ struct ApiResponse {
 
 // A JSON error answer: {"error": message}.
 ApiResponse ErrorResponse(int status, const std::string& message);
+// The same, with a Retry-After header for `waitMs` (in whole seconds, rounded up).
+ApiResponse RetryAfter(int status, const std::string& message, uint64_t waitMs);
 
 // The largest console answer: a page polling once a second gets every line of a busy server
 // in a few reads.
@@ -76,6 +79,11 @@ class WebApi {
 
     ApiResponse Handle(const ApiRequest& request);
 
+    // GET /metrics: answered with `scrape`'s text to a bearer token whose SHA-256 is
+    // `tokenHash`; 404 while no token is set. May be called again while serving (a new token
+    // leaves everyone's session alone); an empty `scrape` keeps the one given before.
+    void ServeMetrics(std::vector<uint8_t> tokenHash, std::function<std::string()> scrape = {});
+
   private:
     // One served path: its method, who may ask, and its answer (none for the page's files,
     // which come from the embedded page). `token` is the session's, for a Session route.
@@ -95,6 +103,10 @@ class WebApi {
     // The password check of a login that may try: the hash, and a new one when due.
     bool CheckPassword(const std::string& password);
     ApiResponse Logout(const ApiRequest& request, const std::string& token);
+    // A refused password or token: counted, said as "[<front> <address>] <what> (Nth in a
+    // minute)", and the operator told when it locks the address.
+    void LoginFailed(const ApiRequest& request, std::string_view front, const std::string& what);
+    ApiResponse Metrics(const ApiRequest& request);
     ApiResponse Status();
     // 503: the engine is not running, or is stuck in a call (and for how long).
     ApiResponse Unavailable();
@@ -120,6 +132,9 @@ class WebApi {
     SessionStore sessions_;
     LoginThrottle throttle_;
     std::atomic<int> loginsAtOnce_{0};
+    std::mutex metricsMutex_;
+    std::vector<uint8_t> metricsToken_;  // SHA-256 of the metrics token; empty: none
+    std::function<std::string()> scrape_;
 };
 
 }  // namespace korvane::web

@@ -138,6 +138,10 @@ WebConfig ParseWebConfig(std::string_view text) {
             if (!FromHex(value, salt)) salt.clear();
         } else if (key == "password_iterations") {
             if (!ParseNumber(value, iterations)) iterations = 0;
+        } else if (key == "metrics_token_sha256") {
+            std::vector<uint8_t> token;
+            if (FromHex(value, token) && token.size() == kHashSize)
+                config.metricsTokenHash = std::move(token);
         }
     }
     // The parts are one password: a part missing or out of bounds means no password, and a
@@ -166,6 +170,8 @@ std::string FormatWebConfig(const WebConfig& config) {
             << "password_salt=" << ToHex(config.password.salt) << "\n"
             << "password_iterations=" << config.password.iterations << "\n";
     }
+    if (!config.metricsTokenHash.empty())
+        out << "metrics_token_sha256=" << ToHex(config.metricsTokenHash) << "\n";
     return out.str();
 }
 

@@ -55,6 +55,9 @@ struct WebConfig {
     // The file holds a password hash this version cannot use (an older format, or a count out
     // of range): the operator must set the password again.
     bool passwordUnusable = false;
+    // The SHA-256 of the bearer token GET /metrics asks for; empty: none, /metrics is not
+    // served.
+    std::vector<uint8_t> metricsTokenHash;
 
     bool operator==(const WebConfig&) const = default;
 };

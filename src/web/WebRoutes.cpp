@@ -88,6 +88,7 @@ void Serve(WebApi& api, const httplib::Request& req, httplib::Response& res) {
     request.origin = req.get_header_value("Origin");
     request.referer = req.get_header_value("Referer");
     request.contentType = req.get_header_value("Content-Type");
+    request.authorization = req.get_header_value("Authorization");
     request.remoteAddress = req.remote_addr;
     request.localAddress = req.local_addr;
 
@@ -99,7 +100,16 @@ void Serve(WebApi& api, const httplib::Request& req, httplib::Response& res) {
 
 }  // namespace
 
-void RouteRequests(Listener& listener, WebApi& api) {
+void RouteRequests(Listener& listener, WebApi& api, RequestServed served) {
+    if (served)
+        listener.set_logger([served = std::move(served)](const httplib::Request& req,
+                                                         const httplib::Response& res) {
+            const RequestState* current = CurrentRequest();
+            if (!current) return;
+            const std::chrono::duration<double> took =
+                std::chrono::steady_clock::now() - current->started;
+            served(req.path, res.status, took.count());
+        });
     listener.set_pre_routing_handler(CheckRequest);
     listener.set_error_handler(httplib::Server::HandlerWithResponse(AnswerError));
     listener.set_exception_handler(

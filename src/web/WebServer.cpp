@@ -46,11 +46,12 @@ std::string BindFailure(const std::string& address, int port) {
 
 struct WebServer::Impl {
     Impl(AdminBackend& backend, const ConsoleRing& console, const WebConfig& config,
-         const PasswordRehashed& rehashed)
+         const PasswordRehashed& rehashed, const MetricsHooks& metrics)
         : api(backend, console, config.password, &SteadyMs, &RandomBytes,
               {config.address, config.hostName}, rehashed),
           listener(table) {
-        RouteRequests(listener, api);
+        api.ServeMetrics(config.metricsTokenHash, metrics.scrape);
+        RouteRequests(listener, api, metrics.served);
     }
 
     ConnectionTable table;
@@ -79,7 +80,7 @@ StartResult WebServer::Start(const WebConfig& config) {
         result.message =
             "Web administration could not listen on " + where + ": not an IPv4 address";
     } else {
-        auto impl = std::make_unique<Impl>(backend_, console_, config, rehashed_);
+        auto impl = std::make_unique<Impl>(backend_, console_, config, rehashed_, metrics_);
         int port = config.port;
         if (port == 0)
             port = impl->listener.bind_to_any_port(config.address);
@@ -121,6 +122,10 @@ bool WebServer::StopListening() {
     if (impl_->thread.joinable()) impl_->thread.join();
     impl_.reset();
     return true;
+}
+
+void WebServer::SetMetricsToken(const std::vector<uint8_t>& tokenHash) {
+    if (impl_) impl_->api.ServeMetrics(tokenHash);
 }
 
 bool WebServer::Listening() const {

@@ -7,6 +7,7 @@
 
 #include "web/AdminBackend.h"
 #include "web/ConsoleRing.h"
+#include "web/Metrics.h"
 #include "web/WebApi.h"
 #include "web/WebConfig.h"
 
@@ -41,6 +42,12 @@ class WebServer {
     // Ends every connection and the listener; safe to call any number of times.
     void Stop();
 
+    // What GET /metrics answers with and who hears of every answer, from the next Start on.
+    void UseMetrics(MetricsHooks hooks) { metrics_ = std::move(hooks); }
+    // Puts a new metrics token (its hash) in force at once, the listener and sessions left as
+    // they are; the next Start takes the configuration's again.
+    void SetMetricsToken(const std::vector<uint8_t>& tokenHash);
+
     bool Listening() const;
     int Port() const;  // the port listened on, 0 when not listening
 
@@ -51,6 +58,7 @@ class WebServer {
     AdminBackend& backend_;
     const ConsoleRing& console_;
     PasswordRehashed rehashed_;
+    MetricsHooks metrics_;
     std::unique_ptr<Impl> impl_;
 };
 

@@ -8,6 +8,7 @@
 #include "support/ModalDriver.h"
 #include "ui/Text.h"
 #include "web/Crypto.h"
+#include "web/MetricsToken.h"
 #include "web/WebAdminDialog.h"
 #include "web/WebResource.h"
 
@@ -74,6 +75,40 @@ TEST(WebAdminDialogTest, ChecksTheFieldsHashesThePasswordAndShowsAFailedStart) {
     EXPECT_EQ(config.port, 9000);
     EXPECT_TRUE(VerifyPassword("1234567890", config.password));
     EXPECT_EQ(dialog.Config(), config);
+}
+
+TEST(WebAdminDialogTest, MakesAMetricsTokenShownOnceAndKeptAsItsHash) {
+    WebConfig applied;
+    WebAdminDialog dialog(nullptr, WebConfig{}, [&](const WebConfig& config) {
+        applied = config;
+        return std::string();
+    });
+    std::string shown, copied;
+    test::RunModal(dialog, [&] {
+        HWND window = dialog.Window();
+        if (!window || !IsWindowVisible(window)) return false;
+        Press(window, IDC_WEB_NEW_TOKEN);
+        shown = ui::WindowText(GetDlgItem(window, IDC_WEB_TOKEN));
+        Press(window, IDC_WEB_COPY_TOKEN);
+        if (OpenClipboard(window)) {
+            HANDLE text = GetClipboardData(CF_TEXT);
+            if (const auto* bytes = text ? static_cast<const char*>(GlobalLock(text)) : nullptr) {
+                copied = bytes;
+                GlobalUnlock(text);
+            }
+            CloseClipboard();
+        }
+        Press(window, IDOK);
+        return true;
+    });
+    EXPECT_EQ(shown.size(), 64u);
+    EXPECT_EQ(copied, shown);
+    ASSERT_FALSE(applied.metricsTokenHash.empty());
+    EXPECT_TRUE(MetricsTokenMatches(shown, applied.metricsTokenHash));
+    // Only the hash goes to the file, and it reads back.
+    const std::string file = FormatWebConfig(applied);
+    EXPECT_EQ(file.find(shown), std::string::npos);
+    EXPECT_EQ(ParseWebConfig(file).metricsTokenHash, applied.metricsTokenHash);
 }
 
 TEST(WebAdminDialogTest, AnEmptyPasswordFieldKeepsTheStoredPassword) {
