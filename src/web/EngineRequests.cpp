@@ -8,6 +8,7 @@
 
 #include "host/CallClock.h"
 #include "host/SecretValues.h"
+#include "web/AuditLine.h"
 #include "web/JsonAnswers.h"
 #include "web/RequestParts.h"
 #include "web/TextCodec.h"
@@ -22,7 +23,7 @@ ApiResponse NoEngine() {
 
 }  // namespace
 
-ApiResponse WebApi::Unavailable() {
+ApiResponse EngineRequests::Unavailable() {
     const long long stuck = backend_.NotRespondingSeconds();
     if (stuck <= 0) return NoEngine();
     return JsonResponse({{"error", NotRespondingText(stuck)},
@@ -31,7 +32,7 @@ ApiResponse WebApi::Unavailable() {
                         503);
 }
 
-ApiResponse WebApi::Status() {
+ApiResponse EngineRequests::Status() {
     // A stuck engine answers nothing; the page hears so at once rather than after a wait.
     if (backend_.NotRespondingSeconds() > 0) return Unavailable();
     const auto status = backend_.Status();
@@ -59,7 +60,7 @@ ApiResponse WebApi::Status() {
     return JsonResponse(answer);
 }
 
-ApiResponse WebApi::Players() {
+ApiResponse EngineRequests::Players() {
     const auto players = backend_.Players();
     if (!players) return Unavailable();
     json rows = json::array();
@@ -74,7 +75,7 @@ ApiResponse WebApi::Players() {
     return JsonResponse({{"players", std::move(rows)}});
 }
 
-ApiResponse WebApi::Console(const ApiRequest& request) {
+ApiResponse EngineRequests::Console(const ApiRequest& request) {
     uint64_t after = 0;
     if (const auto found = request.params.find("after"); found != request.params.end()) {
         const std::string& text = found->second;
@@ -92,7 +93,7 @@ ApiResponse WebApi::Console(const ApiRequest& request) {
                          {"more", page.more}});
 }
 
-ApiResponse WebApi::Rotation() {
+ApiResponse EngineRequests::Rotation() {
     const auto rotation = backend_.Rotation();
     if (!rotation) return Unavailable();
     json maps = json::array();
@@ -101,7 +102,7 @@ ApiResponse WebApi::Rotation() {
     return JsonResponse({{"maps", std::move(maps)}});
 }
 
-ApiResponse WebApi::History(const ApiRequest& request) {
+ApiResponse EngineRequests::History(const ApiRequest& request) {
     const auto hours = request.params.find("hours");
     const std::string asked = hours == request.params.end() ? std::string() : hours->second;
     if (asked != "1" && asked != "24") return ErrorResponse(400, "hours must be 1 or 24");
@@ -129,7 +130,7 @@ ApiResponse WebApi::History(const ApiRequest& request) {
                          {"resident_bytes", std::move(resident)}});
 }
 
-ApiResponse WebApi::Command(const ApiRequest& request) {
+ApiResponse EngineRequests::Command(const ApiRequest& request) {
     const auto command = StringMember(request.body, "command");
     if (!command) return ErrorResponse(400, "send {\"command\": \"...\"}");
     const auto ansi = Utf8ToAnsi(*command);
@@ -146,7 +147,7 @@ ApiResponse WebApi::Command(const ApiRequest& request) {
     return backend_.Execute(*ansi) ? Ok() : Undone(request, what);
 }
 
-ApiResponse WebApi::Kick(const ApiRequest& request) {
+ApiResponse EngineRequests::Kick(const ApiRequest& request) {
     const auto id = IntMember(request.body, "id");
     if (!id) return ErrorResponse(400, "send {\"id\": <player id>}");
     const auto players = backend_.Players();
@@ -159,7 +160,7 @@ ApiResponse WebApi::Kick(const ApiRequest& request) {
     return backend_.Kick(*id) ? Ok() : Undone(request, what);
 }
 
-ApiResponse WebApi::ChangeMap(const ApiRequest& request) {
+ApiResponse EngineRequests::ChangeMap(const ApiRequest& request) {
     const auto index = IntMember(request.body, "index");
     if (!index) return ErrorResponse(400, "send {\"index\": <rotation index>}");
     const auto rotation = backend_.Rotation();
@@ -173,19 +174,23 @@ ApiResponse WebApi::ChangeMap(const ApiRequest& request) {
 }
 
 // An audited action the engine did not take (stopped, or stuck in a call): the trail says so.
-ApiResponse WebApi::Undone(const ApiRequest& request, const std::string& what) {
+ApiResponse EngineRequests::Undone(const ApiRequest& request, const std::string& what) {
     const long long stuck = backend_.NotRespondingSeconds();
     Audit(request, what + ": not done, " +
                        (stuck > 0 ? NotRespondingText(stuck) : "the engine is not running"));
     return Unavailable();
 }
 
-ApiResponse WebApi::Restart(const ApiRequest& request) {
+ApiResponse EngineRequests::Restart(const ApiRequest& request) {
     // Who asked is in the console and the log: several people may hold the password.
     Audit(request, "restart");
     if (!backend_.RequestRestart())
         return JsonResponse({{"error", "this program cannot restart the server"}}, 503);
     return JsonResponse({{"ok", true}, {"restarting", true}}, 202);
+}
+
+void EngineRequests::Audit(const ApiRequest& request, const std::string& what) {
+    backend_.Notice(AuditLine("web", request.remoteAddress, what));
 }
 
 }  // namespace korvane::web

@@ -64,32 +64,32 @@ const WebApi::Route WebApi::kRoutes[] = {
          return api.Logout(request, token);
      }},
     {"/api/status", "GET", Route::Session,
-     [](WebApi& api, const ApiRequest&, const std::string&) { return api.Status(); }},
+     [](WebApi& api, const ApiRequest&, const std::string&) { return api.requests_.Status(); }},
     {"/api/players", "GET", Route::Session,
-     [](WebApi& api, const ApiRequest&, const std::string&) { return api.Players(); }},
+     [](WebApi& api, const ApiRequest&, const std::string&) { return api.requests_.Players(); }},
     {"/api/console", "GET", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.Console(request);
+         return api.requests_.Console(request);
      }},
     {"/api/rotation", "GET", Route::Session,
-     [](WebApi& api, const ApiRequest&, const std::string&) { return api.Rotation(); }},
+     [](WebApi& api, const ApiRequest&, const std::string&) { return api.requests_.Rotation(); }},
     {"/api/history", "GET", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.History(request);
+         return api.requests_.History(request);
      }},
     {"/api/command", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.Command(request);
+         return api.requests_.Command(request);
      }},
     {"/api/kick", "POST", Route::Session,
-     [](WebApi& api, const ApiRequest& request, const std::string&) { return api.Kick(request); }},
+     [](WebApi& api, const ApiRequest& request, const std::string&) { return api.requests_.Kick(request); }},
     {"/api/changemap", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.ChangeMap(request);
+         return api.requests_.ChangeMap(request);
      }},
     {"/api/restart", "POST", Route::Session,
      [](WebApi& api, const ApiRequest& request, const std::string&) {
-         return api.Restart(request);
+         return api.requests_.Restart(request);
      }},
     // Guarded by its own bearer token, not a session.
     {"/metrics", "GET", Route::Open,
@@ -113,10 +113,6 @@ std::vector<std::string> WebApi::Paths() {
     std::vector<std::string> paths;
     for (const Route& route : kRoutes) paths.emplace_back(route.path);
     return paths;
-}
-
-void WebApi::Audit(const ApiRequest& request, const std::string& what) {
-    backend_.Notice(AuditLine("web", request.remoteAddress, what));
 }
 
 bool WebApi::KnownHost(const ApiRequest& request) const {
@@ -210,7 +206,7 @@ ApiResponse WebApi::Login(const ApiRequest& request) {
     throttle_.Succeeded(address);
     const auto session = sessions_.Create();
     if (!session) return ErrorResponse(500, "no session could be made");
-    Audit(request, "login");
+    requests_.Audit(request, "login");
     ApiResponse response = JsonResponse({{"csrf", session->csrf}});
     response.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session->token +
                                                     "; Path=/; HttpOnly; SameSite=Strict");
@@ -262,7 +258,7 @@ bool WebApi::CheckPassword(const std::string& password) {
 
 ApiResponse WebApi::Logout(const ApiRequest& request, const std::string& token) {
     sessions_.End(token);
-    Audit(request, "logout");
+    requests_.Audit(request, "logout");
     ApiResponse response = Ok();
     response.headers.emplace_back(
         "Set-Cookie",

@@ -68,6 +68,35 @@ struct SiteNames {
 // turned away with 503 at once rather than queued.
 inline constexpr int kMaxLoginsAtOnce = 4;
 
+// The API's requests that ask the engine, through the backend (web/EngineRequests.cpp): status,
+// players, console, rotation, history, command, kick, map change and restart; a stopped or
+// stuck engine answers 503. Each action leaves its line in the audit trail.
+class EngineRequests {
+  public:
+    EngineRequests(AdminBackend& backend, const ConsoleRing& console)
+        : backend_(backend), console_(console) {}
+
+    ApiResponse Status();
+    // 503: the engine is not running, or is stuck in a call (and for how long).
+    ApiResponse Unavailable();
+    ApiResponse Players();
+    ApiResponse Console(const ApiRequest& request);
+    ApiResponse Rotation();
+    ApiResponse History(const ApiRequest& request);
+    ApiResponse Command(const ApiRequest& request);
+    ApiResponse Kick(const ApiRequest& request);
+    ApiResponse ChangeMap(const ApiRequest& request);
+    ApiResponse Restart(const ApiRequest& request);
+    // The audit trail: "[web <peer address>] <what>" to the console and the log.
+    void Audit(const ApiRequest& request, const std::string& what);
+
+  private:
+    ApiResponse Undone(const ApiRequest& request, const std::string& what);
+
+    AdminBackend& backend_;
+    const ConsoleRing& console_;
+};
+
 class WebApi {
   public:
     WebApi(AdminBackend& backend, const ConsoleRing& console, PasswordRecord password, Clock clock,
@@ -107,20 +136,6 @@ class WebApi {
     // minute)", and the operator told when it locks the address.
     void LoginFailed(const ApiRequest& request, std::string_view front, const std::string& what);
     ApiResponse Metrics(const ApiRequest& request);
-    ApiResponse Status();
-    // 503: the engine is not running, or is stuck in a call (and for how long).
-    ApiResponse Unavailable();
-    ApiResponse Players();
-    ApiResponse Console(const ApiRequest& request);
-    ApiResponse Rotation();
-    ApiResponse History(const ApiRequest& request);
-    ApiResponse Command(const ApiRequest& request);
-    ApiResponse Kick(const ApiRequest& request);
-    ApiResponse ChangeMap(const ApiRequest& request);
-    ApiResponse Restart(const ApiRequest& request);
-    // The audit trail: "[web <peer address>] <what>" to the console and the log.
-    void Audit(const ApiRequest& request, const std::string& what);
-    ApiResponse Undone(const ApiRequest& request, const std::string& what);
 
     AdminBackend& backend_;
     const ConsoleRing& console_;
@@ -132,6 +147,7 @@ class WebApi {
     SessionStore sessions_;
     LoginThrottle throttle_;
     std::atomic<int> loginsAtOnce_{0};
+    EngineRequests requests_{backend_, console_};
     std::mutex metricsMutex_;
     std::vector<uint8_t> metricsToken_;  // SHA-256 of the metrics token; empty: none
     std::function<std::string()> scrape_;
