@@ -5,6 +5,25 @@
 
 namespace korvane {
 
+namespace {
+
+// A monotonic clock in microseconds (the performance counter), for the Ticks' figures.
+uint64_t MicrosNow() {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart > 0 ? f.QuadPart : 1;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    // Split so that the product cannot overflow for any uptime.
+    const LONGLONG whole = now.QuadPart / frequency, rest = now.QuadPart % frequency;
+    return static_cast<uint64_t>(whole) * 1000000u +
+           static_cast<uint64_t>(rest * 1000000 / frequency);
+}
+
+}  // namespace
+
 long long HostedGame::Seconds() const {
     const uint64_t since = sinceMs_.load();
     return since ? static_cast<long long>((GetTickCount64() - since) / 1000) : 0;
@@ -37,6 +56,8 @@ void HostedGame::CommandGiven(const std::string& command) {
     if (_stricmp(word.c_str(), "quit") == 0 || _stricmp(word.c_str(), "exit") == 0)
         quitGiven_ = true;
 }
+
+void HostedGame::TickEnded() { ticks_.TickEnded(MicrosNow()); }
 
 void HostedGame::Ended() {
     sinceMs_ = 0;

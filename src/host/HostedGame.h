@@ -33,7 +33,7 @@ class HostedGame {
     void Hosting(const std::string& map);  // the session runs; the server thread starts next
     void Stepped(uint32_t nowMs, uint32_t againMs);  // the server thread, before each Tick
     void TickReturned() { ticked_.store(true); }
-    void TickEnded() { ticks_.TickEnded(MicrosNow()); }  // after every Tick, returned or not
+    void TickEnded();  // after every Tick, returned or not
     void Ended();
     void CommandGiven(const std::string& command);
 

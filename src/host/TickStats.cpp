@@ -1,8 +1,6 @@
 // The Ticks' histograms.
 #include "host/TickStats.h"
 
-#include <windows.h>
-
 #include <algorithm>
 
 namespace korvane {
@@ -58,20 +56,6 @@ void TickStats::TickStarted(uint64_t startMicros) {
 
 void TickStats::TickEnded(uint64_t endMicros) {
     durations_.Add(endMicros >= start_ ? endMicros - start_ : 0);
-}
-
-uint64_t MicrosNow() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f.QuadPart > 0 ? f.QuadPart : 1;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    // Split so that the product cannot overflow for any uptime.
-    const LONGLONG whole = now.QuadPart / frequency, rest = now.QuadPart % frequency;
-    return static_cast<uint64_t>(whole) * 1000000u +
-           static_cast<uint64_t>(rest * 1000000 / frequency);
 }
 
 }  // namespace korvane

@@ -46,7 +46,7 @@ double HistogramQuantile(const TickHistogram::Snapshot& later,
 class TickStats {
   public:
     // The server thread's, around each Tick; `startMicros` and `endMicros` from one
-    // monotonic microsecond clock (MicrosNow).
+    // monotonic microsecond clock.
     void TickStarted(uint64_t startMicros);
     void TickEnded(uint64_t endMicros);
     // A new game: the next start has no interval before it.
@@ -62,8 +62,5 @@ class TickStats {
     uint64_t lastStart_ = 0;  // the server thread's only
     uint64_t start_ = 0;
 };
-
-// A monotonic clock in microseconds (the performance counter), for TickStats.
-uint64_t MicrosNow();
 
 }  // namespace korvane
