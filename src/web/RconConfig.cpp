@@ -1,11 +1,7 @@
 // Reading and writing korvane/rcon.cfg, and the switches' settings for the run.
 #include "web/RconConfig.h"
 
-#include <windows.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 
 #include "web/Crypto.h"
 
@@ -38,32 +34,12 @@ std::string FormatRconConfig(const WebConfig& config) {
 }
 
 WebConfig LoadRconConfig(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return DefaultRconConfig();
-    std::string text(kMaxFileSize, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(file.gcount()));
-    return ParseRconConfig(text);
+    const auto text = ReadConfigText(path);
+    return text ? ParseRconConfig(*text) : DefaultRconConfig();
 }
 
 bool SaveRconConfig(const WebConfig& config, const std::string& path) {
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) return false;
-        file << FormatRconConfig(config);
-        file.close();
-        if (!file) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return WriteConfigText(FormatRconConfig(config), path);
 }
 
 WebConfig RconConfigForRun(const WebConfig& stored, const RconSwitches& switches,

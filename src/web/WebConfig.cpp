@@ -175,21 +175,30 @@ std::string FormatWebConfig(const WebConfig& config) {
     return out.str();
 }
 
-WebConfig LoadWebConfig(const std::string& path) {
+std::optional<std::string> ReadConfigText(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) return {};
+    if (!file) return std::nullopt;
     std::string text(kMaxFileSize, '\0');
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(file.gcount()));
-    return ParseWebConfig(text);
+    return text;
+}
+
+WebConfig LoadWebConfig(const std::string& path) {
+    const auto text = ReadConfigText(path);
+    return text ? ParseWebConfig(*text) : WebConfig();
 }
 
 bool SaveWebConfig(const WebConfig& config, const std::string& path) {
+    return WriteConfigText(FormatWebConfig(config), path);
+}
+
+bool WriteConfigText(const std::string& text, const std::string& path) {
     const std::string temporary = path + ".new";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         if (!file) return false;
-        file << FormatWebConfig(config);
+        file << text;
         file.close();
         if (!file) {
             std::remove(temporary.c_str());

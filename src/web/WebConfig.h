@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,11 @@ WebConfig LoadWebConfig(const std::string& path = kWebConfigPath);
 // Writes the whole file anew (through a temporary file, so a failure leaves the old one);
 // false when it cannot be written.
 bool SaveWebConfig(const WebConfig& config, const std::string& path = kWebConfigPath);
+
+// A settings file's text (its first kilobytes), or nothing when it cannot be read; and the
+// whole text written anew through a temporary file. Every settings file of the web goes so.
+std::optional<std::string> ReadConfigText(const std::string& path);
+bool WriteConfigText(const std::string& text, const std::string& path);
 
 std::string ToHex(const std::vector<uint8_t>& bytes);
 // False (and `bytes` untouched) unless the text is an even number of hex digits.
