@@ -5,6 +5,7 @@
 
 #include <winsock2.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -89,6 +90,8 @@ class UnattendedRun {
     ui::Handle ended_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};     // the engine's end
     ui::Handle arrived_{CreateEventA(nullptr, FALSE, FALSE, nullptr)};  // a command read
     bool ready_ = false;
+    // The engine asked the program to close: an orderly end, never a failure to restart after.
+    std::atomic<bool> closeRequested_{false};
 };
 
 int UnattendedRun::Run() {
@@ -111,7 +114,10 @@ int UnattendedRun::Start() {
     // The host may speak from the server thread: the engine's own stop (its quit) and its
     // close event both end the run, on this thread.
     HANDLE ended = ended_.Get();
-    host_.SetListener([ended](EngineHost::Notice) { SetEvent(ended); });
+    host_.SetListener([this, ended](EngineHost::Notice notice) {
+        if (notice == EngineHost::Notice::CloseRequested) closeRequested_ = true;
+        SetEvent(ended);
+    });
     if (hooks_.starting) hooks_.starting(kEngineHintMs);
     EngineHost::StartHooks startHooks;
     startHooks.engineLoaded = [this](const std::array<int, 3>&) {
@@ -172,7 +178,7 @@ int UnattendedRun::Serve() {
             host_.Note("Korvane Server stopping: asked to stop.");
             return kExitOk;
         }
-        if (woke == WAIT_OBJECT_0 + 1 &&
+        if (woke == WAIT_OBJECT_0 + 1 && !closeRequested_ &&
             restarts_.RestartAfterFailure(RestartReason::EngineStopped)) {
             host_.Note("The engine stopped on its own: restarting the server.");
             restarts_.Restarting(RestartReason::EngineStopped);
