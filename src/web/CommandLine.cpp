@@ -38,6 +38,17 @@ bool ReadPasswordFile(const std::string& path, std::string& password, std::strin
     return true;
 }
 
+std::string TakePasswordFile(const std::string& path, WebConfig& config) {
+    std::string password, error;
+    if (ReadPasswordFile(path, password, error)) {
+        config.password = HashPassword(password);
+        config.passwordUnusable = false;
+        if (!config.password.IsSet()) error = "the password could not be hashed";
+    }
+    std::fill(password.begin(), password.end(), '\0');
+    return error;
+}
+
 WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches,
                        std::string& message) {
     message.clear();
@@ -54,13 +65,7 @@ WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches
     }
     if (!switches.hostName.empty()) config.hostName = switches.hostName;
     if (!switches.passwordFile.empty()) {
-        std::string password, error;
-        if (ReadPasswordFile(switches.passwordFile, password, error)) {
-            config.password = HashPassword(password);
-            config.passwordUnusable = false;
-            if (!config.password.IsSet()) error = "the password could not be hashed";
-        }
-        std::fill(password.begin(), password.end(), '\0');
+        const std::string error = TakePasswordFile(switches.passwordFile, config);
         if (!error.empty()) {
             message = "Web administration is off for this run: " + error;
             config.enabled = false;

@@ -40,5 +40,8 @@ WebConfig ConfigForRun(const WebConfig& stored, const WebAdminSwitches& switches
 // The password in a file's first line: its UTF-8 bytes (with or without a byte-order mark, which
 // is dropped) without the line end; false with the reason in `error`.
 bool ReadPasswordFile(const std::string& path, std::string& password, std::string& error);
+// That password, hashed, in place of `config`'s (the clear text wiped); the reason it cannot be
+// used, or empty.
+std::string TakePasswordFile(const std::string& path, WebConfig& config);
 
 }  // namespace korvane::web

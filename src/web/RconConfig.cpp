@@ -58,13 +58,7 @@ WebConfig RconConfigForRun(const WebConfig& stored, const RconSwitches& switches
     }
     if (!switches.passwordFile.empty()) {
         // The file's exact bytes, its line end trimmed, as the web's password file.
-        std::string password, error;
-        if (ReadPasswordFile(switches.passwordFile, password, error)) {
-            config.password = HashPassword(password);
-            config.passwordUnusable = false;
-            if (!config.password.IsSet()) error = "the password could not be hashed";
-        }
-        std::fill(password.begin(), password.end(), '\0');
+        const std::string error = TakePasswordFile(switches.passwordFile, config);
         if (!error.empty()) {
             message = "Source RCON is off for this run: " + error;
             config.enabled = false;
